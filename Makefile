@@ -1,0 +1,72 @@
+# Top-level commands. `make demo` and `make test` are the two a newcomer needs.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD ?= build-bench
+JOBS       ?= $(shell nproc)
+CMAKE_FLAGS ?=
+FUZZ_SECONDS ?= 20
+
+# Debian packages the build needs.
+PACKAGES = cmake make g++ clang pkg-config libtidy-dev libxml2-dev libxslt1-dev libcli11-dev \
+           libutfcpp-dev libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev xsltproc
+
+.PHONY: all deps build asan test demo bench fuzz install clean format
+
+all: build
+
+# Installs missing packages with apt-get when run as root; otherwise prints the line and stops.
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing:$$missing"; \
+	    export DEBIAN_FRONTEND=noninteractive; \
+	    apt-get update -q && apt-get install -y -q $$missing; \
+	  else \
+	    echo "Missing packages. Run as root:"; \
+	    echo "  apt-get install -y$$missing"; \
+	    exit 1; \
+	  fi; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKPX_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+# Every suite twice: a normal build, then AddressSanitizer + UndefinedBehaviorSanitizer.
+test: build asan
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	@sh tools/demo.sh $(BUILD)
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKPX_BUILD_BENCH=ON -DKPX_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@for b in $(BENCH_BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
+
+# libFuzzer targets built with clang, each run for FUZZ_SECONDS on its seeds.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DKPX_BUILD_FUZZ=ON -DKPX_BUILD_TESTS=OFF -DKPX_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@sh fuzz/run_all.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+install: build
+	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX),)
+
+format:
+	clang-format -i $$(git ls-files '*.h' '*.cc')
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

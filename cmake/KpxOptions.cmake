@@ -1,0 +1,15 @@
+# Compiler flags shared by every target of the project.
+add_compile_options(-Wall -Wextra -Werror)
+
+if(KPX_SANITIZE)
+  set(_kpx_san -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${_kpx_san})
+  add_link_options(${_kpx_san})
+endif()
+
+# Attaches the project's include roots to a target: the public headers and the src/ tree.
+function(kpx_internal_includes target)
+  target_include_directories(${target} PUBLIC
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>)
+endfunction()

@@ -1,0 +1,15 @@
+# kpx_add_test(NAME name SOURCES files... LIBS targets... [LABEL label])
+# Builds one GoogleTest program and registers its cases with ctest, labelled by subsystem.
+function(kpx_add_test)
+  cmake_parse_arguments(T "" "NAME;LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  kpx_internal_includes(${T_NAME})
+  target_compile_definitions(${T_NAME} PRIVATE
+    KPX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    KPX_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
+  if(NOT T_LABEL)
+    set(T_LABEL unit)
+  endif()
+  gtest_discover_tests(${T_NAME} PROPERTIES LABELS ${T_LABEL} DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,12 @@
+// Creation functions of the XML stand-in classes, entered in the class table.
+#pragma once
+
+#include "kpx/com.h"
+#include "kpx/msxml.h"
+
+namespace kpx {
+
+HRESULT CreateDOMDocument(IUnknown* outer, REFIID riid, void** ppv);
+HRESULT CreateXSLTemplate(IUnknown* outer, REFIID riid, void** ppv);
+
+}  // namespace kpx
