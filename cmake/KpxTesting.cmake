@@ -5,6 +5,7 @@ function(kpx_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   kpx_internal_includes(${T_NAME})
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${T_NAME} PRIVATE
     KPX_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     KPX_TEST_DATA_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
