@@ -1,19 +1,22 @@
 // The converter object: the state it keeps between operations and its 30 function-table entries.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "kpx/converter.h"
 #include "kpx/host.h"
 #include "platform/com_object.h"
+#include "server/conversion_engine.h"
 #include "server/module_lifetime.h"
 
 namespace kpx {
 
 class XH2XConverter final : public DispatchObject<IXH2XConverter>, private ModuleCounted {
  public:
-  XH2XConverter();
+  // engine: the stages behind the operations; null gives the library's own.
+  explicit XH2XConverter(std::unique_ptr<ConversionEngine> engine = nullptr);
 
   // IXH2XConverter, in function-table order.
   HRESULT convert(IDispatch* pPage, BSTR* pbstrXML) override;
@@ -60,15 +63,22 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
  private:
   ~XH2XConverter() override = default;
 
+  // Applies what a stage reported: the error text and the structure text.
+  void TakeReport(StageReport& report);
+  // Reads the page's current template text (E_FAIL when the page has no document or no text).
+  HRESULT ReadPageText(IDispatch* page, std::u16string* text);
+  // Converts then loads: the frame shared by the operations that return a document.
+  HRESULT LoadIntoDocument(std::u16string_view xml, IXMLDOMDocument** document);
+  HRESULT SynchronizeText(IDispatch* page, std::u16string_view text, bool warnings);
+
+  std::unique_ptr<ConversionEngine> engine_;       // the stages behind the operations
   // The text the text utilities and the back transformation edit. (Its pending edit list joins
   // it with the markup model.)
   [[maybe_unused]] std::u16string working_text_;
-  [[maybe_unused]] VARIANT_BOOL publish_mode_ = VARIANT_FALSE;      // set by setPublishMode, read by makeExtensible
-  [[maybe_unused]] ComPtr<HostApplication> application_;           // bound once by initialize
-  [[maybe_unused]] std::optional<std::u16string> error_text_;     // what getErrors returns; none until set
-  [[maybe_unused]] LONG cursor_position_ = -1;                    // current block of the structure output
-  [[maybe_unused]] LONG verbosity_level_ = 0;                     // host option "ConverterVerbosityLevel"
-  [[maybe_unused]] std::optional<std::u16string> structure_text_;  // block structure of convertForGeneration2
+  ComPtr<HostApplication> application_;            // bound once by initialize
+  std::optional<std::u16string> error_text_;       // what getErrors returns; none until set
+  std::optional<std::u16string> structure_text_;   // block structure of convertForGeneration2
+  ConverterContext context_;                       // verbosity, cursor, publish mode, host
 };
 
 // Creates a converter for a class factory.

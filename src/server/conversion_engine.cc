@@ -1,0 +1,42 @@
+// Stages that are not built yet.
+#include "server/conversion_engine.h"
+
+namespace kpx {
+
+HRESULT ConversionEngine::RunPipeline(ConverterContext&, IDispatch*, std::u16string_view, uint32_t,
+                                      StageReport&, std::u16string*) {
+  return E_NOTIMPL;
+}
+
+HRESULT ConversionEngine::DirectConversion(ConverterContext&, IDispatch*, std::u16string_view,
+                                           uint32_t, StageReport&, std::u16string*) {
+  return E_NOTIMPL;
+}
+
+HRESULT ConversionEngine::RecognizeToXml(ConverterContext&, IDispatch*, std::u16string_view,
+                                         StageReport&, std::optional<std::u16string>*) {
+  return E_NOTIMPL;
+}
+
+HRESULT ConversionEngine::RecognizeFragment(ConverterContext&, IDispatch*, std::u16string_view,
+                                            StageReport&, FragmentComponents*) {
+  return E_NOTIMPL;
+}
+
+HRESULT ConversionEngine::RecognizeWithProfile(ConverterContext&, IDispatch*, std::u16string_view,
+                                               IDispatch*, std::u16string_view,
+                                               std::optional<std::u16string>*) {
+  return E_NOTIMPL;
+}
+
+HRESULT ConversionEngine::Synchronize(ConverterContext&, IDispatch*, std::u16string_view, bool,
+                                      bool, StageReport&) {
+  return E_NOTIMPL;
+}
+
+HRESULT ConversionEngine::PrePatch(ConverterContext&, IDispatch*, std::u16string_view, int,
+                                   std::u16string*) {
+  return E_NOTIMPL;
+}
+
+}  // namespace kpx
