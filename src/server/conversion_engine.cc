@@ -1,7 +1,12 @@
-// Stages that are not built yet.
+// The converter context, and the stages that are not built yet.
 #include "server/conversion_engine.h"
 
 namespace kpx {
+
+void ConverterContext::ReportGated(LONG kind, std::u16string_view text) const {
+  LONG needed = kind == MessageError ? 1 : kind == MessageWarning ? 2 : 3;
+  if (verbosity_level >= needed) Host().DeliverMessage(kind, text);
+}
 
 HRESULT ConversionEngine::RunPipeline(ConverterContext&, IDispatch*, std::u16string_view, uint32_t,
                                       StageReport&, std::u16string*) {

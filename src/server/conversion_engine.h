@@ -33,6 +33,9 @@ struct ConverterContext {
   VARIANT_BOOL publish_mode = VARIANT_FALSE;
 
   HostServices Host() const { return HostServices(application); }
+  // Delivers a message when the verbosity level lets its kind through: errors from level 1,
+  // warnings from 2, information (the cleaner's messages) from 3.
+  void ReportGated(LONG kind, std::u16string_view text) const;
 };
 
 // What a stage reports back besides its text.

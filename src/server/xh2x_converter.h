@@ -10,6 +10,7 @@
 #include "platform/com_object.h"
 #include "server/conversion_engine.h"
 #include "server/module_lifetime.h"
+#include "server/profile_diagnostics_sink.h"
 
 namespace kpx {
 
@@ -79,6 +80,8 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   std::optional<std::u16string> error_text_;       // what getErrors returns; none until set
   std::optional<std::u16string> structure_text_;   // block structure of convertForGeneration2
   ConverterContext context_;                       // verbosity, cursor, publish mode, host
+  ProfileDiagnosticsSink forward_sink_{context_, kForwardProfilePrefix};   // forward profiles
+  ProfileDiagnosticsSink reverse_sink_{context_, kReverseProfilePrefix};   // reverse profiles
 };
 
 // Creates a converter for a class factory.
