@@ -102,6 +102,12 @@ struct IXMLDOMParseError : IDispatch {
 
 // A document. loadXML and load replace the content: S_OK with VARIANT_TRUE when the text parsed,
 // S_FALSE with VARIANT_FALSE when it did not (parseError then tells why; the document is empty).
+// Nodes taken before a reload keep showing what they showed. preserveWhiteSpace starts
+// VARIANT_FALSE: whitespace-only text between elements is dropped at load (text in an element that
+// holds nothing else, mixed content and xml:space="preserve" stay). The xml of a document carries
+// an XML declaration only when the loaded text had one, then without its encoding (the text is
+// UTF-16). With preserveWhiteSpace set, loading that xml again gives the same xml; without it,
+// blank text that came from a character reference (&#32;) between elements is dropped then.
 struct IXMLDOMDocument : IXMLDOMNode {
   using Base = IXMLDOMNode;
   static constexpr IID kIID = {0x2933BF81, 0x7B36, 0x11D2,
