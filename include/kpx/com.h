@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #define KPX_API __attribute__((visibility("default")))
 
@@ -276,6 +277,11 @@ class ComPtr {
   }
   ComPtr(const ComPtr& other) : ComPtr(other.p_) {}
   ComPtr(ComPtr&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
+  // From a pointer to a class that implements T.
+  template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  ComPtr(const ComPtr<U>& other) : ComPtr(static_cast<T*>(other.Get())) {}
+  template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+  ComPtr(ComPtr<U>&& other) noexcept : p_(other.Detach()) {}
   ~ComPtr() { Reset(); }
 
   ComPtr& operator=(const ComPtr& other) {

@@ -81,7 +81,7 @@ IUnknown* HeldObject(const VARIANT& value) {
   }
 }
 
-class XslProcessor final : public DispatchObject<IXSLProcessor> {
+class XslProcessor final : public DispatchObject<IXSLProcessor, IXslExtensionHost> {
  public:
   XslProcessor(ComPtr<IXSLTemplate> owner, StylesheetHandle stylesheet)
       : owner_(std::move(owner)), stylesheet_(std::move(stylesheet)) {}
@@ -121,7 +121,7 @@ class XslProcessor final : public DispatchObject<IXSLProcessor> {
     const NodeRef input = NodeRefOf(input_node_.Get());
     if (!input.node) return E_FAIL;
     return Guarded([&] {
-      output_ = ToUtf16(RunTransform(stylesheet_, input, parameters_));
+      output_ = ToUtf16(RunTransform(stylesheet_, input, parameters_, extensions_));
       ready_state_ = kReadyStateComplete;
       *done = VARIANT_TRUE;
       return S_OK;
@@ -173,7 +173,13 @@ class XslProcessor final : public DispatchObject<IXSLProcessor> {
     });
   }
 
+  HRESULT SetExtensionFunctions(std::vector<XsltExtensionFunction> functions) override {
+    extensions_ = std::move(functions);
+    return S_OK;
+  }
+
  private:
+  std::vector<XsltExtensionFunction> extensions_;
   ComPtr<IXSLTemplate> owner_;
   StylesheetHandle stylesheet_;
   ComPtr<IXMLDOMNode> input_node_;

@@ -13,10 +13,21 @@
 // readyState: 0 until a transform completes, 4 after.
 #pragma once
 
+#include <vector>
+
 #include "kpx/msxml.h"
 #include "platform/msxml_xslt_engine.h"
 
 namespace kpx {
+
+// What the library itself can ask of a processor made here (QueryInterface): functions that the
+// stylesheet may call during the following transforms.
+struct IXslExtensionHost : IUnknown {
+  using Base = IUnknown;
+  static constexpr IID kIID = {0xA96FD8E2, 0x7163, 0x4133,
+                               {0x99, 0x71, 0x64, 0x21, 0xAD, 0xE9, 0x40, 0x06}};
+  virtual HRESULT SetExtensionFunctions(std::vector<XsltExtensionFunction> functions) = 0;
+};
 
 ComPtr<IXSLProcessor> MakeXslProcessor(ComPtr<IXSLTemplate> owner, StylesheetHandle stylesheet);
 

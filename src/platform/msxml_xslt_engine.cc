@@ -5,6 +5,7 @@
 #include <libxml/parser.h>
 #include <libxml/uri.h>
 #include <libxslt/documents.h>
+#include <libxslt/extensions.h>
 #include <libxslt/security.h>
 #include <libxslt/transform.h>
 #include <libxslt/variables.h>
@@ -111,6 +112,35 @@ std::string FailureText(const ErrorCapture& capture, const char* fallback) {
   return text.empty() ? fallback : text;
 }
 
+// Calls the extension function that the running transform registered under the called name.
+void CallExtension(xmlXPathParserContextPtr parser, int nargs) {
+  xsltTransformContextPtr tctxt = xsltXPathGetTransformContext(parser);
+  auto* extensions =
+      tctxt ? static_cast<const std::vector<XsltExtensionFunction>*>(tctxt->_private) : nullptr;
+  std::string_view name = XmlView(parser->context->function);
+  std::string_view uri = XmlView(parser->context->functionURI);
+  const XsltExtensionFunction* function = nullptr;
+  if (extensions) {
+    for (const XsltExtensionFunction& candidate : *extensions) {
+      if (candidate.name == name && candidate.namespace_uri == uri) function = &candidate;
+    }
+  }
+  std::vector<std::string> args(static_cast<size_t>(nargs > 0 ? nargs : 0));
+  for (int i = nargs - 1; i >= 0; --i) {
+    XmlString value(xmlXPathPopString(parser));
+    args[static_cast<size_t>(i)] = std::string(value.View());
+  }
+  bool result = false;
+  if (function) {
+    try {
+      result = function->call(args);
+    } catch (...) {
+      result = false;
+    }
+  }
+  valuePush(parser, xmlXPathNewBoolean(result ? 1 : 0));
+}
+
 struct TransformContextFree {
   void operator()(xsltTransformContext* ctxt) const { xsltFreeTransformContext(ctxt); }
 };
@@ -167,7 +197,8 @@ StylesheetHandle CompileStylesheet(const NodeRef& stylesheet) {
 }
 
 std::string RunTransform(const StylesheetHandle& stylesheet, const NodeRef& input,
-                         const std::vector<XsltParameter>& parameters) {
+                         const std::vector<XsltParameter>& parameters,
+                         const std::vector<XsltExtensionFunction>& extensions) {
   RegisterExtensionsOnce();
   // Always a copy: libxslt changes its input (xsl:strip-space frees text nodes that node objects
   // may hold), and entity references must become their text.
@@ -182,6 +213,13 @@ std::string RunTransform(const StylesheetHandle& stylesheet, const NodeRef& inpu
   if (!ctxt) throw std::bad_alloc();
   if (xsltSetCtxtSecurityPrefs(prefs.get(), ctxt.get()) != 0) throw std::bad_alloc();
   xsltSetCtxtParseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_NOCDATA);
+  ctxt->_private = const_cast<std::vector<XsltExtensionFunction>*>(&extensions);
+  for (const XsltExtensionFunction& function : extensions) {
+    if (xsltRegisterExtFunction(ctxt.get(), Xml(function.name), Xml(function.namespace_uri),
+                                &CallExtension) != 0) {
+      throw std::bad_alloc();
+    }
+  }
 
   // Strings are registered as they are (no quoting to get wrong); expressions are evaluated by
   // the transform once it has its context.

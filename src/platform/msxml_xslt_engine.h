@@ -6,6 +6,7 @@
 
 #include <libxslt/xsltInternals.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,12 +29,23 @@ struct XsltParameter {
   bool is_string = true;
 };
 
+// A function that stylesheets may call during a transform, as {namespace_uri}name(...). Its
+// arguments arrive as strings (UTF-8); it answers a boolean. It runs inside libxslt, so a call
+// that throws answers false.
+struct XsltExtensionFunction {
+  std::string namespace_uri;
+  std::string name;
+  std::function<bool(const std::vector<std::string>& args)> call;
+};
+
 // Runs the stylesheet over a copy of the input (a document, or an element as the copy's root) and
 // returns the result serialized as the stylesheet's xsl:output asks, as UTF-8 text: an encoding
 // that xsl:output names still appears in the declaration, but the characters are not converted
 // (the caller hands them out as UTF-16).
 // Throws ConverterError(E_FAIL, message) when the transform fails or is terminated.
+// The extension functions are available to that transform only.
 std::string RunTransform(const StylesheetHandle& stylesheet, const NodeRef& input,
-                         const std::vector<XsltParameter>& parameters);
+                         const std::vector<XsltParameter>& parameters,
+                         const std::vector<XsltExtensionFunction>& extensions = {});
 
 }  // namespace kpx

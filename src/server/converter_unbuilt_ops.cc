@@ -12,7 +12,6 @@ HRESULT XH2XConverter::insertMETA(BSTR, BSTR, BSTR*) { return E_NOTIMPL; }
 HRESULT XH2XConverter::convertRawWithDOM(BSTR, IXMLDOMDocument**) { return E_NOTIMPL; }
 HRESULT XH2XConverter::performTableOperationEx(IDispatch*, enumTableOperationEx, VARIANT, VARIANT, VARIANT*) { return E_NOTIMPL; }
 HRESULT XH2XConverter::resolvePaths(BSTR, BSTR, BSTR*) { return E_NOTIMPL; }
-HRESULT XH2XConverter::performServiceXSLT(IXMLDOMNode*, IXMLDOMNode*, BSTR*) { return E_NOTIMPL; }
 HRESULT XH2XConverter::prepareDoctypeForSection508(BSTR, BSTR*) { return E_NOTIMPL; }
 HRESULT XH2XConverter::balance(BSTR, BSTR*) { return E_NOTIMPL; }
 HRESULT XH2XConverter::maskDoctype(BSTR, BSTR*) { return E_NOTIMPL; }

@@ -1,0 +1,142 @@
+// performServiceXSLT: a transform whose stylesheet can reach the host's message window.
+//
+// Stylesheets get two parameters, "AppPath" (the library's folder) and "MsgWndPtr" (a handle
+// number of the running transform), and two extension functions in the namespace
+// kMessageWindowNamespace that act on the bridge of the running transform:
+//   add-message(handle, kind, text)  delivers text as a message of kind 1, 2 or 3; true when sent
+//   close(handle)                    closes the bridge; true when the handle was the right one
+// A handle that is not the running transform's gets nothing done: no number that a stylesheet
+// passes ever becomes a pointer.
+#include <atomic>
+#include <random>
+
+#include "platform/bstr.h"
+#include "platform/module_paths.h"
+#include "platform/msxml_xsl_processor.h"
+#include "platform/stage_timer.h"
+#include "platform/status.h"
+#include "platform/utf.h"
+#include "server/message_window_bridge.h"
+#include "server/xh2x_converter.h"
+
+namespace kpx {
+
+namespace {
+
+constexpr const char* kMessageWindowNamespace = "urn:kpxhtml2xml:message-window";
+
+// Handle numbers start at a random place so that a stylesheet cannot expect a value.
+LONG NextHandle() {
+  static std::atomic<uint32_t> next{[] {
+    std::random_device device;
+    return static_cast<uint32_t>(device()) & 0x3FFFFFFFu;
+  }()};
+  return static_cast<LONG>((next++ & 0x3FFFFFFFu) + 1);
+}
+
+bool ParseHandle(const std::string& text, LONG* value) {
+  if (text.empty() || text.size() > 12) return false;
+  char* end = nullptr;
+  double number = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || number != static_cast<LONG>(number)) return false;
+  *value = static_cast<LONG>(number);
+  return true;
+}
+
+std::vector<XsltExtensionFunction> BridgeFunctions(ComPtr<IMessageWindowBridge> bridge,
+                                                   LONG handle) {
+  auto owns = [handle](const std::string& text) {
+    LONG value = 0;
+    return ParseHandle(text, &value) && value == handle;
+  };
+  std::vector<XsltExtensionFunction> functions;
+  functions.push_back({kMessageWindowNamespace, "add-message",
+                       [bridge, owns](const std::vector<std::string>& args) {
+                         if (args.size() != 3 || !owns(args[0])) return false;
+                         LONG kind = 0;
+                         if (!ParseHandle(args[1], &kind) || kind < MessageInfo ||
+                             kind > MessageError) {
+                           return false;
+                         }
+                         Bstr text(ToUtf16(args[2]));
+                         return SUCCEEDED(bridge->AddMessage(kind, text.Get()));
+                       }});
+  functions.push_back({kMessageWindowNamespace, "close",
+                       [bridge, owns](const std::vector<std::string>& args) {
+                         return args.size() == 1 && owns(args[0]) && SUCCEEDED(bridge->Close());
+                       }});
+  return functions;
+}
+
+}  // namespace
+
+HRESULT XH2XConverter::performServiceXSLT(IXMLDOMNode* pXMLNode, IXMLDOMNode* pStyleSheet,
+                                          BSTR* bstrOut) {
+  return Guarded([&]() -> HRESULT {
+    if (!pXMLNode || !pStyleSheet) return E_INVALIDARG;
+    if (!bstrOut) return E_POINTER;
+    if (!application_) return E_FAIL;
+    StageTimer timer("!xslt");
+
+    ComPtr<IXSLTemplate> xsl_template;
+    HRESULT hr = CoCreateInstance(CLSID_XSLTemplate, nullptr, CLSCTX_ALL, IXSLTemplate::kIID,
+                                  xsl_template.PutVoid());
+    if (FAILED(hr)) return hr;
+    hr = xsl_template->putref_stylesheet(pStyleSheet);
+    if (FAILED(hr)) return hr;
+    ComPtr<IXSLProcessor> processor;
+    hr = xsl_template->createProcessor(processor.Put());
+    if (FAILED(hr)) return hr;
+    if (!processor) return E_FAIL;
+
+    VARIANT app_path;
+    VariantInit(&app_path);
+    Bstr path(ToUtf16(ModuleDirectory()));
+    app_path.vt = VT_BSTR;
+    app_path.bstrVal = path.Get();
+    Bstr no_namespace(u"");
+    Bstr app_path_name(u"AppPath");
+    hr = processor->addParameter(app_path_name.Get(), app_path, no_namespace.Get());
+    if (FAILED(hr)) return hr;
+
+    ComPtr<IMessageWindowBridge> bridge = MakeCom<MessageWindowBridge>();
+    bridge->SetApplication(application_.Get());
+    const LONG handle = NextHandle();
+    VARIANT handle_value;
+    VariantInit(&handle_value);
+    handle_value.vt = VT_I4;
+    handle_value.lVal = handle;
+    Bstr handle_name(u"MsgWndPtr");
+    hr = processor->addParameter(handle_name.Get(), handle_value, no_namespace.Get());
+    if (SUCCEEDED(hr)) {
+      if (ComPtr<IXslExtensionHost> host = processor.As<IXslExtensionHost>()) {
+        host->SetExtensionFunctions(BridgeFunctions(bridge, handle));
+      }
+      VARIANT input;
+      VariantInit(&input);
+      input.vt = VT_DISPATCH;
+      input.pdispVal = pXMLNode;  // borrowed for the call
+      hr = processor->put_input(input);
+      VARIANT_BOOL done = VARIANT_FALSE;
+      if (SUCCEEDED(hr)) hr = processor->transform(&done);
+      if (SUCCEEDED(hr) && done != VARIANT_FALSE) {
+        VARIANT output;
+        VariantInit(&output);
+        hr = processor->get_output(&output);
+        if (SUCCEEDED(hr) && output.vt == VT_BSTR) {
+          *bstrOut = output.bstrVal;  // ownership moves to the caller
+        } else {
+          VariantClear(&output);
+        }
+      }
+      // The functions hold the bridge: drop them before the bridge closes.
+      if (ComPtr<IXslExtensionHost> host = processor.As<IXslExtensionHost>()) {
+        host->SetExtensionFunctions({});
+      }
+    }
+    bridge->Close();
+    return hr;
+  });
+}
+
+}  // namespace kpx
