@@ -8,6 +8,7 @@
 #include "platform/bstr.h"
 #include "platform/stage_timer.h"
 #include "platform/status.h"
+#include "server/registration.h"
 
 namespace kpx {
 
@@ -34,7 +35,10 @@ LONG DecimalValue(std::u16string_view text) {
 }  // namespace
 
 XH2XConverter::XH2XConverter(std::unique_ptr<ConversionEngine> engine)
-    : engine_(engine ? std::move(engine) : std::make_unique<ConversionEngine>()) {}
+    : engine_(engine ? std::move(engine) : std::make_unique<ConversionEngine>()) {
+  // Operations create the library's own classes (ComponentIDs) through CoCreateInstance.
+  EnsureServerClassesRegistered();
+}
 
 HRESULT CreateXH2XConverter(IUnknown* outer, REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;

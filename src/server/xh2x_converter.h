@@ -19,6 +19,14 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   // engine: the stages behind the operations; null gives the library's own.
   explicit XH2XConverter(std::unique_ptr<ConversionEngine> engine = nullptr);
 
+  // IDispatch over the embedded type library.
+  HRESULT GetTypeInfoCount(UINT* count) override;
+  HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                        DISPID* ids) override;
+  HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                 VARIANT* result, EXCEPINFO* exception, UINT* arg_error) override;
+
   // IXH2XConverter, in function-table order.
   HRESULT convert(IDispatch* pPage, BSTR* pbstrXML) override;
   HRESULT convertWithTidy(IDispatch* pPage, BSTR* pbstrXML) override;
