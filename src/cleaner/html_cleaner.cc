@@ -1,0 +1,199 @@
+#include "cleaner/html_cleaner.h"
+
+#include <tidy/tidyenum.h>
+
+#include <limits>
+#include <mutex>
+
+#include "cleaner/anchor_fixing.h"
+#include "cleaner/dont_flush_textarea.h"
+#include "cleaner/implicit_form.h"
+#include "cleaner/output_tag_edits.h"
+#include "cleaner/preserve_case.h"
+#include "cleaner/source_position_map.h"
+#include "cleaner/tidy_mutex.h"
+#include "platform/status.h"
+#include "platform/utf.h"
+
+namespace kpx {
+
+namespace {
+
+// The input buffer grows in steps of this many bytes.
+constexpr uint kInputChunk = 4096;
+
+constexpr char16_t kByteOrderMark = 0xFEFF;
+
+constexpr char kNotAppliedNote[] =
+    "Info: the cleaner's output could not be matched with its document tree; tag names keep "
+    "the library's case and inferred forms stay\n";
+
+std::optional<bool> ParseYesNo(std::string_view value) {
+  if (value == "yes" || value == "y" || value == "true" || value == "t" || value == "1") {
+    return true;
+  }
+  if (value == "no" || value == "n" || value == "false" || value == "f" || value == "0") {
+    return false;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+// What the switches' mechanisms keep during one run.
+struct HtmlCleaner::RunState {
+  ImplicitFormRemoval implicit_form;
+  AnchorFixingUndo anchors;
+};
+
+HtmlCleaner::HtmlCleaner() {
+  std::lock_guard<std::mutex> lock(TidyMutex());
+  doc_ = tidyCreateWithAllocator(allocator_.get());
+  tidyBufInit(&input_);
+  tidyBufInit(&output_);
+  tidyBufInit(&message_buffer_);
+  tidySetAppData(doc_, this);
+  // The message sink takes the output encoding in force when it is attached: attached first, it
+  // writes UTF-8 even though the document is then switched to UTF-16.
+  tidySetErrorBuffer(doc_, &message_buffer_);
+  tidySetMessageCallback(doc_, &HtmlCleaner::OnReport);
+  for (const TidySetting& setting : StandardCleanerSettings()) {
+    tidyOptParseValue(doc_, setting.name, setting.value);
+  }
+  for (const TidySetting& setting : CleanerModeSettings(CleanerMode::kHtml)) {
+    tidyOptParseValue(doc_, setting.name, setting.value);
+  }
+}
+
+HtmlCleaner::~HtmlCleaner() {
+  std::lock_guard<std::mutex> lock(TidyMutex());
+  tidyBufFree(&input_);
+  tidyBufFree(&output_);
+  tidyBufFree(&message_buffer_);
+  tidyRelease(doc_);
+}
+
+void HtmlCleaner::SetMode(CleanerMode mode) {
+  std::lock_guard<std::mutex> lock(TidyMutex());
+  for (const TidySetting& setting : CleanerModeSettings(mode)) {
+    tidyOptParseValue(doc_, setting.name, setting.value);
+  }
+}
+
+bool HtmlCleaner::SetOption(std::string_view name, std::string_view value) {
+  if (const auto id = CleanerSwitchByName(name)) {
+    const auto on = ParseYesNo(value);
+    if (!on) return false;
+    switches_[*id - kFirstCleanerSwitch] = *on;
+    return true;
+  }
+  const std::string option_name(name);
+  const std::string option_value(value);
+  std::lock_guard<std::mutex> lock(TidyMutex());
+  if (tidyGetOptionByName(doc_, option_name.c_str()) == nullptr) return false;
+  return tidyOptParseValue(doc_, option_name.c_str(), option_value.c_str()) == yes;
+}
+
+bool HtmlCleaner::SetOption(int option, bool on) {
+  if (IsCleanerSwitch(option)) {
+    switches_[option - kFirstCleanerSwitch] = on;
+    return true;
+  }
+  if (option <= TidyUnknownOption || option >= N_TIDY_OPTIONS) return false;
+  std::lock_guard<std::mutex> lock(TidyMutex());
+  // Setting a non-boolean option as a boolean trips an assertion inside libtidy; tri-state
+  // options ("indent", "output-bom") take yes and no as text.
+  TidyOption handle = tidyGetOption(doc_, static_cast<TidyOptionId>(option));
+  if (handle == nullptr || tidyOptGetType(handle) == TidyString) return false;
+  return tidyOptParseValue(doc_, tidyOptGetName(handle), on ? "yes" : "no") == yes;
+}
+
+Bool TIDY_CALL HtmlCleaner::OnReport(TidyMessage message) {
+  auto* self = static_cast<HtmlCleaner*>(tidyGetAppData(tidyGetMessageDoc(message)));
+  try {
+    return (self == nullptr || self->KeepReport(message)) ? yes : no;
+  } catch (...) {
+    return yes;  // nothing may unwind through the library
+  }
+}
+
+bool HtmlCleaner::KeepReport(TidyMessage message) {
+  if (run_ == nullptr) return true;
+  if (SwitchOn(kSkipAnchorFixingSwitch) && !AnchorFixingUndo::KeepReport(message)) return false;
+  if (SwitchOn(kOmitImplicitFormSwitch) && !run_->implicit_form.KeepReport(message)) return false;
+  return true;
+}
+
+HRESULT HtmlCleaner::Run(std::u16string_view input, std::u16string* output) {
+  if (output == nullptr) return E_POINTER;
+  if (input.size() > std::numeric_limits<uint>::max() / 2) throw ConverterError(E_OUTOFMEMORY);
+  const bool edit_names = SwitchOn(kPreserveCaseSwitch);
+  const bool drop_forms = SwitchOn(kOmitImplicitFormSwitch);
+  const bool skip_anchors = SwitchOn(kSkipAnchorFixingSwitch);
+
+  std::lock_guard<std::mutex> lock(TidyMutex());
+  RunState state;
+  run_ = &state;
+  struct ClearRun {
+    RunState*& run;
+    ~ClearRun() { run = nullptr; }
+  } clear_run{run_};
+
+  tidyBufClear(&input_);
+  tidyBufClear(&output_);
+  tidyBufClear(&message_buffer_);
+  // The text's UTF-16 code units, little-endian, as bytes.
+  const uint byte_count = static_cast<uint>(input.size() * 2);
+  // libtidy 5.6 mishandles a CR that is not followed by LF (old Mac line ends): it drops the
+  // second of two such CRs, losing a blank line, and loses count of columns after one. Such a CR
+  // goes in as LF, which libtidy treats as the same line break and prints as LF anyway.
+  if (byte_count > 0) {
+    tidyBufCheckAlloc(&input_, byte_count, kInputChunk);
+    for (size_t i = 0; i < input.size(); ++i) {
+      char16_t unit = input[i];
+      if (unit == u'\r' && (i + 1 == input.size() || input[i + 1] != u'\n')) unit = u'\n';
+      input_.bp[2 * i] = static_cast<byte>(unit & 0xFF);
+      input_.bp[2 * i + 1] = static_cast<byte>(unit >> 8);
+    }
+    input_.size = byte_count;
+  }
+
+  tidyParseBuffer(doc_, &input_);
+  if (skip_anchors) state.anchors.Record(tidyGetRoot(doc_));
+  tidyCleanAndRepair(doc_);
+  if (skip_anchors) state.anchors.Undo(doc_, tidyGetRoot(doc_));
+
+  TagEditPlan plan;
+  if (edit_names || drop_forms) {
+    const SourcePositionMap positions(input,
+                                      static_cast<uint32_t>(tidyOptGetInt(doc_, TidyTabSize)),
+                                      tidyOptGetBool(doc_, TidyKeepTabs) == yes);
+    // Upper-case output (the XML mode) prints every name in capitals, written case or not.
+    if (edit_names && tidyOptGetBool(doc_, TidyUpperCaseTags) == no) {
+      PlanWrittenNames(tidyGetRoot(doc_), input, positions, &plan);
+    }
+    if (drop_forms) state.implicit_form.PlanUnwrap(tidyGetRoot(doc_), input, positions, &plan);
+  }
+
+  tidySaveBuffer(doc_, &output_);
+
+  std::u16string text(output_.size / 2, u'\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    text[i] = static_cast<char16_t>(output_.bp[2 * i] | (output_.bp[2 * i + 1] << 8));
+  }
+  // In the XML and XHTML modes libtidy marks UTF-16 output with a byte-order mark whatever
+  // "output-bom" says; the cleaner's output never has one.
+  if (!text.empty() && text[0] == kByteOrderMark) text.erase(0, 1);
+
+  std::string narrow;
+  if (message_buffer_.bp != nullptr) {
+    narrow.assign(reinterpret_cast<const char*>(message_buffer_.bp), message_buffer_.size);
+  }
+  switches_applied_ = ApplyTagEdits(tidyGetRoot(doc_), plan, &text);
+  if (!switches_applied_) narrow += kNotAppliedNote;
+  messages_ = ToUtf16(narrow);
+  *output = std::move(text);
+  return S_OK;
+}
+
+}  // namespace kpx
