@@ -59,8 +59,13 @@ std::string SerializeNode(const xmlNode* node) {
       if (!text.empty() && text.front() == ' ') text.erase(0, 1);
       return text;
     }
-    case XML_ENTITY_REF_NODE:
-      return "&" + std::string(XmlView(node->name)) + ";";
+    case XML_ENTITY_REF_NODE: {
+      // Appended piece by piece: GCC 12 reports a false -Wrestrict overlap for "&" + string.
+      std::string text = "&";
+      text += XmlView(node->name);
+      text += ';';
+      return text;
+    }
     default:
       return WriteTree(node);
   }
