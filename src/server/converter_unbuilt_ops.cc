@@ -9,7 +9,6 @@ HRESULT XH2XConverter::partialBackTransformationWithDOM(IDispatch*, BSTR, ICompo
 HRESULT XH2XConverter::performTableOperation(IDispatch*, enumTableOperation) { return E_NOTIMPL; }
 HRESULT XH2XConverter::makeExtensible(BSTR, BSTR*) { return E_NOTIMPL; }
 HRESULT XH2XConverter::insertMETA(BSTR, BSTR, BSTR*) { return E_NOTIMPL; }
-HRESULT XH2XConverter::convertRawWithDOM(BSTR, IXMLDOMDocument**) { return E_NOTIMPL; }
 HRESULT XH2XConverter::performTableOperationEx(IDispatch*, enumTableOperationEx, VARIANT, VARIANT, VARIANT*) { return E_NOTIMPL; }
 HRESULT XH2XConverter::resolvePaths(BSTR, BSTR, BSTR*) { return E_NOTIMPL; }
 HRESULT XH2XConverter::prepareDoctypeForSection508(BSTR, BSTR*) { return E_NOTIMPL; }
