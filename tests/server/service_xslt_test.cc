@@ -112,3 +112,40 @@ TEST_F(ServiceXsltTest, BrokenStylesheetFails) {
 }
 
 }  // namespace
+
+namespace {
+
+ComPtr<IXMLDOMDocument> LoadFile(const std::string& path) {
+  ComPtr<IXMLDOMDocument> doc;
+  EXPECT_EQ(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IXMLDOMDocument::kIID,
+                             doc.PutVoid()),
+            S_OK);
+  VARIANT source;
+  VariantInit(&source);
+  source.vt = VT_BSTR;
+  source.bstrVal = SysAllocString(kpx::ToUtf16(path).c_str());
+  VARIANT_BOOL ok = VARIANT_FALSE;
+  EXPECT_EQ(doc->load(source, &ok), S_OK) << path;
+  VariantClear(&source);
+  return doc;
+}
+
+// The stylesheet the README shows works as it says.
+TEST(ServiceXsltExampleTest, OrderReportExample) {
+  HostRecord host;
+  ComPtr<FakeApplication> app = kpx::MakeCom<FakeApplication>(&host);
+  ComPtr<kpx::XH2XConverter> converter = kpx::MakeCom<kpx::XH2XConverter>();
+  ASSERT_EQ(converter->initialize(app.Get()), S_OK);
+  const std::string dir = std::string(KPX_SOURCE_DIR) + "/examples/xslt/";
+  ComPtr<IXMLDOMDocument> input = LoadFile(dir + "orders.xml");
+  ComPtr<IXMLDOMDocument> sheet = LoadFile(dir + "order-report.xsl");
+  Bstr out;
+  ASSERT_EQ(converter->performServiceXSLT(input.Get(), sheet.Get(), out.Put()), S_OK);
+  EXPECT_EQ(out.View(), u"2 orders\n");
+  ASSERT_EQ(host.messages.size(), 2u);
+  EXPECT_EQ(host.messages[0], std::make_pair(LONG{MessageInfo}, std::u16string(u"order 1: 3 x Tea")));
+  EXPECT_EQ(host.messages[1],
+            std::make_pair(LONG{MessageWarning}, std::u16string(u"order 2: 0 x Coffee")));
+}
+
+}  // namespace
