@@ -1,0 +1,331 @@
+// The x2x program end to end: its standard output, standard error and exit status.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "x2x/operation_table.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramRun {
+  std::string out;
+  std::string err;
+  int status = -1;
+
+  std::vector<std::string> ErrLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(err);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  std::string LastErrLine() const {
+    auto lines = ErrLines();
+    return lines.empty() ? "" : lines.back();
+  }
+};
+
+class X2xProgramTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "x2x-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string File(const std::string& name, const std::string& bytes) {
+    std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+
+  // Runs x2x with the arguments, standard input from the given bytes.
+  ProgramRun X2x(std::vector<std::string> args, const std::string& input = "") {
+    std::string in = File("stdin", input);
+    std::string out = (dir_ / "stdout").string();
+    std::string err = (dir_ / "stderr").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char*> argv{const_cast<char*>(X2X_PATH)};
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    // The registration tools write to the registry store: keep it inside the test's folder.
+    std::string registry = "KPX_REGISTRY=" + (dir_ / "registry.xml").string();
+    std::vector<char*> env{registry.data()};
+    for (char** e = environ; *e; ++e) {
+      if (std::string_view(*e).rfind("KPX_REGISTRY=", 0) != 0) env.push_back(*e);
+    }
+    env.push_back(nullptr);
+    pid_t pid = 0;
+    ProgramRun run;
+    int spawned = posix_spawn(&pid, X2X_PATH, &actions, nullptr, argv.data(), env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+      ADD_FAILURE() << "cannot start " << X2X_PATH;
+      return run;
+    }
+    int wait = 0;
+    waitpid(pid, &wait, 0);
+    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
+    run.out = Read(out);
+    run.err = Read(err);
+    return run;
+  }
+
+  fs::path dir_;
+};
+
+const std::string kHostFile = KPX_SOURCE_DIR "/examples/host.xml";
+const std::string kPage = KPX_SOURCE_DIR "/examples/pages/OrdersList.html";
+
+TEST_F(X2xProgramTest, ListsTheOperationsInTableOrderThenTheTools) {
+  const std::vector<std::string> expected = {"convert",
+                                             "convertWithTidy",
+                                             "convertCustom",
+                                             "getErrors",
+                                             "convertWithDOM",
+                                             "backTransformation",
+                                             "backTransformationWithDOM",
+                                             "convertSingletonWithDOM",
+                                             "partialBackTransformationWithDOM",
+                                             "convertCustomWithDOM",
+                                             "performTableOperation",
+                                             "parse",
+                                             "convertForGeneration",
+                                             "forwardTransformationWithDOM",
+                                             "makeExtensible",
+                                             "convertForPreview",
+                                             "insertMETA",
+                                             "convertRawWithDOM",
+                                             "performTableOperationEx",
+                                             "resolvePaths",
+                                             "initialize",
+                                             "performServiceXSLT",
+                                             "convertUsingProfile",
+                                             "convertForGeneration2",
+                                             "prepareDoctypeForSection508",
+                                             "setPublishMode",
+                                             "balance",
+                                             "maskDoctype",
+                                             "unmaskDoctype",
+                                             "moveBodyTags",
+                                             "register",
+                                             "unregister"};
+  ProgramRun run = X2x({"--list"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  std::istringstream lines(run.out);
+  std::vector<std::string> names;
+  for (std::string line; std::getline(lines, line);)
+    names.push_back(line.substr(0, line.find(' ')));
+  EXPECT_EQ(names, expected);
+}
+
+TEST_F(X2xProgramTest, ReportsANotImplementedOperation) {
+  ProgramRun run = X2x({"balance", File("page.html", "<html><body>x</body></html>")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "x2x: balance returned E_NOTIMPL (0x80004001)\n");
+}
+
+// Every operation goes through the interface and ends with the status line; the exit status and
+// standard output follow the status, whatever the library answers today.
+TEST_F(X2xProgramTest, EveryOperationEndsWithTheStatusLine) {
+  std::string html = File("page.html", "<html><head></head><body><p>{x}</p></body></html>");
+  std::string xml = File("doc.xml", "<doc/>");
+  int operations = 0;
+  for (const x2x::OperationSpec& op : x2x::Operations()) {
+    ++operations;
+    std::string name(op.name);
+    SCOPED_TRACE(name);
+    std::vector<std::string> args{name, "--host", kHostFile};
+    if (op.input == x2x::InputKind::kXmlDocument) args.push_back(xml);
+    if (op.input == x2x::InputKind::kText || op.input == x2x::InputKind::kHtmlDocument) {
+      args.push_back(html);
+    }
+    if (op.options & x2x::kOptOp) args.insert(args.end(), {"--op", "opInsertRow"});
+    ProgramRun run = X2x(args);
+    std::smatch match;
+    std::string last = run.LastErrLine();
+    ASSERT_TRUE(std::regex_match(
+        last, match, std::regex("x2x: " + name + " returned ([A-Z_]+) \\(0x([0-9A-F]{8})\\)")))
+        << run.err;
+    bool success = match[2] == "00000000" || match[2] == "00000001";
+    EXPECT_EQ(run.status, success ? 0 : 1);
+    if (!success) {
+      EXPECT_EQ(run.out, "");
+    }
+  }
+  EXPECT_EQ(operations, 30);
+}
+
+TEST_F(X2xProgramTest, RunsTheFrameOperationsAndTools) {
+  struct Row {
+    std::vector<std::string> args;
+    std::string lastLine;  // a pattern
+  };
+  const Row rows[] = {
+      {{"initialize", "--host", kHostFile}, "x2x: initialize returned S_OK \\(0x00000000\\)"},
+      {{"getErrors"}, "x2x: getErrors returned S_FALSE \\(0x00000001\\)"},
+      {{"setPublishMode", "--publish"}, "x2x: setPublishMode returned S_OK \\(0x00000000\\)"},
+      {{"register"}, "x2x: register returned [A-Z_]+ \\(0x[0-9A-F]{8}\\)"},
+      {{"unregister"}, "x2x: unregister returned [A-Z_]+ \\(0x[0-9A-F]{8}\\)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.args[0]);
+    ProgramRun run = X2x(row.args);
+    EXPECT_EQ(run.out, "");
+    ASSERT_EQ(run.ErrLines().size(), 1u) << run.err;
+    EXPECT_TRUE(std::regex_match(run.LastErrLine(), std::regex(row.lastLine))) << run.err;
+    bool success = run.err.find("(0x0000000") != std::string::npos;
+    EXPECT_EQ(run.status, success ? 0 : 1);
+  }
+}
+
+TEST_F(X2xProgramTest, RefusesBadUsageWithStatusTwo) {
+  std::string page = File("page.html", "x");
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    std::string input;
+    std::string message;  // the start of standard error
+  };
+  const Row rows[] = {
+      {"no operation", {}, "", "x2x: an operation is needed"},
+      {"unknown operation",
+       {"convertEverything", page},
+       "",
+       "x2x: unknown operation 'convertEverything'"},
+      {"missing file",
+       {"balance", "/nonexistent/page.html"},
+       "",
+       "x2x: cannot read /nonexistent/page.html: No such file or directory"},
+      {"invalid UTF-8",
+       {"balance", "-"},
+       "ab\xC3",
+       "x2x: standard input: invalid UTF-8 at byte offset 2"},
+      {"odd UTF-16",
+       {"maskDoctype"},
+       std::string("\xFF\xFE<\0p", 5),
+       "x2x: standard input: UTF-16 input has an odd number of bytes (5)"},
+      {"option of another operation", {"balance", "--meta", "x", page}, "", "x2x: "},
+      {"input to an operation without one", {"convert", page}, "", "x2x: "},
+      {"two inputs", {"balance", page, page}, "", "x2x: "},
+      {"missing --op", {"performTableOperation", page}, "", "x2x: --op is required"},
+      {"unknown --op",
+       {"performTableOperation", "--op", "opFly", page},
+       "",
+       "x2x: --op: unknown table operation 'opFly'"},
+      {"bad --select",
+       {"performTableOperation", "--op", "9", "--select", "cells:1", page},
+       "",
+       "x2x: --select: bad selection 'cells:1': cells:R.C[,R.C...] expected"},
+      {"bad --source",
+       {"performTableOperationEx", "--source", "a.b", page},
+       "",
+       "x2x: --source: bad cell 'a.b' (R.C expected)"},
+      {"bad --answer", {"convert", "--answer", "maybe"}, "", "x2x: --answer: "},
+      {"missing host file",
+       {"balance", "--host", "/nonexistent/host.xml", page},
+       "",
+       "x2x: cannot read host file /nonexistent/host.xml: No such file or directory"},
+      {"unknown page",
+       {"convert", "--host", kHostFile, "--page", "Nope"},
+       "",
+       "x2x: the host has no page named 'Nope' (its pages: OrdersList, Header)"},
+      {"unknown component",
+       {"convertCustomWithDOM", "--host", kHostFile, "--component", "99", page},
+       "",
+       "x2x: page 'OrdersList' has no component with the identifier 99"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ProgramRun run = X2x(row.args, row.input);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.substr(0, row.message.size()), row.message) << run.err;
+  }
+}
+
+TEST_F(X2xProgramTest, NamesTheLineAndColumnOfABrokenHostFile) {
+  std::string host = File("host.xml",
+                          "<host>\n  <page id='1' name='P'>\n    <component id='x' name='A' "
+                          "type='Grid'/>\n  </page>\n</host>\n");
+  ProgramRun run = X2x({"convert", "--host", host});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "x2x: " + host +
+                         ":3:5: bad number 'x' in attribute 'id' of <component> (a whole number is "
+                         "expected)\n");
+}
+
+TEST_F(X2xProgramTest, AcceptsEveryInputEncoding) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+  };
+  const Row rows[] = {
+      {"UTF-8", "<p>\xC3\xA9</p>"},
+      {"UTF-8 with mark", "\xEF\xBB\xBF<p>"},
+      {"UTF-16LE", std::string("\xFF\xFE<\0p\0>\0", 8)},
+      {"UTF-16BE", std::string("\xFE\xFF\0<\0p\0>", 8)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ProgramRun viaFile = X2x({"unmaskDoctype", File("in.html", row.bytes)});
+    EXPECT_EQ(viaFile.LastErrLine().rfind("x2x: unmaskDoctype returned ", 0), 0u) << viaFile.err;
+    EXPECT_NE(viaFile.status, 2);
+    ProgramRun viaStdin = X2x({"unmaskDoctype", "-"}, row.bytes);
+    EXPECT_EQ(viaStdin.err, viaFile.err);
+    EXPECT_EQ(viaStdin.status, viaFile.status);
+  }
+}
+
+TEST_F(X2xProgramTest, LeavesOutputFilesAloneOnAFailureStatus) {
+  std::string structure = File("structure.txt", "keep me");
+  ProgramRun run =
+      X2x({"convertForGeneration2", "--host", kHostFile, "--structure", structure, kPage});
+  if (run.status == 1) {
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(Read(structure), "keep me");
+  } else {
+    EXPECT_EQ(run.status, 0) << run.err;
+  }
+}
+
+TEST_F(X2xProgramTest, DescribesOneOperation) {
+  ProgramRun run = X2x({"partialBackTransformationWithDOM", "--help"});
+  EXPECT_EQ(run.status, 0);
+  for (const char* part : {"Usage: x2x partialBackTransformationWithDOM [OPTIONS] [INPUT]",
+                           "--component ID", "--ids FILE", "--host FILE", "Arguments: pParent",
+                           "Standard output: the xml of the returned document"}) {
+    EXPECT_NE(run.out.find(part), std::string::npos) << part << "\n" << run.out;
+  }
+  EXPECT_EQ(run.out.find("--meta"), std::string::npos) << "only the options it reads";
+}
+
+}  // namespace
