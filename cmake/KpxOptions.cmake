@@ -7,6 +7,12 @@ if(KPX_SANITIZE)
   add_link_options(${_kpx_san})
 endif()
 
+# Fuzz builds instrument all code for coverage, not only the fuzz targets, so that libFuzzer sees
+# into the libraries it drives.
+if(KPX_BUILD_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Attaches the project's include roots to a target: the public headers and the src/ tree.
 function(kpx_internal_includes target)
   target_include_directories(${target} PUBLIC

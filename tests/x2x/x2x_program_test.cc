@@ -134,7 +134,9 @@ TEST_F(X2xProgramTest, ListsTheOperationsInTableOrderThenTheTools) {
                                              "unmaskDoctype",
                                              "moveBodyTags",
                                              "register",
-                                             "unregister"};
+                                             "unregister",
+                                             "registry",
+                                             "clean"};
   ProgramRun run = X2x({"--list"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
@@ -204,6 +206,49 @@ TEST_F(X2xProgramTest, RunsTheFrameOperationsAndTools) {
     bool success = run.err.find("(0x0000000") != std::string::npos;
     EXPECT_EQ(run.status, success ? 0 : 1);
   }
+}
+
+TEST_F(X2xProgramTest, RegistryShowsWhatRegisterWrote) {
+  ASSERT_EQ(X2x({"register"}).status, 0);
+  ProgramRun run = X2x({"registry"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("  CLSID\n    {b0810e30-de6d-48ca-a90b-14e5481822d9}\n"
+                         "      (default) = \"XH2XConverter Class\""),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("ThreadingModel = \"Apartment\""), std::string::npos);
+  ASSERT_EQ(X2x({"unregister"}).status, 0);
+  EXPECT_EQ(X2x({"registry"}).out.find("{b0810e30"), std::string::npos);
+  // A damaged store is named and left alone.
+  File("registry.xml", "<registry>");
+  run = X2x({"registry"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("registry.xml"), std::string::npos) << run.err;
+  EXPECT_EQ(X2x({"register"}).status, 1);
+}
+
+TEST_F(X2xProgramTest, CleanRunsTheCleanerAlone) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    std::string present;
+    std::string absent;
+  };
+  const std::string page = File("form.html", "<html><body><input name=q><p>x</body></html>");
+  const Row rows[] = {
+      {"plain html", {"clean", page}, "<input name=\"q\">", "</P>"},
+      {"xml output", {"clean", "--mode", "xml", page}, "<INPUT NAME=\"q\"", "<input"},
+      {"pipeline: no inferred form", {"clean", "--pipeline", page}, "<input", "<form"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ProgramRun run = X2x(row.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(row.present), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find(row.absent), std::string::npos) << run.out;
+    for (const std::string& line : run.ErrLines()) EXPECT_EQ(line.rfind("info: ", 0), 0u) << line;
+  }
+  EXPECT_EQ(X2x({"clean", "--mode", "pdf", page}).status, 2);
 }
 
 TEST_F(X2xProgramTest, RefusesBadUsageWithStatusTwo) {

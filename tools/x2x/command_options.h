@@ -31,6 +31,9 @@ enum Option : uint32_t {
   kOptRows = 1u << 19,
   kOptAnswer = 1u << 20,
   kOptIds = 1u << 21,
+  kOptMode = 1u << 22,
+  kOptPipeline = 1u << 23,
+  kOptPreserveCase = 1u << 24,
 };
 using OptionSet = uint32_t;
 
@@ -67,6 +70,9 @@ struct CommandOptions {
   bool noInitialize = false;
   bool publish = false;
   bool warnings = false;
+  std::string mode = "html";  // the cleaner's output mode (x2x clean)
+  bool pipeline = false;      // the cleaner switches the conversion pipeline sets
+  bool preserveCase = false;  // "kps-preserve-case"
 
   bool Given(Option option) const { return (given & option) != 0; }
 };

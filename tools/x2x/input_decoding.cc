@@ -94,4 +94,16 @@ std::optional<std::string> ReadInputBytes(const std::string& path, std::istream&
   return bytes;
 }
 
+std::u16string ReadInputText(const std::string& path, std::istream& standardInput) {
+  std::string error;
+  auto bytes = ReadInputBytes(path, standardInput, &error);
+  if (!bytes) throw UsageError{error};
+  DecodedInput decoded = DecodeInput(*bytes);
+  if (!decoded.text) {
+    throw UsageError{(path.empty() || path == "-" ? "standard input" : path) + ": " +
+                     decoded.error};
+  }
+  return std::move(*decoded.text);
+}
+
 }  // namespace x2x

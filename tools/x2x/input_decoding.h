@@ -27,4 +27,13 @@ DecodedInput DecodeInput(std::string_view bytes);
 std::optional<std::string> ReadInputBytes(const std::string& path, std::istream& standardInput,
                                           std::string* error);
 
+// A usage error: the message goes to standard error, and the run stops with status 2.
+struct UsageError {
+  std::string message;
+};
+
+// INPUT read and decoded (path "-" or empty: standardInput); throws UsageError when it cannot be
+// read or does not decode.
+std::u16string ReadInputText(const std::string& path, std::istream& standardInput);
+
 }  // namespace x2x

@@ -17,11 +17,6 @@ namespace x2x {
 
 namespace {
 
-// A usage error: the message goes to standard error, and the run stops with status 2.
-struct UsageError {
-  std::string message;
-};
-
 SwitchAnswerSource AnswerSource(const CommandOptions& options, const Console& console) {
   if (options.Given(kOptAnswer)) {
     bool yes = options.answer == "yes";
@@ -53,14 +48,7 @@ kpx::Bstr ArgumentText(const std::string& text, const char* option) {
 }
 
 std::u16string ReadInput(const CommandOptions& options, Console& console) {
-  std::string error;
-  auto bytes = ReadInputBytes(options.input, console.in, &error);
-  if (!bytes) throw UsageError{error};
-  DecodedInput decoded = DecodeInput(*bytes);
-  std::string name =
-      options.input.empty() || options.input == "-" ? "standard input" : options.input;
-  if (!decoded.text) throw UsageError{name + ": " + decoded.error};
-  return std::move(*decoded.text);
+  return ReadInputText(options.input, console.in);
 }
 
 // Binds INPUT and the options to the call's arguments; throws UsageError for what does not read.

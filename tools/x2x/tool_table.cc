@@ -1,9 +1,14 @@
-// The tools: register and unregister call the library's registration entry points.
+// The tools: register and unregister call the library's registration entry points, registry
+// prints the registry store, clean runs the HTML cleaner alone.
 #include "x2x/tool_table.h"
 
 #include <ostream>
 
+#include "cleaner/clean_tool.h"
 #include "kpx/converter.h"
+#include "platform/registry_store.h"
+#include "platform/utf.h"
+#include "x2x/input_decoding.h"
 #include "x2x/status_names.h"
 
 namespace x2x {
@@ -23,11 +28,57 @@ int RunUnregister(const CommandOptions&, Console& console) {
   return Report("unregister", DllUnregisterServer(), console);
 }
 
+// The store as an indented tree: each key on its line, its values below it as name = "value".
+int RunRegistry(const CommandOptions&, Console& console) {
+  const std::string path = kpx::RegistryStore::DefaultPath();
+  try {
+    kpx::RegistryStore store = kpx::RegistryStore::Load(path);
+    console.out << "# " << path << "\n" << store.Dump();
+    return kExitSuccess;
+  } catch (const kpx::RegistryError& e) {
+    console.err << "x2x: registry: " << e.what() << "\n";
+    return kExitUsage;
+  }
+}
+
+// The cleaner as the system configures it: the cleaned text on standard output, the cleaner's
+// reports on standard error as info: lines.
+int RunClean(const CommandOptions& options, Console& console) {
+  kpx::CleanToolOptions clean;
+  clean.mode = kpx::ParseCleanerMode(options.mode).value_or(kpx::CleanerMode::kHtml);
+  clean.pipeline = options.pipeline;
+  clean.preserve_case = options.preserveCase;
+  std::u16string input;
+  try {
+    input = ReadInputText(options.input, console.in);
+  } catch (const UsageError& e) {
+    console.err << "x2x: " << e.message << "\n";
+    return kExitUsage;
+  }
+  std::u16string output;
+  std::vector<std::u16string> messages;
+  int status = kpx::RunCleanTool(clean, input, &output, &messages);
+  for (const std::u16string& line : messages) console.err << "info: " << kpx::ToUtf8(line) << "\n";
+  if (status == 0) console.out << kpx::ToUtf8(output);
+  return status == 0 ? kExitSuccess : kExitFailure;
+}
+
 constexpr ToolSpec kTools[] = {
     {"register", "tool: registers the library's classes (DllRegisterServer)",
      "Calls DllRegisterServer and reports its status.", InputKind::kNone, 0, &RunRegister},
     {"unregister", "tool: removes the library's registration (DllUnregisterServer)",
      "Calls DllUnregisterServer and reports its status.", InputKind::kNone, 0, &RunUnregister},
+    {"registry", "tool: prints the registry store as an indented tree",
+     "Prints the registry store ($KPX_REGISTRY, else $XDG_CONFIG_HOME/kpx2x/registry.xml, else "
+     "~/.config/kpx2x/registry.xml): each key on its line, its values below it. A damaged store "
+     "is reported (exit status 2) and left as it is.",
+     InputKind::kNone, 0, &RunRegistry},
+    {"clean", "tool: the HTML cleaner alone, configured as the converter configures it",
+     "Runs the HTML cleaner on INPUT: the cleaned text goes to standard output, the cleaner's "
+     "reports to standard error as info: lines. --mode chooses HTML, XML or XHTML output; "
+     "--pipeline turns on the switches the conversion pipeline sets; --preserve-case keeps tag "
+     "names as written.",
+     InputKind::kText, kOptMode | kOptPipeline | kOptPreserveCase, &RunClean},
 };
 
 }  // namespace

@@ -22,7 +22,8 @@ constexpr Option kAllOptions[] = {
     kOptHost,       kOptPage,   kOptComponent, kOptNoInitialize, kOptPublish, kOptMeta,
     kOptPath,       kOptCursor, kOptStructure, kOptWarnings,     kOptProfile, kOptTarget,
     kOptStylesheet, kOptOp,     kOptSelect,    kOptTable,        kOptOpex,    kOptSource,
-    kOptCols,       kOptRows,   kOptAnswer,    kOptIds,
+    kOptCols,       kOptRows,   kOptAnswer,    kOptIds,          kOptMode,    kOptPipeline,
+    kOptPreserveCase,
 };
 
 CLI::Option* AddOption(CLI::App* command, Option option, CommandOptions& o) {
@@ -85,6 +86,16 @@ CLI::Option* AddOption(CLI::App* command, Option option, CommandOptions& o) {
           ->check(CLI::IsMember({"yes", "no"}));
     case kOptIds:
       return value("--ids", o.ids, "FILE", "where to write the component identifiers");
+    case kOptMode:
+      return value("--mode", o.mode, "html|xml|xhtml", "the cleaner's output (default html)")
+          ->check(CLI::IsMember({"html", "xml", "xhtml"}));
+    case kOptPipeline:
+      return command->add_flag("--pipeline", o.pipeline,
+                               "turn on the switches the conversion pipeline sets "
+                               "(omit implicit form, textarea, anchor fixing)");
+    case kOptPreserveCase:
+      return command->add_flag("--preserve-case", o.preserveCase,
+                               "keep tag names in the case they were written");
   }
   return nullptr;
 }
