@@ -9,7 +9,8 @@ FUZZ_SECONDS ?= 20
 
 # Debian packages the build needs.
 PACKAGES = cmake make g++ clang pkg-config libtidy-dev libxml2-dev libxslt1-dev libcli11-dev \
-           libutfcpp-dev libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev xsltproc
+           libutfcpp-dev libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev xsltproc \
+           libgumbo-dev
 
 .PHONY: all deps build asan test demo bench fuzz install clean format
 

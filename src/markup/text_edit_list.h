@@ -1,0 +1,115 @@
+// TextEditList: a text and the edits pending on it, applied all at once so that everything the
+// edits do not touch comes out exactly as it went in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "markup/edit_sink.h"
+#include "markup/markup_string.h"
+
+namespace kpx {
+
+enum class EditKind : std::uint8_t { kInsert = 0, kDelete = 1, kMove = 2, kLowerCase = 3 };
+
+// One pending edit. Positions are offsets into the text as it was before any edit.
+struct TextEdit {
+  EditKind kind = EditKind::kInsert;
+  bool after = false;           // insert, move: stays behind text inserted earlier at the spot
+  std::size_t position = 0;     // where the edit applies (a move's source)
+  std::size_t count = 0;        // characters deleted, moved or lower-cased (0 for an insert)
+  std::size_t destination = 0;  // move only: where the moved characters go
+  std::uint64_t sequence = 0;   // taken from the list's counter, which only grows
+  MarkupString text;            // insert only
+};
+
+// Which inserts on the edges of a range EraseEditsInside takes as inside it.
+enum class EdgeInserts : std::uint8_t { kKeep = 0, kAtStart = 1, kAtEnd = 2, kBoth = 3 };
+
+// Owns the text being edited and the pending edits in recording order.
+//
+// Apply performs the edits in recording order, each at its position as shifted by the edits
+// before it: an edit at a later position moves with every change made before it; at the same
+// position, text that an earlier edit inserted stays in front of a later insert that has after
+// set and goes behind one that has it clear, while deletes and lower-cases move past it; edits
+// at or before a delete's position do not move. So two inserts at one offset come out in
+// recording order when the second has after set, and in reverse order when it has it clear; an
+// insert recorded at the position of an earlier delete lands where the deleted text was.
+// Lower-casing folds ASCII letters only.
+//
+// Cost: lists without moves whose edits do not overlap are applied in one pass, in time linear
+// in the text plus n log n in the number of edits. Edits overlap when an insert lies strictly
+// inside a delete, two deletes share a character, or a delete or lower-case recorded after a
+// delete shares a character with it or strictly contains the point of an insert recorded
+// before it (a lower-case recorded before the others may overlap anything, and lower-cases may
+// overlap each other). Lists holding moves or overlapping edits are replayed edit by edit over a
+// piece table: the same result, in time quadratic in the number of edits (never in the text).
+class TextEditList final : public EditSink {
+ public:
+  // Lists needing the edit-by-edit replay are refused above this many edits (no-op edits, such
+  // as empty inserts or zero counts, are not counted).
+  static constexpr std::size_t kMaxReplayedEdits = 16384;
+
+  TextEditList() = default;
+  explicit TextEditList(std::u16string text) : text_(std::move(text)) {}
+
+  // Replaces the text and drops every pending edit (the sequence counter keeps growing).
+  void Assign(std::u16string text);
+  const std::u16string& Text() const noexcept { return text_; }
+  // Hands over the text, leaving the list's text empty; the edits stay.
+  std::u16string TakeText() noexcept { return std::move(text_); }
+  // Drops every pending edit; the text stays.
+  void ClearEdits() noexcept;
+
+  // EditSink. Edits that do nothing (empty text, zero count) are recorded like any other.
+  void Insert(std::size_t position, std::u16string_view text, bool after) override;
+  void Delete(std::size_t position, std::size_t count) override;
+  void Withdraw(std::size_t count) override;
+
+  // Moves count characters from position to destination. When the destination equals the
+  // position, after decides whether the characters land behind (set) or in front of (clear)
+  // text inserted there earlier.
+  void Move(std::size_t position, std::size_t count, std::size_t destination, bool after);
+  // Lower-cases the ASCII letters among count characters from position.
+  void LowerCase(std::size_t position, std::size_t count);
+
+  // Removes count edits starting at index first (recording order); clamped to the list.
+  void EraseEdits(std::size_t first, std::size_t count);
+  // Removes every edit lying inside [start, end): deletes, lower-cases and moves whose source
+  // range lies within it, and inserts strictly inside it; inserts exactly at start or at end
+  // go too when edges says so. Returns how many were removed. Meant for a caller that deletes
+  // or replaces a whole tag or value and drops the repairs recorded inside it. Cheap when the
+  // range lies behind most of the recorded edits (the usual case while scanning forward).
+  std::size_t EraseEditsInside(std::size_t start, std::size_t end,
+                               EdgeInserts edges = EdgeInserts::kKeep);
+
+  std::size_t EditCount() const noexcept { return edits_.size(); }
+  std::span<const TextEdit> Edits() const noexcept { return edits_; }
+  // Sum of the inserted texts' lengths minus the sum of the delete counts.
+  std::ptrdiff_t NetChange() const noexcept;
+
+  // Performs every edit on the text. The edits stay in the list (the owner withdraws them or
+  // clears the list). Throws ConverterError (E_INVALIDARG) and leaves the text unchanged when
+  // an edit reaches outside the text, or when the list needs the edit-by-edit replay and holds
+  // more than kMaxReplayedEdits edits.
+  void Apply();
+
+ private:
+  void Record(TextEdit edit);
+  // Recomputes reach_ from index first on.
+  void RebuildReach(std::size_t first);
+
+  std::u16string text_;
+  std::vector<TextEdit> edits_;
+  // reach_[i]: the largest end offset among edits 0..i (position + count); never decreases, so
+  // EraseEditsInside can skip by bisection the edits that end before its range.
+  std::vector<std::size_t> reach_;
+  std::uint64_t next_sequence_ = 0;
+};
+
+}  // namespace kpx

@@ -1,0 +1,323 @@
+// The document scanner: items, state flags, the script comment rule, repairs on whole pages, a
+// scan of every corpus page, and inputs made to provoke repeated scanning.
+#include "markup/document_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "markup/markup_char_classes.h"
+#include "platform/utf.h"
+#include "scan_test_util.h"
+
+namespace kpx::testing {
+namespace {
+
+struct ItemRow {
+  const char16_t* input;
+  const char* items;
+  const char* edits = "";
+  const char16_t* result = nullptr;  // text after the edits; nullptr: unchanged
+  const char* warnings = "";
+  bool nested = false;
+  const char16_t* placeholder = u"kpscheckedattr";
+};
+
+void CheckItemRows(const std::vector<ItemRow>& rows) {
+  for (const ItemRow& row : rows) {
+    SCOPED_TRACE(U8(row.input));
+    DocumentScanner scanner{std::u16string(row.input)};
+    TextEditList edits(std::u16string(row.input));
+    RecordingWarnings warnings;
+    scanner.set_edit_sink(&edits);
+    scanner.set_warning_sink(&warnings);
+    scanner.set_nested_comments(row.nested);
+    scanner.set_placeholder_attribute_name(row.placeholder);
+    EXPECT_EQ(DumpItems(scanner), row.items);
+    EXPECT_EQ(DumpEdits(edits), row.edits);
+    EXPECT_EQ(warnings.Text(), row.warnings);
+    edits.Apply();
+    EXPECT_EQ(U8(edits.Text()), U8(row.result != nullptr ? row.result : row.input));
+  }
+}
+
+TEST(DocumentScannerTest, TagsAndTheirRepairs) {
+  CheckItemRows({
+      {u"<a href=x>y</a>", "Tag<a href=x:0@3,8,7> Text@10'y' Tag<a end>", "+8^'\"' +9^'\"'",
+       u"<a href=\"x\">y</a>"},
+      {u"<input checked>", "Tag<input checked=checked:0@7,14,0>", "+14^'=\"checked\"'",
+       u"<input checked=\"checked\">"},
+      {u"<td class=\"a\"class=\"b\">", "Tag<td rewrite class=a:2@4,10,9>", "+13^' ' -13,9",
+       u"<td class=\"a\" >", "XX_MissedSpaceBetweenAttributes@13"},
+      {u"<input {Checked}>", "Tag<input kpscheckedattr={Checked}:0@7,0,0>"},
+      // Not tags; what follows is read with attribute-value mode off.
+      {u"< p>x", "Text@0'<' Text@2'p' Text@3'>' Text@4'x'"},
+      {u"<3 \"a b\">", "Text@0'<' Text@1'3' Text@3'\"' Text@4'a' Text@6'b' Text@7'\"' Text@8'>'"},
+      // Five junk tokens: no tag, its repairs withdrawn, its text one Text item.
+      {u"<a href=x ! ! ! ! ! b>x", "Text@0'<a href=x ! ! ! ! !' Text@20'b' Text@21'>' Text@22'x'"},
+      // A tag interrupted by "<": its text, then the tag that interrupted it.
+      {u"<a b=\"1\" <p>x", "Text@0'<a b=\"1\" ' Tag<p> Text@12'x'"},
+  });
+}
+
+TEST(DocumentScannerTest, CommentsDeclarationsAndSections) {
+  CheckItemRows({
+      {u"x<!-- a -->y", "Text@0'x' Comment@1' a ' Text@11'y'"},
+      {u"<!---->", "Comment@0''"},
+      {u"x <!-- y", "Text@0'x' Text@2'<!-- y'"},
+      // Nested levels that never close: only "<!--" is text and reading goes on inside.
+      {u"<!-- a <!-- b -->", "Text@0'<!--' Text@5'a' Comment@7' b '", "", nullptr, "", true},
+      {u"<!-- a <!-- b --> -->", "Comment@0' a <!-- b --> '", "", nullptr, "", true},
+      {u"<![cdata[x]]>", "CData@0'x'", "-2,7 +2^'[CDATA['", u"<![CDATA[x]]>"},
+      {u"<?php echo \"a>b\"; ?>z", "Declaration@0'php' Text@20'z'"},
+      {u"<!DOCTYPE html PUBLIC \"x\" \"y\">", "Declaration@0'DOCTYPE'"},
+      {u"<% x %>", "Declaration@0'x'"},
+      {u"<%= x %>", "Text@0'<%' Text@2'=' Text@4'x' Text@6'%>'"},
+  });
+}
+
+TEST(DocumentScannerTest, ScriptBodies) {
+  CheckItemRows({
+      {u"<script>if (a<b) x = 1;</script>",
+       "Tag<script> Text@8'if' Text@11'(' Text@12'a' Text@13'<' Text@14'b' Text@15') ' "
+       "Text@17'x' Text@19'=' Text@21'1' Text@22';' Tag<script end>"},
+      // The comment that hides a body from old browsers is passed over.
+      {u"<script><!--\nvar a;\n//--></script>",
+       "Tag<script> Text@13'var' Text@17'a' Text@18';\n' Comment@20'-->' Tag<script end>"},
+      // A template comment right after the start tag stays a comment.
+      {u"<script><!-- BEGIN Grid g --></script>",
+       "Tag<script> Comment@8' BEGIN Grid g ' Tag<script end>"},
+      {u"<script><!-- END Grid g --></script>",
+       "Tag<script> Comment@8' END Grid g ' Tag<script end>"},
+      {u"<script><!-- BEGINS --></script>",
+       "Tag<script> Text@13'BEGINS' Text@20'--' Text@22'>' Tag<script end>"},
+      {u"<script>/* a */ s = \"x</script>\";</script>",
+       "Tag<script> Comment@8' a ' Text@16's' Text@18'=' Text@20'\"x' Tag<script end> "
+       "Text@31'\"' Text@32';' Tag<script end>",
+       "", nullptr, "XX_UnclosedScriptString@20"},
+      {u"<script/>a<b c>", "Tag<script self> Text@9'a' Tag<b c=c:0@13,14,0>", "+14^'=\"c\"'",
+       u"<script/>a<b c=\"c\">"},
+  });
+}
+
+TEST(DocumentScannerTest, StateFlags) {
+  const std::u16string text =
+      u"<html><head><script>x</script><style>p</style></head><body><comment>c</comment>"
+      u"<br/></body></html>";
+  DocumentScanner scanner{text};
+  // html head body raw script, after each item
+  const char* expected[] = {"10000", "11000", "11011", "11011", "11000", "11010", "11010", "11000",
+                            "10000", "10100", "10110", "10110", "10100", "10100", "10000", "00000"};
+  for (const char* flags : expected) {
+    SCOPED_TRACE(flags);
+    ASSERT_NE(scanner.NextItem(), MarkupItem::kEnd);
+    std::string got;
+    for (bool f : {scanner.inside_html(), scanner.inside_head(), scanner.inside_body(),
+                   scanner.inside_raw_content(), scanner.script_mode()}) {
+      got += f ? '1' : '0';
+    }
+    EXPECT_EQ(got, flags);
+  }
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kEnd);
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kEnd);
+}
+
+TEST(DocumentScannerTest, ServerBlockInAScriptEndsScriptMode) {
+  DocumentScanner scanner{std::u16string(u"<script><% x %>\"a</script>")};
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kTag);
+  EXPECT_TRUE(scanner.script_mode());
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kDeclaration);
+  EXPECT_FALSE(scanner.script_mode());
+  EXPECT_TRUE(scanner.inside_raw_content());
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kText);  // the quote is a plain delimiter now
+  EXPECT_EQ(scanner.ItemTextView(), u"\"");
+}
+
+TEST(DocumentScannerTest, AbandonedTagLeavesNoRecord) {
+  DocumentScanner scanner{std::u16string(u"<a href=x ! ! ! ! ! >")};
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kText);
+  EXPECT_TRUE(scanner.Tag().name.IsEmpty());
+  EXPECT_TRUE(scanner.Tag().attributes.IsEmpty());
+  EXPECT_EQ(scanner.TagStart(), kNoTagStart);
+}
+
+TEST(DocumentScannerTest, ItemTextAndPositions) {
+  DocumentScanner scanner{std::u16string(u" <b>text<!--c-->")};
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kTag);
+  EXPECT_EQ(scanner.TagStart(), 1u);
+  EXPECT_EQ(scanner.ItemStart(), 1u);
+  EXPECT_EQ(scanner.ItemEnd(), 4u);
+  EXPECT_EQ(scanner.ItemText().View(), u"");
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kText);
+  EXPECT_EQ(scanner.ItemText().View(), u"text");
+  EXPECT_EQ(scanner.LastTokenKind(), LexToken::kName);
+  EXPECT_EQ(scanner.TagStart(), 1u);  // the last tag's
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kComment);
+  EXPECT_EQ(scanner.ItemText().View(), u"c");
+  EXPECT_EQ(scanner.LastTokenKind(), LexToken::kComment);
+  // Callers may move back and read again.
+  scanner.SetPosition(1);
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kTag);
+  EXPECT_EQ(scanner.Tag().name.View(), u"b");
+}
+
+// --- Whole pages ---
+
+std::u16string DecodePage(const std::string& bytes) {
+  if (!FindInvalidUtf8(bytes)) return ToUtf16(bytes);
+  std::u16string latin1;  // the few pages that are not UTF-8 are ISO-8859-1
+  latin1.reserve(bytes.size());
+  for (unsigned char c : bytes) latin1.push_back(c);
+  return latin1;
+}
+
+std::vector<std::filesystem::path> CorpusPages() {
+  std::vector<std::filesystem::path> pages;
+  const std::filesystem::path root = KPX_SOURCE_DIR "/../shared/corpus";
+  for (const char* folder : {"tidy-cases", "pages"}) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(root / folder, error)) {
+      const std::string name = entry.path().filename().string();
+      if (entry.is_regular_file() && name.find("LICENSE") == std::string::npos) {
+        pages.push_back(entry.path());
+      }
+    }
+  }
+  std::sort(pages.begin(), pages.end());
+  return pages;
+}
+
+enum class ScanSetup { kTextUtility, kRecognition };
+
+// Scans the page and checks that the items follow each other, that only blanks (and a script
+// comment opener) lie between them, and that the scan ends. Returns the edits' count.
+size_t ScanPage(const std::u16string& text, ScanSetup setup, bool repairs, TextEditList& edits) {
+  DocumentScanner scanner{text};
+  scanner.set_edit_sink(&edits);
+  scanner.set_record_repairs(repairs);
+  if (setup == ScanSetup::kTextUtility) {
+    scanner.set_placeholder_attribute_name(u"kpscheckedattr");
+  } else {
+    scanner.set_placeholder_attribute_name(u"checked");
+    scanner.set_junk_attribute_name(u"kpstagcontent");
+    scanner.set_nested_comments(true);
+  }
+  size_t previous_end = 0;
+  size_t items = 0;
+  for (;;) {
+    const MarkupItem kind = scanner.NextItem();
+    if (kind == MarkupItem::kEnd) break;
+    if (++items > text.size() + 1) {
+      ADD_FAILURE() << "no end after " << items << " items";
+      break;
+    }
+    EXPECT_GE(scanner.ItemStart(), previous_end);
+    EXPECT_GT(scanner.ItemEnd(), scanner.ItemStart());
+    std::u16string_view gap(text.data() + previous_end, scanner.ItemStart() - previous_end);
+    if (size_t opener = gap.find(u"<!--"); opener != std::u16string_view::npos) {
+      EXPECT_TRUE(scanner.script_mode() || scanner.inside_raw_content());
+      gap.remove_prefix(opener + 4);
+    }
+    for (char16_t c : gap) {
+      if (!IsBlank(c)) {
+        ADD_FAILURE() << "uncovered text at " << previous_end;
+        return edits.EditCount();
+      }
+    }
+    previous_end = scanner.ItemEnd();
+  }
+  EXPECT_TRUE(scanner.AtEnd());
+  return edits.EditCount();
+}
+
+TEST(DocumentScannerCorpusTest, EveryPageComesBackUnchangedWithoutRepairs) {
+  const auto pages = CorpusPages();
+  if (pages.empty()) GTEST_SKIP() << "corpus not found";
+  for (const auto& path : pages) {
+    SCOPED_TRACE(path.filename().string());
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::u16string text = DecodePage(bytes);
+    for (ScanSetup setup : {ScanSetup::kTextUtility, ScanSetup::kRecognition}) {
+      TextEditList edits(text);
+      EXPECT_EQ(ScanPage(text, setup, false, edits), 0u);
+      edits.Apply();
+      EXPECT_TRUE(edits.Text() == text);
+    }
+  }
+}
+
+TEST(DocumentScannerCorpusTest, RepairsOfEveryPageApply) {
+  const auto pages = CorpusPages();
+  if (pages.empty()) GTEST_SKIP() << "corpus not found";
+  size_t repaired_pages = 0;
+  for (const auto& path : pages) {
+    SCOPED_TRACE(path.filename().string());
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::u16string text = DecodePage(bytes);
+    TextEditList edits(text);
+    if (ScanPage(text, ScanSetup::kTextUtility, true, edits) > 0) ++repaired_pages;
+    for (const TextEdit& edit : edits.Edits()) {
+      ASSERT_LE(edit.position + edit.count, text.size());
+    }
+    EXPECT_NO_THROW(edits.Apply());
+    // Scanned again, the repaired page needs no quoting or value repairs.
+    TextEditList again(edits.Text());
+    DocumentScanner rescan{edits.Text()};
+    rescan.set_edit_sink(&again);
+    while (rescan.NextItem() != MarkupItem::kEnd) {
+    }
+  }
+  EXPECT_GT(repaired_pages, 0u);
+}
+
+// --- Inputs that would make a careless scanner read the same text over and over ---
+
+std::u16string Repeat(std::u16string_view unit, size_t length) {
+  std::u16string text;
+  while (text.size() < length) text += unit;
+  return text;
+}
+
+TEST(DocumentScannerTest, RepeatedUnterminatedConstructsStayLinear) {
+  constexpr size_t kLength = 400000;
+  const std::u16string texts[] = {
+      Repeat(u"<a x=\"", kLength),
+      Repeat(u"<a x=\"<a y=\"", kLength) + u"\" <",
+      Repeat(u"<!-- ", kLength),
+      Repeat(u"<!-- <!-- -->", kLength),
+      u"<script>" + Repeat(u"<a x=\"", kLength),
+      u"<script>" + Repeat(u"'\\'", kLength),
+      Repeat(u"<a x=\"<%\" ", kLength),
+      Repeat(u"<a {", kLength),
+      Repeat(u"<", kLength),
+      Repeat(u"<a ", kLength),
+      Repeat(u"<![CDATA[", kLength),
+      Repeat(u"<?x '", kLength),
+  };
+  for (const std::u16string& text : texts) {
+    SCOPED_TRACE(U8(text.substr(0, 16)));
+    for (bool nested : {false, true}) {
+      const auto start = std::chrono::steady_clock::now();
+      DocumentScanner scanner{text};
+      TextEditList edits(text);
+      scanner.set_edit_sink(&edits);
+      scanner.set_nested_comments(nested);
+      scanner.set_junk_attribute_name(u"kpstagcontent");
+      size_t items = 0;
+      while (scanner.NextItem() != MarkupItem::kEnd && items <= text.size()) ++items;
+      const double seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      EXPECT_LT(seconds, 5.0);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kpx::testing

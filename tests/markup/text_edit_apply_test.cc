@@ -1,0 +1,350 @@
+// Both ways of applying edits checked against the plain rule, applied literally on a string:
+// perform each edit in recording order and shift every later edit after it. The literal
+// version is quadratic and lives only here, as the reference.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "edit_ops.h"
+#include "markup/ascii_case.h"
+#include "markup/text_edit_apply.h"
+#include "platform/status.h"
+
+namespace {
+
+using kpx::EditKind;
+using kpx::TextEdit;
+using kpx::TextEditList;
+using kpx::testing::Del;
+using kpx::testing::EditOp;
+using kpx::testing::Ins;
+using kpx::testing::Low;
+using kpx::testing::MakeList;
+using kpx::testing::Mov;
+using kpx::testing::Narrow;
+
+struct RefEdit {
+  EditKind kind;
+  bool after;
+  std::int64_t position;
+  std::int64_t count;
+  std::int64_t destination;
+  std::u16string text;
+};
+
+// After applying a change at `at`, shifts every later edit as the rule says.
+void ReferenceShift(std::vector<RefEdit>& edits, std::size_t index, std::int64_t at,
+                    std::int64_t change, bool applied_delete) {
+  if (change == 0) return;
+  for (std::size_t j = index + 1; j < edits.size(); ++j) {
+    RefEdit& e = edits[j];
+    if (at < e.position) {
+      e.position += change;
+    } else if (at == e.position && !applied_delete) {
+      if (e.kind == EditKind::kInsert) {
+        if (e.after) e.position += change;
+      } else if (e.kind == EditKind::kDelete || e.kind == EditKind::kLowerCase) {
+        e.position += change;
+      }
+    }
+    if (e.kind == EditKind::kMove &&
+        (at < e.destination || (at == e.destination && !applied_delete && e.after))) {
+      e.destination += change;
+    }
+  }
+}
+
+// The literal algorithm on a real string; nothing when an edit falls outside the text.
+// Edits that change nothing (empty insert, zero count) are passed over.
+std::optional<std::u16string> ReferenceApply(std::u16string text,
+                                             std::span<const TextEdit> source) {
+  std::vector<RefEdit> edits;
+  for (const TextEdit& e : source) {
+    edits.push_back({e.kind, e.after, static_cast<std::int64_t>(e.position),
+                     static_cast<std::int64_t>(e.count), static_cast<std::int64_t>(e.destination),
+                     e.text.Str()});
+  }
+  auto inside = [&text](std::int64_t at, std::int64_t count) {
+    return at >= 0 && count >= 0 && at + count <= static_cast<std::int64_t>(text.size());
+  };
+  for (std::size_t i = 0; i < edits.size(); ++i) {
+    const RefEdit e = edits[i];
+    const bool no_op = e.kind == EditKind::kInsert ? e.text.empty() : e.count == 0;
+    if (no_op) continue;
+    const auto at = static_cast<std::size_t>(e.position);
+    switch (e.kind) {
+      case EditKind::kInsert:
+        if (!inside(e.position, 0)) return std::nullopt;
+        text.insert(at, e.text);
+        ReferenceShift(edits, i, e.position, static_cast<std::int64_t>(e.text.size()), false);
+        break;
+      case EditKind::kDelete:
+        if (!inside(e.position, e.count)) return std::nullopt;
+        text.erase(at, static_cast<std::size_t>(e.count));
+        ReferenceShift(edits, i, e.position, -e.count, true);
+        break;
+      case EditKind::kLowerCase:
+        if (!inside(e.position, e.count)) return std::nullopt;
+        for (std::int64_t k = 0; k < e.count; ++k) text[at + k] = kpx::AsciiToLower(text[at + k]);
+        break;
+      case EditKind::kMove: {
+        if (!inside(e.position, e.count)) return std::nullopt;
+        const std::u16string taken = text.substr(at, static_cast<std::size_t>(e.count));
+        text.erase(at, taken.size());
+        ReferenceShift(edits, i, e.position, -e.count, false);
+        std::int64_t to = edits[i].destination;
+        if (to > e.position || (to == e.position && e.after)) to -= e.count;
+        if (!inside(to, 0)) return std::nullopt;
+        text.insert(static_cast<std::size_t>(to), taken);
+        ReferenceShift(edits, i, to, e.count, false);
+        break;
+      }
+    }
+  }
+  return text;
+}
+
+std::optional<std::u16string> ReplayOrNothing(std::u16string_view text,
+                                              std::span<const TextEdit> edits) {
+  try {
+    return kpx::ReplayEdits(text, edits);
+  } catch (const kpx::ConverterError&) {
+    return std::nullopt;
+  }
+}
+
+// Random edit lists over short texts, so that positions collide often.
+class EditListGenerator {
+ public:
+  explicit EditListGenerator(std::uint32_t seed) : random_(seed) {}
+
+  std::u16string Text() {
+    std::u16string text;
+    const std::size_t length = Below(24);
+    for (std::size_t i = 0; i < length; ++i) text += kAlphabet[Below(kAlphabet.size())];
+    return text;
+  }
+
+  std::u16string InsertText() {
+    std::u16string text;
+    const std::size_t length = 1 + Below(3);
+    for (std::size_t i = 0; i < length; ++i) text += kAlphabet[Below(kAlphabet.size())];
+    return text;
+  }
+
+  // Anything at all, moves and overlaps included.
+  std::vector<EditOp> AnyEdits(std::size_t length) {
+    std::vector<EditOp> ops;
+    const std::size_t count = Below(12);
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t at = Below(length + 1);
+      const std::size_t span = Below(length - at + 1);
+      switch (Below(7)) {
+        case 0:
+        case 1:
+        case 2:
+          ops.push_back(Ins(at, InsertText(), Below(2) == 0));
+          break;
+        case 3:
+        case 4:
+          ops.push_back(Del(at, span));
+          break;
+        case 5:
+          ops.push_back(Low(at, span));
+          break;
+        default:
+          ops.push_back(Mov(at, span, Below(length + 1), Below(2) == 0));
+          break;
+      }
+    }
+    return ops;
+  }
+
+  // Lists that one pass must take: disjoint (possibly touching) deletes, inserts anywhere but
+  // strictly inside a delete, ties at delete edges, and lower-cases recorded before the deletes
+  // they share characters with and before the inserts inside them.
+  std::vector<EditOp> WellFormedEdits(std::size_t length) {
+    std::vector<EditOp> deletes;
+    std::vector<std::size_t> points = {0, length};
+    for (std::size_t at = Below(3); at < length; at += Below(4)) {
+      if (Below(2) == 0) {
+        const std::size_t count = 1 + Below(std::min<std::size_t>(4, length - at));
+        deletes.push_back(Del(at, count));
+        points.push_back(at);
+        points.push_back(at + count);
+        at += count;
+      }
+    }
+    auto strictly_inside_delete = [&deletes](std::size_t at) {
+      return std::any_of(deletes.begin(), deletes.end(), [at](const EditOp& d) {
+        return d.position < at && at < d.position + d.count;
+      });
+    };
+    std::vector<EditOp> ops = deletes;
+    const std::size_t inserts = Below(10);
+    for (std::size_t i = 0; i < inserts; ++i) {
+      std::size_t at = Below(3) == 0 ? Below(length + 1) : points[Below(points.size())];
+      if (strictly_inside_delete(at)) at = points[Below(points.size())];
+      ops.push_back(Ins(at, InsertText(), Below(2) == 0));
+    }
+    std::shuffle(ops.begin(), ops.end(), random_);
+    const std::size_t lowers = Below(4);
+    for (std::size_t i = 0; i < lowers; ++i) {
+      const std::size_t at = Below(length + 1);
+      const EditOp lower = Low(at, Below(length - at + 1));
+      // Recorded before anything it must precede: simply first, or at a random place when
+      // nothing earlier conflicts with it.
+      const std::size_t place = Below(ops.size() + 1);
+      bool conflict = false;
+      for (std::size_t k = 0; k < place; ++k) {
+        const EditOp& e = ops[k];
+        const std::size_t end = lower.position + lower.count;
+        if (e.kind == EditKind::kDelete && e.position < end &&
+            lower.position < e.position + e.count)
+          conflict = true;
+        if (e.kind == EditKind::kInsert && lower.position < e.position && e.position < end)
+          conflict = true;
+      }
+      ops.insert(ops.begin() + static_cast<std::ptrdiff_t>(conflict ? 0 : place), lower);
+    }
+    return ops;
+  }
+
+ private:
+  static constexpr std::u16string_view kAlphabet = u"AbC<>\"&x";
+
+  std::size_t Below(std::size_t bound) {
+    if (bound == 0) return 0;
+    return std::uniform_int_distribution<std::size_t>(0, bound - 1)(random_);
+  }
+
+  std::mt19937 random_;
+};
+
+std::string Describe(std::u16string_view text, std::span<const TextEdit> edits) {
+  std::string out = "text \"" + Narrow(text) + "\":";
+  for (const TextEdit& e : edits) {
+    out += ' ';
+    switch (e.kind) {
+      case EditKind::kInsert:
+        out += "Ins(" + std::to_string(e.position) + ",\"" + Narrow(e.text.View()) + "\"," +
+               (e.after ? "after" : "front") + ")";
+        break;
+      case EditKind::kDelete:
+        out += "Del(" + std::to_string(e.position) + "," + std::to_string(e.count) + ")";
+        break;
+      case EditKind::kLowerCase:
+        out += "Low(" + std::to_string(e.position) + "," + std::to_string(e.count) + ")";
+        break;
+      case EditKind::kMove:
+        out += "Mov(" + std::to_string(e.position) + "," + std::to_string(e.count) + "," +
+               std::to_string(e.destination) + "," + (e.after ? "after" : "front") + ")";
+        break;
+    }
+  }
+  return out;
+}
+
+TEST(TextEditApplyTest, OnePassMatchesTheLiteralRuleOnWellFormedLists) {
+  EditListGenerator generate(20240601);
+  for (int round = 0; round < 20000; ++round) {
+    const std::u16string text = generate.Text();
+    const TextEditList list = MakeList(text, generate.WellFormedEdits(text.size()));
+    SCOPED_TRACE(Describe(text, list.Edits()));
+    const std::optional<std::u16string> expected = ReferenceApply(text, list.Edits());
+    ASSERT_TRUE(expected.has_value());
+    const std::optional<std::u16string> one_pass = kpx::ApplyEditsInOnePass(text, list.Edits());
+    ASSERT_TRUE(one_pass.has_value()) << "one pass refused a well-formed list";
+    ASSERT_EQ(Narrow(*one_pass), Narrow(*expected));
+  }
+}
+
+TEST(TextEditApplyTest, BothWaysMatchTheLiteralRuleOnAnyList) {
+  EditListGenerator generate(7);
+  int one_pass_taken = 0;
+  int replayed = 0;
+  for (int round = 0; round < 20000; ++round) {
+    const std::u16string text = generate.Text();
+    const TextEditList list = MakeList(text, generate.AnyEdits(text.size()));
+    SCOPED_TRACE(Describe(text, list.Edits()));
+    const std::optional<std::u16string> expected = ReferenceApply(text, list.Edits());
+    const std::optional<std::u16string> replay = ReplayOrNothing(text, list.Edits());
+    ASSERT_EQ(replay.has_value(), expected.has_value());
+    if (expected) {
+      ASSERT_EQ(Narrow(*replay), Narrow(*expected));
+      ++replayed;
+    }
+    // Every original position lies within the text here, so one pass never throws; when it
+    // takes the list, its result must be the literal one.
+    const std::optional<std::u16string> one_pass = kpx::ApplyEditsInOnePass(text, list.Edits());
+    if (one_pass) {
+      ASSERT_TRUE(expected.has_value());
+      ASSERT_EQ(Narrow(*one_pass), Narrow(*expected));
+      ++one_pass_taken;
+    }
+  }
+  // The generator must exercise both paths substantially.
+  EXPECT_GT(one_pass_taken, 2000);
+  EXPECT_GT(replayed, 10000);
+}
+
+TEST(TextEditApplyTest, OnePassLeavesMovesAndOverlapsToTheReplay) {
+  struct Row {
+    const char* name;
+    std::vector<EditOp> edits;
+    bool one_pass;
+  };
+  const Row rows[] = {
+      {"a move", {Mov(0, 1, 3)}, false},
+      {"insert strictly inside a delete", {Ins(2, u"x"), Del(1, 3)}, false},
+      {"insert strictly inside an earlier delete", {Del(1, 2), Ins(2, u"x")}, false},
+      {"deletes sharing a character", {Del(1, 3), Del(3, 2)}, false},
+      {"lower-case after a delete it shares with", {Del(1, 3), Low(3, 2)}, false},
+      {"lower-case after an insert strictly inside it", {Ins(2, u"X"), Low(1, 3)}, false},
+      {"lower-case before both", {Low(0, 6), Del(1, 3), Ins(5, u"x")}, true},
+      {"inserts on delete edges", {Del(1, 3), Ins(1, u"x"), Ins(4, u"y")}, true},
+      {"touching deletes", {Del(1, 2), Del(3, 2)}, true},
+      {"lower-case after an insert on its edge", {Ins(1, u"X"), Low(1, 3), Ins(4, u"Y")}, true},
+      {"overlapping lower-cases", {Low(0, 3), Low(2, 3)}, true},
+      {"a zero-count move is nothing", {Mov(0, 0, 3), Ins(2, u"x")}, true},
+  };
+  const std::u16string text = u"ABCDEF";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const TextEditList list = MakeList(text, row.edits);
+    const std::optional<std::u16string> one_pass = kpx::ApplyEditsInOnePass(text, list.Edits());
+    EXPECT_EQ(one_pass.has_value(), row.one_pass);
+    const std::optional<std::u16string> expected = ReferenceApply(text, list.Edits());
+    ASSERT_TRUE(expected.has_value());
+    EXPECT_EQ(Narrow(kpx::ReplayEdits(text, list.Edits())), Narrow(*expected));
+    if (one_pass) {
+      EXPECT_EQ(Narrow(*one_pass), Narrow(*expected));
+    }
+  }
+}
+
+TEST(TextEditApplyTest, LargeListsOfTiesMatchTheReplay) {
+  // Many inserts at few offsets around deletes: the union-find paths get long.
+  EditListGenerator generate(99);
+  std::u16string text(400, u'A');
+  std::vector<EditOp> ops;
+  std::mt19937 random(5);
+  for (std::size_t at = 0; at < 400; at += 40) ops.push_back(Del(at + 10, 20));
+  for (int i = 0; i < 3000; ++i) {
+    const std::size_t block = random() % 10;
+    const std::size_t offsets[] = {block * 40 + 10, block * 40 + 30, block * 40};
+    ops.push_back(Ins(offsets[random() % 3], generate.InsertText(), random() % 2 == 0));
+    if (i % 500 == 0) ops.push_back(Low(block * 40, 5));
+  }
+  const TextEditList list = MakeList(text, ops);
+  const std::optional<std::u16string> one_pass = kpx::ApplyEditsInOnePass(text, list.Edits());
+  ASSERT_TRUE(one_pass.has_value());
+  EXPECT_EQ(Narrow(*one_pass), Narrow(kpx::ReplayEdits(text, list.Edits())));
+}
+
+}  // namespace
