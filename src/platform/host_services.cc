@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/ascii_case.h"
 #include "platform/bstr.h"
 #include "platform/host_text_format.h"
 
@@ -15,9 +16,7 @@ constexpr size_t kPositionLength = 127;   // the position text: 128 characters w
 
 std::u16string Lowered(std::u16string_view text) {
   std::u16string out(text);
-  for (char16_t& c : out) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
+  for (char16_t& c : out) c = AsciiToLower(c);
   return out;
 }
 

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/ascii_case.h"
 #include "platform/utf.h"
 
 namespace kpx {
@@ -28,16 +29,6 @@ struct RegistryStore::Key {
 namespace {
 
 constexpr const char* kHiveNames[2] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER"};
-
-char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
-
-bool SameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
-}
 
 std::vector<std::u16string_view> SplitKeyPath(std::u16string_view path) {
   std::vector<std::u16string_view> parts;
@@ -53,7 +44,7 @@ std::vector<std::u16string_view> SplitKeyPath(std::u16string_view path) {
 
 RegistryStore::Key* Child(const RegistryStore::Key& key, std::u16string_view name) {
   for (const auto& child : key.children) {
-    if (SameName(child->name, name)) return child.get();
+    if (EqualsIgnoringAsciiCase(child->name, name)) return child.get();
   }
   return nullptr;
 }
@@ -324,7 +315,7 @@ bool RegistryStore::DeleteKey(RegistryHive hive, std::u16string_view key) {
   }
   auto& children = parent->children;
   for (auto it = children.begin(); it != children.end(); ++it) {
-    if (SameName((*it)->name, parts.back())) {
+    if (EqualsIgnoringAsciiCase((*it)->name, parts.back())) {
       children.erase(it);
       return true;
     }
@@ -336,7 +327,7 @@ void RegistryStore::SetValue(RegistryHive hive, std::u16string_view key, std::u1
                              std::u16string_view value) {
   Key& node = Make(hive, key);
   for (auto& [existing, data] : node.values) {
-    if (SameName(existing, name)) {
+    if (EqualsIgnoringAsciiCase(existing, name)) {
       data = std::u16string(value);
       return;
     }
@@ -349,7 +340,7 @@ std::optional<std::u16string> RegistryStore::GetValue(RegistryHive hive, std::u1
   const Key* node = Find(hive, key);
   if (!node) return std::nullopt;
   for (const auto& [existing, data] : node->values) {
-    if (SameName(existing, name)) return data;
+    if (EqualsIgnoringAsciiCase(existing, name)) return data;
   }
   return std::nullopt;
 }
@@ -359,7 +350,7 @@ bool RegistryStore::DeleteValue(RegistryHive hive, std::u16string_view key,
   Key* node = Find(hive, key);
   if (!node) return false;
   for (auto it = node->values.begin(); it != node->values.end(); ++it) {
-    if (SameName(it->first, name)) {
+    if (EqualsIgnoringAsciiCase(it->first, name)) {
       node->values.erase(it);
       return true;
     }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/ascii_case.h"
 #include "platform/status.h"
 
 namespace kpx {
@@ -211,15 +212,7 @@ HRESULT DispatchGetIDsOfNames(const InterfaceInfo& info, REFIID riid, LPOLESTR* 
   for (UINT i = 1; i < count; ++i) {
     std::u16string_view name = names[i] ? std::u16string_view(names[i]) : std::u16string_view();
     for (size_t p = 0; p < member->params.size(); ++p) {
-      const std::u16string_view candidate = member->params[p].name;
-      bool same = candidate.size() == name.size();
-      for (size_t c = 0; same && c < name.size(); ++c) {
-        char16_t a = candidate[c], b = name[c];
-        if (a >= u'A' && a <= u'Z') a += u'a' - u'A';
-        if (b >= u'A' && b <= u'Z') b += u'a' - u'A';
-        same = a == b;
-      }
-      if (same) ids[i] = static_cast<DISPID>(p);
+      if (EqualsIgnoringAsciiCase(member->params[p].name, name)) ids[i] = static_cast<DISPID>(p);
     }
     if (ids[i] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
   }

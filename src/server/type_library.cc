@@ -3,6 +3,7 @@
 #include "server/type_library.h"
 
 #include "kpx/converter.h"
+#include "platform/ascii_case.h"
 
 namespace kpx {
 
@@ -178,18 +179,6 @@ constexpr TypeLibraryInfo kTypeLibrary = {u"KPXHTML2XMLCONVERTERLib",
                                           kCoclasses,
                                           kEnums};
 
-char16_t FoldAscii(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
-}
-
-bool SameName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 const TypeLibraryInfo& TypeLibrary() {
@@ -204,7 +193,7 @@ const InterfaceInfo& ComponentIdsInterfaceInfo() {
 
 const MemberInfo* FindMember(const InterfaceInfo& info, std::u16string_view name) {
   for (const MemberInfo& member : info.members) {
-    if (SameName(member.name, name)) return &member;
+    if (EqualsIgnoringAsciiCase(member.name, name)) return &member;
   }
   return nullptr;
 }
