@@ -91,8 +91,9 @@ TEST_F(LibraryHostTest, CreateCallReleaseUnload) {
 TEST_F(LibraryHostTest, RegistersItsOwnFile) {
   auto register_server = Symbol<HRESULT (*)()>(library_, "DllRegisterServer");
   auto unregister_server = Symbol<HRESULT (*)()>(library_, "DllUnregisterServer");
-  std::filesystem::path store = std::filesystem::temp_directory_path() /
-                                ("kpx-host-registry-" + std::to_string(getpid()) + ".xml");
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("kpx-host-registry-" + std::to_string(getpid()));
+  const std::filesystem::path store = dir / "registry.xml";
   setenv("KPX_REGISTRY", store.c_str(), 1);
   ASSERT_EQ(register_server(), S_OK);
   std::FILE* f = std::fopen(store.c_str(), "r");
@@ -104,7 +105,7 @@ TEST_F(LibraryHostTest, RegistersItsOwnFile) {
   EXPECT_NE(text.find(">" + library + "<"), std::string::npos) << text;
   EXPECT_EQ(unregister_server(), S_OK);
   unsetenv("KPX_REGISTRY");
-  std::filesystem::remove(store);
+  std::filesystem::remove_all(dir);  // the store and its lock file
 }
 
 }  // namespace
