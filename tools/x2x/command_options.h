@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "kpx/com.h"
 
@@ -34,6 +35,9 @@ enum Option : uint32_t {
   kOptMode = 1u << 22,
   kOptPipeline = 1u << 23,
   kOptPreserveCase = 1u << 24,
+  kOptReverse = 1u << 25,
+  kOptDefine = 1u << 26,
+  kOptRules = 1u << 27,
 };
 using OptionSet = uint32_t;
 
@@ -73,6 +77,11 @@ struct CommandOptions {
   std::string mode = "html";  // the cleaner's output mode (x2x clean)
   bool pipeline = false;      // the cleaner switches the conversion pipeline sets
   bool preserveCase = false;  // "kps-preserve-case"
+
+  // x2x profile-check
+  bool reverse = false;              // a reverse profile
+  std::vector<std::string> defines;  // symbols for the profile's "if" elements
+  bool listRules = false;            // list every rule
 
   bool Given(Option option) const { return (given & option) != 0; }
 };

@@ -9,6 +9,7 @@
 #include "platform/registry_store.h"
 #include "platform/utf.h"
 #include "x2x/input_decoding.h"
+#include "x2x/profile_check_tool.h"
 #include "x2x/status_names.h"
 
 namespace x2x {
@@ -79,6 +80,16 @@ constexpr ToolSpec kTools[] = {
      "--pipeline turns on the switches the conversion pipeline sets; --preserve-case keeps tag "
      "names as written.",
      InputKind::kText, kOptMode | kOptPipeline | kOptPreserveCase, &RunClean},
+    {"profile-check", "tool: loads a converter profile and prints its findings and a summary",
+     "Loads INPUT as a converter profile the way the converter does (--reverse: as a reverse "
+     "profile). Each finding goes to standard error as an error: or warning: line worded as the "
+     "converter words it; a summary goes to standard output: where each finding is, then each "
+     "mode with its rules by kind and by domain type, restrict entries, resource prefixes and "
+     "tag-domain names (--rules also lists every rule), or the decoded pairs of a reverse "
+     "profile. --define SYMBOL (repeatable) defines a symbol for the profile's if elements.\n"
+     "Exit status: 0 when the profile loaded, with findings or not; 1 when its root element is "
+     "wrong; 2 when the file cannot be read or is not XML.",
+     InputKind::kXmlDocument, kOptReverse | kOptDefine | kOptRules, &RunProfileCheck},
 };
 
 }  // namespace

@@ -23,7 +23,7 @@ constexpr Option kAllOptions[] = {
     kOptPath,       kOptCursor, kOptStructure, kOptWarnings,     kOptProfile, kOptTarget,
     kOptStylesheet, kOptOp,     kOptSelect,    kOptTable,        kOptOpex,    kOptSource,
     kOptCols,       kOptRows,   kOptAnswer,    kOptIds,          kOptMode,    kOptPipeline,
-    kOptPreserveCase,
+    kOptPreserveCase, kOptReverse, kOptDefine, kOptRules,
 };
 
 CLI::Option* AddOption(CLI::App* command, Option option, CommandOptions& o) {
@@ -96,6 +96,15 @@ CLI::Option* AddOption(CLI::App* command, Option option, CommandOptions& o) {
     case kOptPreserveCase:
       return command->add_flag("--preserve-case", o.preserveCase,
                                "keep tag names in the case they were written");
+    case kOptReverse:
+      return command->add_flag("--reverse", o.reverse,
+                               "read a reverse converter profile (root xconverterReverseProfile)");
+    case kOptDefine:
+      return value("--define", o.defines, "SYMBOL",
+                   "define a symbol for the profile's if elements (may be repeated)")
+          ->allow_extra_args(false);  // one symbol per --define, so INPUT may follow it
+    case kOptRules:
+      return command->add_flag("--rules", o.listRules, "list every rule of each mode");
   }
   return nullptr;
 }
