@@ -5,4 +5,5 @@
 #include "kpx/com.h"
 #include "kpx/converter.h"
 #include "kpx/host.h"
+#include "kpx/mshtml.h"
 #include "kpx/msxml.h"

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/mshtml_classes.h"
 #include "platform/msxml_classes.h"
 
 namespace kpx {
@@ -50,6 +51,7 @@ void RegisterBuiltinClasses() {
     std::lock_guard<std::mutex> lock(table.mutex);
     SetEntryLocked(table, CLSID_DOMDocument, &CreateDOMDocument);
     SetEntryLocked(table, CLSID_XSLTemplate, &CreateXSLTemplate);
+    SetEntryLocked(table, CLSID_HTMLDocument, &CreateHTMLDocument);
   });
 }
 

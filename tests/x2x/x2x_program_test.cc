@@ -53,7 +53,8 @@ TEST_F(X2xProgramTest, ListsTheOperationsInTableOrderThenTheTools) {
                                              "unregister",
                                              "registry",
                                              "clean",
-                                             "profile-check"};
+                                             "profile-check",
+                                             "table-grid"};
   ProgramRun run = X2x({"--list"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");

@@ -51,6 +51,43 @@ std::u16string ReadInput(const CommandOptions& options, Console& console) {
   return ReadInputText(options.input, console.in);
 }
 
+// The editor's document of a table operation, made from INPUT, with the selection (--select) or
+// the source element (--source, else the table itself) in table --table.
+void PrepareEditorDocument(const std::u16string& text, const OperationSpec& operation,
+                           const CommandOptions& options, OperationCall& call) {
+  std::string error;
+  std::optional<TableSelection> selection;
+  if (options.Given(kOptSelect)) {
+    selection = ParseSelection(options.select, &error);
+    if (!selection) throw UsageError{"--select: " + error};
+  }
+  std::optional<CellRef> source;
+  if (options.Given(kOptSource)) {
+    source = ParseCellRef(options.source);
+    if (!source) throw UsageError{"--source: bad cell '" + options.source + "' (R.C expected)"};
+  }
+  call.htmlDocument = LoadEditorDocument(text, &error);
+  if (!call.htmlDocument) throw UsageError{error};
+  ComPtr<IHTMLElement> table = FindTable(call.htmlDocument.Get(), options.table);
+  if (!table && (options.Given(kOptTable) || selection || source)) {
+    throw UsageError{"the document has no table " + std::to_string(options.table) + " (it has " +
+                     std::to_string(CountTables(call.htmlDocument.Get())) + ")"};
+  }
+  if (selection && !ApplySelection(call.htmlDocument.Get(), table.Get(), *selection, &error)) {
+    throw UsageError{"--select: " + error};
+  }
+  if (!(operation.options & kOptSource)) return;
+  ComPtr<IHTMLElement> element = table;
+  if (source) {
+    element = FindCell(table.Get(), *source);
+    if (!element) throw UsageError{"--source: the table has no cell " + options.source};
+  } else if (!element) {
+    // No table at all: the body goes, and the operation says what it makes of it.
+    call.htmlDocument->get_body(element.Put());
+  }
+  call.source = element;
+}
+
 // Binds INPUT and the options to the call's arguments; throws UsageError for what does not read.
 void PrepareArguments(const OperationSpec& operation, const CommandOptions& options,
                       Console& console, OperationCall& call,
@@ -67,8 +104,9 @@ void PrepareArguments(const OperationSpec& operation, const CommandOptions& opti
           options.input.empty() || options.input == "-" ? "standard input" : options.input;
       call.inputDocument = keep(LoadXmlText(text, name));
     }
-    // For kHtmlDocument the text is read and checked here; the HTML document made from it comes
-    // with the table editing.
+    if (operation.input == InputKind::kHtmlDocument) {
+      PrepareEditorDocument(text, operation, options, call);
+    }
     call.input = kpx::Bstr(text);
   }
   if (options.Given(kOptMeta)) call.meta = ArgumentText(options.meta, "--meta");
@@ -154,6 +192,8 @@ int DeliverResults(OperationCall& call, const CommandOptions& options, Console& 
   int exit = kExitSuccess;
   if (!call.text.IsNull()) {
     console.out << kpx::ToUtf8(call.text.View());
+  } else if (call.htmlDocument) {
+    console.out << kpx::ToUtf8(WrittenDocument(call.htmlDocument.Get()));
   } else if (call.document) {
     kpx::Bstr xml;
     HRESULT hr = call.document->get_xml(xml.Put());

@@ -25,9 +25,7 @@ VARIANT LongOrEmpty(const std::optional<LONG>& value) {
 }
 
 HRESULT CallPerformTableOperation(OperationCall& c) {
-  // The editor's live HTML document comes with the table editing; until then the operation gets
-  // no document.
-  return c.converter->performTableOperation(nullptr,
+  return c.converter->performTableOperation(c.htmlDocument.Get(),
                                             static_cast<enumTableOperation>(c.tableOperation));
 }
 
@@ -36,9 +34,8 @@ HRESULT CallPerformTableOperationEx(OperationCall& c) {
   VARIANT rows = LongOrEmpty(c.rows);
   VARIANT out;
   VariantInit(&out);
-  // As above: the source element inside the editor's document comes with the table editing.
   HRESULT hr = c.converter->performTableOperationEx(
-      nullptr, static_cast<enumTableOperationEx>(c.tableOperationEx), columns, rows, &out);
+      c.source.Get(), static_cast<enumTableOperationEx>(c.tableOperationEx), columns, rows, &out);
   VariantClear(&out);
   return hr;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "kpx/converter.h"
+#include "kpx/mshtml.h"
 #include "platform/bstr.h"
 #include "x2x/command_options.h"
 
@@ -41,6 +42,8 @@ struct OperationCall {
   LONG tableOperationEx = 0;
   std::optional<LONG> columns;
   std::optional<LONG> rows;
+  ComPtr<IHTMLDocument2> htmlDocument;  // the editor's document made from INPUT
+  ComPtr<IDispatch> source;             // pSource of performTableOperationEx
 
   kpx::Bstr text;                    // a text result
   ComPtr<IXMLDOMDocument> document;  // a document result

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "kpx/converter.h"
+#include "platform/bstr.h"
 
 namespace x2x {
 
@@ -150,6 +151,118 @@ std::optional<TableSelection> ParseSelection(std::string_view spec, std::string*
     return bad("it starts with cells:, text: or caret:");
   }
   return selection;
+}
+
+namespace {
+
+template <class I>
+ComPtr<I> Query(IUnknown* object) {
+  ComPtr<I> out;
+  if (object) object->QueryInterface(I::kIID, out.PutVoid());
+  return out;
+}
+
+ComPtr<IHTMLElementCollection> Tables(IHTMLDocument2* document) {
+  ComPtr<IHTMLElementCollection> all, tables;
+  if (FAILED(document->get_all(all.Put())) || !all) return nullptr;
+  kpx::Bstr name(u"TABLE");
+  if (FAILED(all->tags(name.Get(), tables.Put()))) return nullptr;
+  return tables;
+}
+
+ComPtr<IDispatch> Item(IHTMLElementCollection* collection, LONG index) {
+  ComPtr<IDispatch> item;
+  if (collection) collection->item(index, item.Put());
+  return item;
+}
+
+ComPtr<IHTMLBodyElement> Body(IHTMLDocument2* document) {
+  ComPtr<IHTMLElement> body;
+  document->get_body(body.Put());
+  return Query<IHTMLBodyElement>(body.Get());
+}
+
+}  // namespace
+
+ComPtr<IHTMLDocument2> LoadEditorDocument(std::u16string_view html, std::string* error) {
+  ComPtr<IHTMLDocumentText> text;
+  HRESULT hr = CoCreateInstance(CLSID_HTMLDocument, nullptr, CLSCTX_ALL, IHTMLDocumentText::kIID,
+                                text.PutVoid());
+  if (FAILED(hr) || !text) {
+    *error = "cannot make the HTML document (CoCreateInstance failed)";
+    return nullptr;
+  }
+  kpx::Bstr source(html);
+  if (FAILED(text->loadHTML(source.Get()))) {
+    *error = "cannot load the HTML document";
+    return nullptr;
+  }
+  return Query<IHTMLDocument2>(text.Get());
+}
+
+LONG CountTables(IHTMLDocument2* document) {
+  LONG length = 0;
+  if (ComPtr<IHTMLElementCollection> tables = Tables(document)) tables->get_length(&length);
+  return length;
+}
+
+ComPtr<IHTMLElement> FindTable(IHTMLDocument2* document, LONG index) {
+  ComPtr<IHTMLElementCollection> tables = Tables(document);
+  return Query<IHTMLElement>(Item(tables.Get(), index).Get());
+}
+
+ComPtr<IHTMLElement> FindCell(IHTMLElement* table, const CellRef& cell) {
+  ComPtr<IHTMLTable> t = Query<IHTMLTable>(table);
+  ComPtr<IHTMLElementCollection> rows, cells;
+  if (!t || FAILED(t->get_rows(rows.Put()))) return nullptr;
+  ComPtr<IHTMLTableRow> row = Query<IHTMLTableRow>(Item(rows.Get(), cell.row).Get());
+  if (!row || FAILED(row->get_cells(cells.Put()))) return nullptr;
+  return Query<IHTMLElement>(Item(cells.Get(), cell.cell).Get());
+}
+
+bool ApplySelection(IHTMLDocument2* document, IHTMLElement* table, const TableSelection& selection,
+                    std::string* error) {
+  std::vector<ComPtr<IHTMLElement>> cells;
+  for (const CellRef& ref : selection.cells) {
+    ComPtr<IHTMLElement> cell = FindCell(table, ref);
+    if (!cell) {
+      *error = "the table has no cell " + std::to_string(ref.row) + "." + std::to_string(ref.cell);
+      return false;
+    }
+    cells.push_back(cell);
+  }
+  ComPtr<IHTMLBodyElement> body = Body(document);
+  if (!body) {
+    *error = "the document has no body to select in";
+    return false;
+  }
+  *error = "the document does not take the selection";
+  if (selection.kind == TableSelection::Kind::kCells) {
+    ComPtr<IHTMLControlRange> range;
+    if (FAILED(body->createControlRange(range.Put())) || !range) return false;
+    for (const ComPtr<IHTMLElement>& cell : cells) range->add(cell.Get());
+    return SUCCEEDED(range->select());
+  }
+  ComPtr<IHTMLTxtRange> range, last;
+  if (FAILED(body->createTextRange(range.Put())) || FAILED(body->createTextRange(last.Put()))) {
+    return false;
+  }
+  range->moveToElementText(cells.front().Get());
+  if (selection.kind == TableSelection::Kind::kCaret) {
+    range->collapse(VARIANT_TRUE);
+  } else {
+    last->moveToElementText(cells.back().Get());
+    kpx::Bstr how(u"EndToEnd");
+    range->setEndPoint(how.Get(), last.Get());
+  }
+  return SUCCEEDED(range->select());
+}
+
+std::u16string WrittenDocument(IHTMLDocument2* document) {
+  ComPtr<IHTMLDocumentText> text = Query<IHTMLDocumentText>(document);
+  kpx::Bstr html;
+  if (!text || FAILED(text->get_documentHTML(html.Put()))) return {};
+  return html.Str();
 }
 
 }  // namespace x2x

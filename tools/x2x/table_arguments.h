@@ -1,5 +1,6 @@
 // The table-operation arguments of x2x: operation codes by number or name, cell references
-// "R.C", and selections "cells:R.C[,R.C...]", "text:R.C-R.C" and "caret:R.C".
+// "R.C", selections "cells:R.C[,R.C...]", "text:R.C-R.C" and "caret:R.C", and the editor's
+// document they apply to.
 #pragma once
 
 #include <optional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "kpx/com.h"
+#include "kpx/mshtml.h"
 
 namespace x2x {
 
@@ -39,5 +41,26 @@ struct TableSelection {
 
 // nullopt with *error set for a spec that does not read.
 std::optional<TableSelection> ParseSelection(std::string_view spec, std::string* error);
+
+// The editor's document: an HTML document of the library's class, loaded from text. Null with
+// *error set when the class cannot be made.
+ComPtr<IHTMLDocument2> LoadEditorDocument(std::u16string_view html, std::string* error);
+
+// The table with that index (0 for the first, in document order, nested tables counted), or null.
+ComPtr<IHTMLElement> FindTable(IHTMLDocument2* document, LONG index);
+LONG CountTables(IHTMLDocument2* document);
+
+// The cell at a reference (row index and cell index within the row), or null.
+ComPtr<IHTMLElement> FindCell(IHTMLElement* table, const CellRef& cell);
+
+// Makes the selection the document's selection, as an editor would: a control range of the
+// cells, a text range from the start of the first cell's text to the end of the last's, or an
+// empty text range at the start of the cell's text. False with *error set for a cell the table
+// does not have.
+bool ApplySelection(IHTMLDocument2* document, IHTMLElement* table, const TableSelection& selection,
+                    std::string* error);
+
+// The document written back as HTML (UTF-16).
+std::u16string WrittenDocument(IHTMLDocument2* document);
 
 }  // namespace x2x

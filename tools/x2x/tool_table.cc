@@ -11,6 +11,7 @@
 #include "x2x/input_decoding.h"
 #include "x2x/profile_check_tool.h"
 #include "x2x/status_names.h"
+#include "x2x/table_grid_tool.h"
 
 namespace x2x {
 
@@ -90,6 +91,14 @@ constexpr ToolSpec kTools[] = {
      "Exit status: 0 when the profile loaded, with findings or not; 1 when its root element is "
      "wrong; 2 when the file cannot be read or is not XML.",
      InputKind::kXmlDocument, kOptReverse | kOptDefine | kOptRules, &RunProfileCheck},
+    {"table-grid", "tool: draws the grid model of a table of an HTML document",
+     "Reads INPUT as the editor's HTML document and draws table --table (default 0) as the table "
+     "operations see it: one box per cell with its position in the document (R.C, as --select "
+     "and --source take it), its spans, TH and locked flags and the start of its text; covered "
+     "slots marked <, ^ or ^<; serviceable rows marked S.\n"
+     "Exit status: 0 for a valid grid; 1 for an invalid one (drawn all the same); 2 when the "
+     "file cannot be read or has no such table.",
+     InputKind::kHtmlDocument, kOptTable, &RunTableGrid},
 };
 
 }  // namespace

@@ -119,9 +119,8 @@ std::string InputHelp(InputKind input) {
     case InputKind::kXmlDocument:
       return "the XML document: a file, or - or nothing for standard input";
     case InputKind::kHtmlDocument:
-      return "the editor's HTML document: a file, or - or nothing for standard input (read and "
-             "checked; the operation receives no document object until the table editing brings "
-             "the HTML document)";
+      return "the editor's HTML document: a file, or - or nothing for standard input; UTF-8, or "
+             "UTF-16 after a UTF-16 byte-order mark";
   }
   return "";
 }

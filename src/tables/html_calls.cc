@@ -1,0 +1,89 @@
+// Calls into the editor's HTML document for the table editing.
+#include "tables/html_calls.h"
+
+namespace kpx::tables {
+
+namespace {
+
+class VariantHolder {
+ public:
+  VariantHolder() { VariantInit(&v_); }
+  ~VariantHolder() { VariantClear(&v_); }
+  VariantHolder(const VariantHolder&) = delete;
+  VariantHolder& operator=(const VariantHolder&) = delete;
+  VARIANT* Get() { return &v_; }
+
+ private:
+  VARIANT v_;
+};
+
+}  // namespace
+
+std::optional<std::u16string> ReadAttribute(IHTMLElement* element, std::u16string_view name) {
+  Bstr attribute(name);
+  VariantHolder value;
+  Check(element->getAttribute(attribute.Get(), 0, value.Get()));
+  if (value.Get()->vt != VT_BSTR) return std::nullopt;
+  return std::u16string(BstrView(value.Get()->bstrVal));
+}
+
+void WriteAttribute(IHTMLElement* element, std::u16string_view name, std::u16string_view value) {
+  Bstr attribute(name);
+  VariantHolder text;
+  text.Get()->vt = VT_BSTR;
+  text.Get()->bstrVal = AllocBstr(value);
+  Check(element->setAttribute(attribute.Get(), *text.Get(), 0));
+}
+
+void DeleteAttribute(IHTMLElement* element, std::u16string_view name) {
+  Bstr attribute(name);
+  VARIANT_BOOL removed = VARIANT_FALSE;
+  Check(element->removeAttribute(attribute.Get(), 0, &removed));
+}
+
+std::u16string TagName(IHTMLElement* element) {
+  return ReadText(element, &IHTMLElement::get_tagName);
+}
+
+ComPtr<IHTMLElement> ParentElement(IHTMLElement* element) {
+  ComPtr<IHTMLElement> parent;
+  Check(element->get_parentElement(parent.Put()));
+  return parent;
+}
+
+std::vector<ComPtr<IDispatch>> Items(IHTMLElementCollection* collection) {
+  LONG length = 0;
+  Check(collection->get_length(&length));
+  std::vector<ComPtr<IDispatch>> items;
+  items.reserve(static_cast<size_t>(length > 0 ? length : 0));
+  for (LONG i = 0; i < length; ++i) {
+    ComPtr<IDispatch> item;
+    Check(collection->item(i, item.Put()));
+    if (item) items.push_back(std::move(item));
+  }
+  return items;
+}
+
+bool SameObject(IUnknown* a, IUnknown* b) {
+  if (!a || !b) return a == b;
+  ComPtr<IUnknown> ua, ub;
+  a->QueryInterface(IUnknown::kIID, ua.PutVoid());
+  b->QueryInterface(IUnknown::kIID, ub.PutVoid());
+  return ua && ua.Get() == ub.Get();
+}
+
+std::u16string Normalized(std::u16string_view value) {
+  auto space = [](char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+  };
+  size_t begin = 0, end = value.size();
+  while (begin < end && space(value[begin])) ++begin;
+  while (end > begin && space(value[end - 1])) --end;
+  std::u16string out(value.substr(begin, end - begin));
+  for (char16_t& c : out) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  }
+  return out;
+}
+
+}  // namespace kpx::tables
