@@ -7,6 +7,7 @@
 
 #include "kpx/converter.h"
 #include "kpx/host.h"
+#include "markup/text_edit_list.h"
 #include "platform/com_object.h"
 #include "server/conversion_engine.h"
 #include "server/module_lifetime.h"
@@ -81,9 +82,9 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   HRESULT SynchronizeText(IDispatch* page, std::u16string_view text, bool warnings);
 
   std::unique_ptr<ConversionEngine> engine_;       // the stages behind the operations
-  // The text the text utilities and the back transformation edit. (Its pending edit list joins
-  // it with the markup model.)
-  [[maybe_unused]] std::u16string working_text_;
+  // The text the text utilities and the back transformation edit, with its pending edits;
+  // empty between operations.
+  TextEditList working_text_;
   ComPtr<HostApplication> application_;            // bound once by initialize
   std::optional<std::u16string> error_text_;       // what getErrors returns; none until set
   std::optional<std::u16string> structure_text_;   // block structure of convertForGeneration2

@@ -1,0 +1,54 @@
+// EditSession: lends a text operation the edit list it records into (the converter's own), with
+// the operation's text in it and no edit from an earlier operation, and leaves it empty again.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "markup/text_edit_list.h"
+
+namespace kpx {
+
+class EditSession {
+ public:
+  // The list takes a copy of text; whatever it held before is dropped first, so that it is
+  // empty even when the copy cannot be made.
+  EditSession(TextEditList& edits, std::u16string_view text) : edits_(edits) {
+    edits_.Assign(std::u16string());
+    edits_.Assign(std::u16string(text));
+  }
+  // However the operation ends, the list keeps neither the text nor an edit. After a page that
+  // needed very many edits it also gives their memory back, rather than hold it for the
+  // converter's lifetime.
+  ~EditSession() {
+    if (std::max(recorded_, edits_.EditCount()) > kEditsWorthKeeping) {
+      edits_ = TextEditList();
+    } else {
+      edits_.Assign(std::u16string());
+    }
+  }
+  EditSession(const EditSession&) = delete;
+  EditSession& operator=(const EditSession&) = delete;
+
+  TextEditList& edits() { return edits_; }
+  const std::u16string& text() const { return edits_.Text(); }
+
+  // Applies every recorded edit once and hands over the result.
+  std::u16string Finish() {
+    recorded_ = edits_.EditCount();
+    if (recorded_ != 0) edits_.Apply();
+    edits_.ClearEdits();
+    return edits_.TakeText();
+  }
+
+ private:
+  // Room for this many edits (about a megabyte of page) stays with the list between operations.
+  static constexpr std::size_t kEditsWorthKeeping = 65536;
+
+  TextEditList& edits_;
+  std::size_t recorded_ = 0;
+};
+
+}  // namespace kpx
