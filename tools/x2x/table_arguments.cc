@@ -115,14 +115,14 @@ std::optional<CellRef> ParseCellRef(std::string_view text) {
   return CellRef{*row, *cell};
 }
 
-std::optional<TableSelection> ParseSelection(std::string_view spec, std::string* error) {
-  size_t colon = spec.find(':');
-  std::string_view kind = spec.substr(0, colon);
+std::optional<TableSelection> ParseSelection(std::string_view selection_text, std::string* error) {
+  size_t colon = selection_text.find(':');
+  std::string_view kind = selection_text.substr(0, colon);
   std::string_view rest =
-      colon == std::string_view::npos ? std::string_view() : spec.substr(colon + 1);
+      colon == std::string_view::npos ? std::string_view() : selection_text.substr(colon + 1);
   TableSelection selection;
   auto bad = [&](const std::string& why) -> std::optional<TableSelection> {
-    *error = "bad selection '" + std::string(spec) + "': " + why;
+    *error = "bad selection '" + std::string(selection_text) + "': " + why;
     return std::nullopt;
   };
   if (kind == "cells") {

@@ -40,7 +40,7 @@ struct TableSelection {
 };
 
 // nullopt with *error set for a spec that does not read.
-std::optional<TableSelection> ParseSelection(std::string_view spec, std::string* error);
+std::optional<TableSelection> ParseSelection(std::string_view selection_text, std::string* error);
 
 // The editor's document: an HTML document of the library's class, loaded from text. Null with
 // *error set when the class cannot be made.
