@@ -1,5 +1,6 @@
 #include "markup/attribute_list.h"
 
+#include <iterator>
 #include <utility>
 
 #include "markup/ascii_case.h"
@@ -18,10 +19,20 @@ bool NameMatches(const MarkupString& stored, std::u16string_view key) noexcept {
   return EqualsIgnoringAsciiCase(stored.View(), key);
 }
 
+std::size_t KeyLength(const MarkupString& key) noexcept {
+  return key.Length();
+}
+
+std::size_t KeyLength(std::u16string_view key) noexcept {
+  return key.size();
+}
+
+// Names of another length never match: that is checked before the comparison is called.
 template <class List, class Key>
 auto FindIn(List& records, const Key& name) noexcept -> decltype(&*records.begin()) {
+  const std::size_t length = KeyLength(name);
   for (auto& record : records) {
-    if (NameMatches(record.name, name)) return &record;
+    if (record.name.Length() == length && NameMatches(record.name, name)) return &record;
   }
   return nullptr;
 }
@@ -45,16 +56,16 @@ char16_t QuoteChar(QuoteKind kind) noexcept {
 }  // namespace
 
 AttributeRecord* AttributeList::Find(const MarkupString& name) noexcept {
-  return FindIn(records_, name);
+  return FindIn(*this, name);
 }
 const AttributeRecord* AttributeList::Find(const MarkupString& name) const noexcept {
-  return FindIn(records_, name);
+  return FindIn(*this, name);
 }
 AttributeRecord* AttributeList::Find(std::u16string_view name) noexcept {
-  return FindIn(records_, name);
+  return FindIn(*this, name);
 }
 const AttributeRecord* AttributeList::Find(std::u16string_view name) const noexcept {
-  return FindIn(records_, name);
+  return FindIn(*this, name);
 }
 
 AttributeRecord* AttributeList::Add(const MarkupString& name, std::u16string_view value) {
@@ -70,15 +81,51 @@ AttributeRecord* AttributeList::Add(std::u16string_view name, std::u16string_vie
   return Add(UnflaggedName(name), value);
 }
 
+AttributeList& AttributeList::operator=(const AttributeList& other) {
+  if (this != &other) {
+    Clear();
+    for (const AttributeRecord& record : other) Append(record);
+  }
+  return *this;
+}
+
 AttributeRecord& AttributeList::Append(AttributeRecord record) {
-  records_.push_back(std::move(record));
-  return records_.back();
+  AttributeRecord& node = NextNode();
+  node = std::move(record);
+  return node;
+}
+
+AttributeRecord& AttributeList::AppendDefault() {
+  AttributeRecord& record = NextNode();
+  record.name.Clear();
+  record.name.SetCaseSensitive(true);
+  record.value.Clear();
+  record.value.SetCaseSensitive(true);
+  record.name_position = 0;
+  record.value_position = 0;
+  record.equals_position = 0;
+  record.quote_kind = QuoteKind::kNone;
+  record.from_source = false;
+  return record;
+}
+
+AttributeList::iterator AttributeList::Erase(const_iterator it) {
+  --size_;
+  const iterator next = nodes_.erase(it, it);  // the same place, as a mutable iterator
+  const iterator after = std::next(next);
+  if (after == kept_) {
+    kept_ = next;  // the last record: its node is the first kept one now
+    return kept_;
+  }
+  nodes_.splice(nodes_.end(), nodes_, next);  // kept behind the others
+  if (kept_ == nodes_.end()) kept_ = next;
+  return after;
 }
 
 bool AttributeList::Remove(const MarkupString& name) {
-  for (auto it = records_.begin(); it != records_.end(); ++it) {
+  for (auto it = begin(); it != end(); ++it) {
     if (NameMatches(it->name, name)) {
-      records_.erase(it);
+      Erase(it);
       return true;
     }
   }
@@ -99,24 +146,24 @@ MarkupString& AttributeList::ValueOf(std::u16string_view name) {
 }
 
 void AttributeList::Merge(const AttributeList& other) {
-  for (const AttributeRecord& record : other.records_) {
+  for (const AttributeRecord& record : other) {
     if (!Find(record.name)) Append(record);
   }
 }
 
 void AttributeList::LowerCaseNames() noexcept {
-  for (AttributeRecord& record : records_) record.name.ToLower();
+  for (AttributeRecord& record : *this) record.name.ToLower();
 }
 
 void AttributeList::UpperCaseNames() noexcept {
-  for (AttributeRecord& record : records_) record.name.ToUpper();
+  for (AttributeRecord& record : *this) record.name.ToUpper();
 }
 
 void AttributeList::SplitNamespaceAttributes() {
   constexpr std::u16string_view kXmlns = u"xmlns";
   // Only the attributes present on entry; twins appended here are not looked at again.
-  const std::size_t count = records_.size();
-  auto it = records_.begin();
+  const std::size_t count = size_;
+  auto it = begin();
   for (std::size_t i = 0; i < count; ++i, ++it) {
     AttributeRecord& record = *it;
     if (!record.name.StartsWith(kXmlns)) continue;
@@ -128,14 +175,14 @@ void AttributeList::SplitNamespaceAttributes() {
       renamed[kXmlns.size()] = u'-';
       twin.name.Assign(renamed);
       twin.from_source = false;
-      records_.push_back(std::move(twin));
+      Append(std::move(twin));
     }
   }
 }
 
 MarkupString AttributeList::Serialize(bool keep_quotes) const {
   MarkupString out;
-  for (const AttributeRecord& record : records_) {
+  for (const AttributeRecord& record : *this) {
     const char16_t quote = keep_quotes ? QuoteChar(record.quote_kind) : u'"';
     MarkupString value = record.value;
     EscapeAttributeValue(value);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <list>
 #include <string_view>
+#include <utility>
 
 #include "markup/markup_string.h"
 
@@ -30,19 +31,40 @@ struct AttributeRecord {
 // both the stored name and the key carry the case flag. A key given as a plain string view
 // counts as lacking the flag, so it always matches without regard to ASCII case, and names made
 // from a plain view are stored without the flag.
-// Records live in list nodes: pointers to them stay valid until that record is removed.
+// Records live in list nodes: pointers to them stay valid until that record is removed. A list
+// keeps the nodes of the records it removes, behind its records, and fills them again when
+// records are added, so a list that is cleared and refilled tag after tag (as the scanner's is)
+// allocates nothing once it has held its largest tag; copies and moves take only the records.
+// end() is the first kept node: an iterator taken as end() before records are added points at
+// the first of them afterwards.
 class AttributeList {
  public:
   using iterator = std::list<AttributeRecord>::iterator;
   using const_iterator = std::list<AttributeRecord>::const_iterator;
 
-  std::size_t Size() const noexcept { return records_.size(); }
-  bool IsEmpty() const noexcept { return records_.empty(); }
-  iterator begin() noexcept { return records_.begin(); }
-  iterator end() noexcept { return records_.end(); }
-  const_iterator begin() const noexcept { return records_.begin(); }
-  const_iterator end() const noexcept { return records_.end(); }
-  void Clear() noexcept { records_.clear(); }
+  AttributeList() = default;
+  AttributeList(const AttributeList& other)
+      : nodes_(other.begin(), other.end()), size_(other.size_) {}
+  AttributeList(AttributeList&& other) noexcept { TakeFrom(other); }
+  AttributeList& operator=(const AttributeList& other);
+  AttributeList& operator=(AttributeList&& other) noexcept {
+    if (this != &other) {
+      nodes_.clear();
+      TakeFrom(other);
+    }
+    return *this;
+  }
+
+  std::size_t Size() const noexcept { return size_; }
+  bool IsEmpty() const noexcept { return size_ == 0; }
+  iterator begin() noexcept { return nodes_.begin(); }
+  iterator end() noexcept { return kept_; }
+  const_iterator begin() const noexcept { return nodes_.begin(); }
+  const_iterator end() const noexcept { return kept_; }
+  void Clear() noexcept {
+    kept_ = nodes_.begin();
+    size_ = 0;
+  }
 
   // The first attribute of that name, or null.
   AttributeRecord* Find(const MarkupString& name) noexcept;
@@ -57,12 +79,15 @@ class AttributeList {
 
   // Appends the record as it is, without looking for a duplicate (the tag parser checks first).
   AttributeRecord& Append(AttributeRecord record);
+  // Appends a record with every field at its default (as AttributeRecord{}) and returns it, to
+  // be filled in place; no duplicate check either.
+  AttributeRecord& AppendDefault();
 
   // Unlinks and frees the first attribute of that name; false when there was none.
   bool Remove(const MarkupString& name);
   bool Remove(std::u16string_view name);
   // Removes the record at it and returns the next position.
-  iterator Erase(const_iterator it) { return records_.erase(it); }
+  iterator Erase(const_iterator it);
 
   // The value of the named attribute, adding it first with an empty value when it is missing.
   MarkupString& ValueOf(const MarkupString& name);
@@ -88,7 +113,28 @@ class AttributeList {
   MarkupString Serialize(bool keep_quotes) const;
 
  private:
-  std::list<AttributeRecord> records_;
+  // A node at the end of the records: the first kept one, or a new one.
+  AttributeRecord& NextNode() {
+    ++size_;
+    if (kept_ == nodes_.end()) return nodes_.emplace_back();
+    return *kept_++;
+  }
+  // The records (and none of the kept nodes) of other; other is left empty.
+  void TakeFrom(AttributeList& other) noexcept {
+    const bool all_records = other.kept_ == other.nodes_.end();
+    nodes_.splice(nodes_.end(), other.nodes_);  // iterators into it stay valid
+    kept_ = all_records ? nodes_.end() : other.kept_;
+    size_ = other.size_;
+    nodes_.erase(kept_, nodes_.end());
+    kept_ = nodes_.end();
+    other.kept_ = other.nodes_.end();
+    other.size_ = 0;
+  }
+
+  // The records, then the nodes kept for reuse from kept_ on.
+  std::list<AttributeRecord> nodes_;
+  iterator kept_ = nodes_.end();
+  std::size_t size_ = 0;
 };
 
 }  // namespace kpx

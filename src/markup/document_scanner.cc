@@ -17,6 +17,24 @@ bool NameIs(std::u16string_view name, std::u16string_view literal) {
   return EqualsIgnoringAsciiCase(name, literal);
 }
 
+// Length, first and last letter of a name in one number, letters folded to lower case.
+constexpr uint64_t NameKey(std::size_t length, char16_t first, char16_t last) {
+  return length | (uint64_t{first} | 0x20) << 8 | (uint64_t{last} | 0x20) << 24;
+}
+
+// Whether the tag name may be one of those TrackTag acts on. Most tags are none of them: one
+// test on length, first and last letter rules them out, with no branch per name.
+bool MayBeTracked(std::u16string_view name) {
+  if (name.empty()) return false;
+  const uint64_t key = NameKey(name.size(), name.front(), name.back());
+  constexpr uint64_t kTracked[] = {NameKey(6, u's', u't'), NameKey(5, u's', u'e'),
+                                   NameKey(4, u'h', u'l'), NameKey(4, u'h', u'd'),
+                                   NameKey(4, u'b', u'y'), NameKey(7, u'c', u't')};
+  unsigned candidate = 0;
+  for (const uint64_t tracked : kTracked) candidate |= static_cast<unsigned>(key == tracked);
+  return candidate != 0;
+}
+
 }  // namespace
 
 std::string_view MarkupItemName(MarkupItem kind) {
@@ -42,38 +60,91 @@ DocumentScanner::DocumentScanner(std::u16string text) : MarkupLexer(std::move(te
 DocumentScanner::DocumentScanner(const MarkupString& text) : MarkupLexer(text) {}
 
 const MarkupString& DocumentScanner::ItemText() const {
-  if (!item_text_ready_) {
+  if (item_text_made_begin_ != item_text_begin_ || item_text_made_end_ != item_text_end_) {
     item_text_.Assign(ItemTextView());
-    item_text_ready_ = true;
+    item_text_made_begin_ = item_text_begin_;
+    item_text_made_end_ = item_text_end_;
   }
   return item_text_;
 }
 
-MarkupItem DocumentScanner::SetItem(MarkupItem kind, std::size_t text_begin, std::size_t text_end) {
-  item_end_ = pos_;
-  item_text_begin_ = text_begin;
-  item_text_end_ = text_end < text_begin ? text_begin : text_end;
-  item_text_ready_ = false;
+// From the position every plain item starts at the first non-blank at or after the end of the
+// item before it, and ends at the first run end after its start (markup_lexer.h). Each step is
+// found for the whole block at once: an addition carries a mark across a run of blanks or of
+// characters that end nothing, to the first character behind it. Most of the time reading
+// stands on the block's chain of runs (text_scanner.h), which holds the answer already.
+void DocumentScanner::QueuePlainItemsFrom(std::size_t first) {
+  const std::size_t block = first / kCharBlockSize;
+  const unsigned offset = static_cast<unsigned>(first % kCharBlockSize);
+  const uint64_t* masks = BlockMasks(block);
+  const uint64_t first_bit = uint64_t{1} << offset;
+  const uint64_t from_first = ~(first_bit - 1);
+  const uint64_t run_end = masks[kScanRunEnd];
+  uint64_t starts;
+  uint64_t ends;
+  if (masks[kScanChainStart] & first_bit) {
+    starts = masks[kScanChainStart] & from_first;
+    ends = masks[kScanChainEnd] & (from_first << 1);
+  } else {
+    const uint64_t blank = ~masks[kScanNotBlank];
+    const uint64_t from = (run_end & from_first) | first_bit;
+    starts = (from & ~blank) | (((from & blank) + blank) & ~blank);
+    const uint64_t after = starts << 1;
+    ends = (after & run_end) | (((after & ~run_end) + ~run_end) & run_end);
+  }
+  // Up to the first start of a token of its own (a delimiter, "=", the end of the text), whose
+  // end and those behind it go too. A start in the last place has its end in a later block.
+  const uint64_t own = starts & masks[kScanOwnToken];
+  const uint64_t cut = own & (0 - own);
+  starts &= cut - 1;  // all of them when there is none
+  ends &= (cut << 1) - 1;
+  plain_from_ = pos_;
+  plain_base_ = block * kCharBlockSize;
+  plain_starts_ = starts;
+  plain_ends_ = ends;
+  plain_names_ = starts & masks[kScanNameStart];
+  plain_go_on_ = own == 0;
+  // The last item may end in a later block (this loads other masks: last).
+  if (std::countl_zero(ends) >= std::countl_zero(starts)) {
+    const std::size_t last = plain_base_ + 63 - static_cast<std::size_t>(std::countl_zero(starts));
+    plain_tail_end_ = FindInMask(last + 1, kScanRunEnd);
+  }
+}
+
+void DocumentScanner::QueueNextPlainItems() {
+  QueuePlainItems();
+}
+
+MarkupItem DocumentScanner::ReadItem() {
+  const std::size_t first = FindInMask(pos_, kScanNotBlank);
+  if (!InMask(first, kScanOwnToken)) {
+    QueuePlainItemsFrom(first);
+    return PopPlainItem();
+  }
+  plain_from_ = kNoPlainItems;
+  pos_ = first;
+  const MarkupItem kind = ReadOtherItem();
+  // Plain text right after the item then comes straight from the queue.
+  if (kind != MarkupItem::kEnd) QueuePlainItems();
   return kind;
 }
 
-MarkupItem DocumentScanner::NextItem() {
-  if (tag_filled_) {
-    tag_.Reset();
-    tag_filled_ = false;
-  }
+MarkupItem DocumentScanner::ReadOtherItem() {
   last_token_kind_ = LexToken::kEnd;
-  SkipBlanks();
   item_start_ = pos_;
-  if (CharAt(pos_) == u'<') {
-    tag_filled_ = true;
-    if (ParseTag(&tag_)) {
+  if (data_[pos_] == u'<') {  // the text's terminating 0 at the end
+    tag_filled_ = true;       // the tag parser resets the record first
+    // Most tags have the plain shape; straight to its reader when it can be one.
+    const char16_t second = data_[pos_ + 1];
+    const bool may_be_plain = !script_mode() && !server_code_in_string() && second != u'!' &&
+                              second != u'%' && second != u'?' && second != u'@';
+    if (may_be_plain) tag_.Reset();
+    if ((may_be_plain && ParsePlainTag(tag_, pos_)) || ParseTag(&tag_)) {
       tag_start_ = tag_.tag_start;
-      TrackTag();
+      if (MayBeTracked(tag_.name.View())) TrackTag();
       return SetItem(MarkupItem::kTag, item_start_, item_start_);
     }
-    tag_.Reset();  // what an abandoned tag left in it is no tag
-    tag_filled_ = false;
+    ResetTag();  // what an abandoned tag left in it is no tag
     if (pos_ > item_start_) {
       // An abandoned tag: its text up to where it was given up.
       last_token_kind_ = LexToken::kTagOpen;
@@ -85,13 +156,10 @@ MarkupItem DocumentScanner::NextItem() {
     if (ParseCData(nullptr)) {
       return SetItem(MarkupItem::kCData, LastToken().text_begin, LastToken().text_end);
     }
+  } else if (tag_filled_) {
+    ResetTag();
   }
   if (pos_ >= size_) return SetItem(MarkupItem::kEnd, pos_, pos_);
-  // Words and other plain text, the bulk of most pages, straight away.
-  if (ReadPlainRun()) {
-    last_token_kind_ = token_.kind;
-    return SetItem(MarkupItem::kText, token_.begin, token_.end);
-  }
   return ReadTokenItem();
 }
 
@@ -131,8 +199,6 @@ MarkupItem DocumentScanner::ReadTokenItem() {
 
 void DocumentScanner::TrackTag() {
   const std::u16string_view name = tag_.name.View();
-  // Most tags are none of these: length and first letter rule them out at once.
-  if (name.size() < 4 || name.size() > 7) return;
   const bool opens = !tag_.end_tag && !tag_.self_closing;
   switch (AsciiToLower(name[0])) {
     case u's':

@@ -1,13 +1,10 @@
-// Character classes of the markup tokenizer: one constexpr table for ASCII, fixed answers above it.
+// Character classes of the markup tokenizer: one constexpr table for ASCII, fixed answers above
+// it; and the classes of a block of characters as bit masks (char_block_classifier.cc).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace kpx {
 
@@ -64,35 +61,42 @@ constexpr bool IsNameChar(char16_t c) {
   return c < 128 && (markup_detail::kCharClassTable[c] & kCharName) != 0;
 }
 
-// The first offset at or after p (and not past size) that holds no name character. Eight
-// characters at a time where the processor allows it: words end at unpredictable places, and
-// one comparison per word costs less than one branch per character.
-inline std::size_t SkipNameChars(const char16_t* data, std::size_t p, std::size_t size) {
-#if defined(__SSE2__)
-  const __m128i case_bit = _mm_set1_epi16(0x20);
-  const __m128i a = _mm_set1_epi16('a');
-  const __m128i zero_digit = _mm_set1_epi16('0');
-  const __m128i letters = _mm_set1_epi16(25);
-  const __m128i digits = _mm_set1_epi16(9);
-  const __m128i zero = _mm_setzero_si128();
-  while (p + 8 <= size) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
-    const __m128i lower = _mm_or_si128(v, case_bit);
-    __m128i name = _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(lower, a), letters), zero);
-    name = _mm_or_si128(
-        name, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, zero_digit), digits), zero));
-    name = _mm_or_si128(name, _mm_cmpeq_epi16(v, _mm_set1_epi16('_')));
-    name = _mm_or_si128(name, _mm_cmpeq_epi16(v, _mm_set1_epi16('-')));
-    name = _mm_or_si128(name, _mm_cmpeq_epi16(v, _mm_set1_epi16('#')));
-    name = _mm_or_si128(name, _mm_cmpeq_epi16(v, _mm_set1_epi16(':')));
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(name));
-    if (mask != 0xFFFFu) return p + static_cast<std::size_t>(__builtin_ctz(~mask)) / 2;
-    p += 8;
-  }
-#endif
-  while (p < size && IsNameChar(data[p])) ++p;
-  return p;
-}
+// Class bits of a block of characters, one bit per character (bit i for the block's character
+// i), so that the end of a run is found with one bit search instead of a branch per character:
+// where words and blanks end is what the processor cannot predict.
+inline constexpr std::size_t kCharBlockSize = 64;
+
+enum CharBlockMask : uint8_t {
+  kMaskNotBlank = 0,    // neither whitespace nor a line break
+  kMaskName = 1,        // a name character
+  kMaskNameStart = 2,   // a name character that may start a Name
+  kMaskDelimiter = 3,   // a delimiter or 0
+  kMaskEquals = 4,      // "="
+  kMaskStringStop = 5,  // "\"", "'", "<" or "%": what an attribute string has to look at
+  kCharBlockMaskCount = 6,
+};
+
+struct CharBlockMasks {
+  uint64_t bits[kCharBlockMaskCount];
+};
+
+// Classifies chars[0, count), count at most kCharBlockSize. From count on every position counts
+// as a 0 that also stops an attribute string, so searches stop at the end of the text. Uses the
+// fastest variant the processor supports.
+void ClassifyCharBlock(const char16_t* chars, std::size_t count, CharBlockMasks& masks);
+
+// The fastest variant for exactly kCharBlockSize characters, for callers that classify many
+// blocks (one look-up of the processor's features instead of one per block).
+using FullCharBlockClassifier = void (*)(const char16_t* chars, CharBlockMasks& masks);
+FullCharBlockClassifier FastestFullCharBlockClassifier();
+
+// The variants of the block classifier, for tests that hold each against the class table.
+enum class CharBlockClassifier : uint8_t { kPortable, kSse2, kAvx2, kAvx512 };
+// Whether this build has the variant and the processor runs it.
+bool CharBlockClassifierUsable(CharBlockClassifier which);
+// ClassifyCharBlock with the given variant, which must be usable.
+void ClassifyCharBlockWith(CharBlockClassifier which, const char16_t* chars, std::size_t count,
+                           CharBlockMasks& masks);
 
 // Letters and digits of any script (for the look-ahead after a closing attribute quote).
 bool IsUnicodeLetterOrDigit(char32_t c);

@@ -109,7 +109,7 @@ LexToken MarkupLexer::FinishText(LexToken kind, std::size_t begin, std::size_t t
 
 LexToken MarkupLexer::NextToken(MarkupString* text) {
   LexToken kind = NextToken();
-  if (text != nullptr) text->Assign(LastTokenText());
+  if (text != nullptr) AssignLastTokenText(*text);
   return kind;
 }
 
@@ -156,7 +156,7 @@ LexToken MarkupLexer::NextToken() {
 // one delimiter, or a run of characters that are neither name characters nor delimiters; a
 // zero character inside the text stands alone.
 LexToken MarkupLexer::ReadRun(std::size_t start) {
-  if (ReadPlainRun()) return token_.kind;
+  if (ReadPlainRun(start)) return token_.kind;
   // A delimiter read here, or a zero character, stands alone.
   pos_ = start + 1;
   return Finish(LexToken::kOther, start);
@@ -405,7 +405,9 @@ LexToken MarkupLexer::ReadAttributeString(std::size_t start, char16_t quote) {
   }
   std::size_t last_marker = kNoEnd;
   bool last_marker_opens = false;
-  for (std::size_t p = start + 1; p < size_; ++p) {
+  // Only quotes, "<" and "%" matter; the masks find them without looking at the rest.
+  for (std::size_t p = FindInMask(start + 1, kScanStringStop); p < size_;
+       p = FindInMask(p + 1, kScanStringStop)) {
     const char16_t c = data_[p];
     if (c == u'<') {
       if (CharAt(p + 1) == u'%') {

@@ -95,6 +95,10 @@ class MarkupLexer : public TextScanner {
   // for every other kind).
   LexToken NextToken(MarkupString* text);
   const TokenSpan& LastToken() const { return token_; }
+  // Assigns the last token's text (as LastTokenText()) to to.
+  void AssignLastTokenText(MarkupString& to) const {
+    to.AssignFrom(Text(), token_.text_begin, token_.text_end - token_.text_begin);
+  }
   std::u16string_view LastTokenText() const {
     return Text().substr(token_.text_begin, token_.text_end - token_.text_begin);
   }
@@ -129,29 +133,24 @@ class MarkupLexer : public TextScanner {
 
   TokenSpan token_;  // the last token read
 
-  // Reads the token at the position when its first character is neither a delimiter nor "="
-  // nor 0 (a name or a run of other characters, the same in every mode) and returns true;
-  // returns false, reading nothing, for any other character.
-  bool ReadPlainRun() {
-    const char16_t* const data = data_;
-    const std::size_t size = size_;
-    const std::size_t start = pos_;
-    const char16_t first = data[start];
-    const uint8_t cls = CharClassOf(first);
-    if ((cls & kCharDelimiter) || first == u'=' || first == u'\0') return false;
-    std::size_t p = start + 1;
-    if (cls & kCharName) {
-      p = SkipNameChars(data, p, size);
-    } else {
-      while (p < size && data[p] != u'\0' && !HasCharClass(data[p], kCharName | kCharDelimiter)) {
-        ++p;
-      }
-    }
-    pos_ = p;
-    const LexToken kind = (cls & kCharNameStart) ? LexToken::kName : LexToken::kOther;
-    token_ = TokenSpan{kind, start, p, start, p};
+  // Reads the token at start when its first character is neither a delimiter nor "=" nor 0 (a
+  // name or a run of other characters, the same in every mode) and returns true; returns false,
+  // reading nothing, for any other character. start is at most the length, and no blank.
+  bool ReadPlainRun(std::size_t start) {
+    if (InMask(start, kScanOwnToken)) return false;
+    // A name runs to the first character that is not a name character, any other run to a
+    // name character, a delimiter or 0: both are where the next run end lies.
+    const LexToken kind = InMask(start, kScanNameStart) ? LexToken::kName : LexToken::kOther;
+    const std::size_t end = FindInMask(start + 1, kScanRunEnd);
+    pos_ = end;
+    token_ = TokenSpan{kind, start, end, start, end};
     return true;
   }
+
+  // ParseTag for a tag of the shape nearly all tags have, reading from "<" at tag_start into the
+  // reset record; outside script mode and server code only. Returns false, having changed
+  // nothing but the record, for any other tag (ParseTag reads those).
+  bool ParsePlainTag(TagRecord& record, std::size_t tag_start);
 
   // Name of the last block ParseServerBlock read.
   std::size_t declaration_name_begin_ = 0;
@@ -207,6 +206,7 @@ class MarkupLexer : public TextScanner {
 
   // Tag parser helpers (tag_parser.cc).
   struct TagParseState;
+  LexToken ReadTagToken();
   void ParseAttribute(TagRecord& record, TagParseState& state);
   void ReadUnquotedValue(AttributeRecord& attribute, std::size_t value_start, bool skip_quote);
   bool ReadServerCodeValue(AttributeRecord& attribute, std::size_t string_begin);

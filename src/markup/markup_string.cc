@@ -116,7 +116,7 @@ void MarkupString::Grow(std::size_t capacity) {
   capacity_ = grown;
 }
 
-void MarkupString::Assign(const char16_t* chars, std::size_t length) {
+void MarkupString::AssignOther(const char16_t* chars, std::size_t length) {
   if (length <= kInlineCapacity) {
     // memmove: chars may point into this string's own text.
     if (length) std::memmove(inline_, chars, length * sizeof(char16_t));
@@ -136,12 +136,6 @@ void MarkupString::Assign(const char16_t* chars, std::size_t length) {
   }
   data_[length] = 0;
   length_ = length;
-}
-
-void MarkupString::Clear() noexcept {
-  FreeHeap();
-  length_ = 0;
-  inline_[0] = 0;
 }
 
 void MarkupString::Append(std::u16string_view text) {

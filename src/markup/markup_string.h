@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -28,11 +29,41 @@ class MarkupString {
   ~MarkupString();
 
   // Replaces the characters; the case flag stays as it is. A text of kInlineCapacity characters
-  // or fewer goes back into the object.
-  void Assign(const char16_t* chars, std::size_t length);
+  // or fewer goes back into the object. chars may point into this string's own text.
+  void Assign(const char16_t* chars, std::size_t length) {
+    // Names and short values, the most frequent case, without a call.
+    if (length <= kInlineCapacity && !IsOnHeap()) {
+      CopyShortText(inline_, chars, length);
+      inline_[length] = 0;
+      length_ = length;
+      return;
+    }
+    AssignOther(chars, length);
+  }
   void Assign(std::u16string_view text) { Assign(text.data(), text.size()); }
+  // Assigns text.substr(start, length), which must lie inside text (and text not inside this
+  // string). Where the text goes on for the whole inline buffer after start, a short part is
+  // copied with the same two fixed-size moves whatever its length (no branch on it).
+  void AssignFrom(std::u16string_view text, std::size_t start, std::size_t length) {
+    if (length <= kInlineCapacity && !IsOnHeap() && text.size() - start > kInlineCapacity) {
+      // Two overlapping moves of 16 characters cover the inline buffer (a single move of its odd
+      // size becomes a slow string instruction).
+      constexpr std::size_t kHalf = (kInlineCapacity + 2) / 2;  // half of the buffer, rounded up
+      std::memcpy(inline_, text.data() + start, kHalf * sizeof(char16_t));
+      std::memcpy(inline_ + kInlineCapacity + 1 - kHalf,
+                  text.data() + start + kInlineCapacity + 1 - kHalf, kHalf * sizeof(char16_t));
+      inline_[length] = 0;
+      length_ = length;
+      return;
+    }
+    Assign(text.data() + start, length);
+  }
   // Empties the text (inline storage again); the case flag stays.
-  void Clear() noexcept;
+  void Clear() noexcept {
+    if (IsOnHeap()) FreeHeap();
+    length_ = 0;
+    inline_[0] = 0;
+  }
 
   void Append(std::u16string_view text);
   void Append(char16_t c);
@@ -100,6 +131,41 @@ class MarkupString {
   void ToUpper() noexcept;
 
  private:
+  // Copies count characters, at most kInlineCapacity, as memmove does (the two may overlap): a
+  // few fixed-size moves that cover the text from both ends, every load before every store.
+  static void CopyShortText(char16_t* to, const char16_t* from, std::size_t count) noexcept {
+    if (count >= 16) {
+      CopyEnds<16>(to, from, count);
+    } else if (count >= 8) {
+      CopyEnds<8>(to, from, count);
+    } else if (count >= 4) {
+      CopyEnds<4>(to, from, count);
+    } else if (count >= 2) {
+      CopyEnds<2>(to, from, count);
+    } else if (count == 1) {
+      to[0] = from[0];
+    }
+  }
+  // The first and the last kWidth of count characters (count from kWidth to 2 * kWidth).
+  // GCC looks at the wider copies even where a short literal is assigned and they cannot run.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+#pragma GCC diagnostic ignored "-Wstringop-overread"
+#endif
+  template <std::size_t kWidth>
+  static void CopyEnds(char16_t* to, const char16_t* from, std::size_t count) noexcept {
+    char16_t head[kWidth], tail[kWidth];
+    std::memcpy(head, from, sizeof head);
+    std::memcpy(tail, from + count - kWidth, sizeof tail);
+    std::memcpy(to, head, sizeof head);
+    std::memcpy(to + count - kWidth, tail, sizeof tail);
+  }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+  // Assign for texts that are long or replace a heap buffer.
+  void AssignOther(const char16_t* chars, std::size_t length);
   // Grows the buffer to hold at least capacity characters, keeping the text.
   void Grow(std::size_t capacity);
   void FreeHeap() noexcept;

@@ -63,7 +63,19 @@ bool MarkupLexer::ParseTag(TagRecord* out) {
   if (CharAt(pos_) != u'<') return false;
   const char16_t second = CharAt(pos_ + 1);
   if (second == u'!' || second == u'%' || second == u'?' || second == u'@') return false;
-  const LexToken open = NextToken();
+  if (!script_mode_ && !server_code_in_string_) {
+    if (ParsePlainTag(record, tag_start)) return true;
+    record.Reset();  // read it again, the general way
+  }
+  // "<" or "</" as ReadAfterAngle reads them, outside script mode without a branch on which.
+  LexToken open;
+  if (script_mode_) {
+    open = ReadAfterAngle(tag_start);
+  } else {
+    const bool end_tag = second == u'/';
+    pos_ = tag_start + 1 + (end_tag ? 1 : 0);
+    open = Finish(end_tag ? LexToken::kEndTagOpen : LexToken::kTagOpen, tag_start);
+  }
   if (open != LexToken::kTagOpen && open != LexToken::kEndTagOpen) {
     pos_ = tag_start;
     return false;
@@ -79,8 +91,8 @@ bool MarkupLexer::ParseTag(TagRecord* out) {
     pos_ = tag_start;
     return false;
   }
-  NextToken();  // a Name, as it starts with a letter
-  record.name.Assign(LastTokenText());
+  ReadPlainRun(pos_);  // a Name, as it starts with a letter
+  AssignLastTokenText(record.name);
 
   TagParseState state;
   state.edits_at_start = edits_recorded_;
@@ -88,7 +100,7 @@ bool MarkupLexer::ParseTag(TagRecord* out) {
     SkipBlanks();
     if (pos_ >= size_) break;  // the text ended inside the tag
     state.item_start = pos_;
-    const LexToken kind = NextToken();
+    const LexToken kind = ReadTagToken();
     switch (kind) {
       case LexToken::kName:
         ParseAttribute(record, state);
@@ -123,14 +135,124 @@ bool MarkupLexer::ParseTag(TagRecord* out) {
       }
     }
   }
-  FinishTag(record, state);
+  if (state.aborted || state.junk_start != kNoEnd || !record.junk_ranges.empty()) {
+    FinishTag(record, state);
+  } else {
+    record.needs_rewrite = state.duplicates || !state.closed;  // FinishTag's plain case
+  }
   return !state.aborted;
+}
+
+// The shape of nearly every tag of real pages: a name, then attributes that are minimized or have
+// a value in quotes, each after blanks, then ">" or "/>". Read here straight from the character
+// masks, with no token in between. Anything else (junk, duplicates, placeholders, unquoted or
+// unclosed values, server code, a quote that does not end its value, the end of the text) makes
+// it return false having recorded nothing, changed nothing but the record, and the general
+// parser reads the tag again. Its repairs (values of minimized attributes, escapes) are recorded
+// at the end, in the order the general parser records them.
+bool MarkupLexer::ParsePlainTag(TagRecord& record, std::size_t tag_start) {
+  const bool end_tag = data_[tag_start + 1] == u'/';
+  std::size_t p = tag_start + (end_tag ? 2 : 1);
+  if (!HasCharClass(CharAt(p), kCharAsciiLetter)) return false;
+  const std::size_t name_begin = p;
+  p = FindInMask(p + 1, kScanRunEnd);
+  record.tag_start = tag_start;
+  record.end_tag = end_tag;
+  record.name_position = name_begin;
+  record.name.AssignFrom(Text(), name_begin, p - name_begin);
+  for (;;) {
+    p = FindInMask(p, kScanNotBlank);
+    if (p >= size_) return false;
+    const char16_t c = data_[p];
+    if (c == u'>') break;
+    if (c == u'/') {
+      const std::size_t close = FindInMask(p + 1, kScanNotBlank);
+      if (CharAt(close) != u'>') return false;
+      record.self_closing = true;
+      p = close;
+      break;
+    }
+    if (!InMask(p, kScanNameStart)) return false;
+    const std::size_t attribute_start = p;
+    p = FindInMask(p + 1, kScanRunEnd);
+    // Names read from the text compare ignoring case, as a plain view does.
+    const std::u16string_view name = Text().substr(attribute_start, p - attribute_start);
+    if (record.attributes.Find(name) != nullptr) return false;  // a duplicate
+    AttributeRecord& attribute = record.attributes.AppendDefault();
+    attribute.name.AssignFrom(Text(), attribute_start, name.size());
+    attribute.name.SetCaseSensitive(false);
+    attribute.name_position = attribute_start;
+    attribute.from_source = true;
+    const std::size_t equals = FindInMask(p, kScanNotBlank);
+    if (CharAt(equals) != u'=') {
+      // Minimized: its own name, in lower case, is its value.
+      attribute.value.Assign(attribute.name.View());
+      attribute.value.ToLower();
+      attribute.value_position = p;
+      continue;
+    }
+    const std::size_t open = FindInMask(equals + 1, kScanNotBlank);
+    const char16_t quote = CharAt(open);
+    if (quote != u'"' && quote != u'\'') return false;
+    std::size_t close = open + 1;
+    for (;; ++close) {
+      close = FindInMask(close, kScanStringStop);
+      if (close >= size_) return false;
+      const char16_t stop = data_[close];
+      if (stop == quote) break;
+      if ((stop == u'<' && CharAt(close + 1) == u'%') ||
+          (stop == u'%' && CharAt(close + 1) == u'>')) {
+        return false;  // server code
+      }
+    }
+    if (close + 1 < size_ &&
+        !HasCharClass(data_[close + 1], kCharQuoteFollower | kCharWhitespace | kCharLineBreak)) {
+      return false;  // a missing space, or a quote inside the value
+    }
+    attribute.equals_position = equals;
+    attribute.value_position = open;
+    attribute.quote_kind = QuoteKindOf(quote);
+    attribute.value.AssignFrom(Text(), open + 1, close - open - 1);
+    if (attribute.value.IsEmpty() &&
+        StartsWithIgnoringAsciiCase(attribute.name.View(), u"xmlns:")) {
+      attribute.value.Assign(kDummyNamespaceUri);
+    }
+    p = close + 1;
+  }
+  pos_ = p + 1;
+  FinishText(LexToken::kTagClose, p, p, p + 1);
+  attribute_value_mode_ = false;
+  record.needs_rewrite = false;
+  if (record_repairs_) {
+    for (AttributeRecord& attribute : record.attributes) {
+      if (attribute.quote_kind == QuoteKind::kNone) {
+        MarkupString repair(u"=\"");
+        repair.Append(attribute.value);
+        repair.Append(u'"');
+        RecordInsert(attribute.value_position, repair.View(), true);
+      } else if (!AttributeEscapingOff()) {
+        EscapeAttributeValue(attribute.value, &counting_sink_, attribute.value_position + 1);
+      }
+    }
+  }
+  return true;
+}
+
+// NextToken at a position that holds no blank, with the tokens most frequent inside a tag first.
+LexToken MarkupLexer::ReadTagToken() {
+  const std::size_t start = pos_;
+  if (data_[start] == u'>') {
+    pos_ = start + 1;
+    return Finish(LexToken::kTagClose, start);
+  }
+  if (ReadPlainRun(start)) return token_.kind;
+  return NextToken();
 }
 
 void MarkupLexer::ParseAttribute(TagRecord& record, TagParseState& state) {
   // Built in place at the end of the list (a duplicate is taken out again below).
-  AttributeRecord& attribute = record.attributes.Append(AttributeRecord{});
-  attribute.name.Assign(LastTokenText());
+  AttributeRecord& attribute = record.attributes.AppendDefault();
+  AssignLastTokenText(attribute.name);
   attribute.name.SetCaseSensitive(false);
   attribute.name_position = state.item_start;
   attribute.from_source = true;
@@ -151,11 +273,15 @@ void MarkupLexer::ParseAttribute(TagRecord& record, TagParseState& state) {
     if (attribute.quote_kind == QuoteKind::kNone) {
       ReadUnquotedValue(attribute, value_start, false);
     } else {
-      const LexToken kind = NextToken();  // a string in attribute-value or script mode
+      // A string in attribute-value or script mode, read as NextToken would.
+      const char16_t quote = data_[value_start];
+      const LexToken kind = script_mode_            ? ReadScriptString(value_start, quote)
+                            : attribute_value_mode_ ? ReadAttributeString(value_start, quote)
+                                                    : NextToken();
       if (kind == LexToken::kHtmlString || kind == LexToken::kScriptString) {
         value_offset = value_start + 1;
         if (!(server_code_in_string_ && ReadServerCodeValue(attribute, value_start))) {
-          attribute.value.Assign(LastTokenText());
+          AssignLastTokenText(attribute.value);
         }
       } else {
         // The string never closed: take the value as if unquoted, after its opening quote.

@@ -52,15 +52,4 @@ TagRecord& TagRecord::operator=(TagRecord&& other) noexcept {
   return *this;
 }
 
-void TagRecord::Reset() {
-  attributes.Clear();
-  junk_ranges.clear();
-  name.Clear();
-  name.SetCaseSensitive(false);
-  end_tag = false;
-  self_closing = false;
-  tag_start = kNoTagStart;
-  needs_rewrite = true;
-}
-
 }  // namespace kpx

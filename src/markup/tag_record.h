@@ -32,7 +32,16 @@ class TagRecord {
 
   // Empties attributes, junk ranges and name; clears end_tag and self_closing; tag_start becomes
   // kNoTagStart and needs_rewrite true. keep_quotes and name_position stay.
-  void Reset();
+  void Reset() {
+    attributes.Clear();
+    junk_ranges.clear();
+    name.Clear();
+    name.SetCaseSensitive(false);
+    end_tag = false;
+    self_closing = false;
+    tag_start = kNoTagStart;
+    needs_rewrite = true;
+  }
 
   // The attributes written as AttributeList::Serialize does, with this record's keep_quotes.
   MarkupString SerializeAttributes() const { return attributes.Serialize(keep_quotes); }

@@ -33,6 +33,38 @@ bool TextScanner::MatchLiteral(std::u16string_view literal, bool consume) {
   return true;
 }
 
+void TextScanner::LoadBlock(size_t block) {
+  const size_t first = block * kCharBlockSize;
+  const size_t start = std::min(first, size_);
+  CharBlockMasks classes;
+  if (size_ - start >= kCharBlockSize) {
+    classify_(data_ + start, classes);
+  } else {
+    ClassifyCharBlock(data_ + start, size_ - start, classes);
+  }
+  const uint64_t name = classes.bits[kMaskName];
+  // A run ends where a name begins or stops, and at a delimiter; the character before the block
+  // says whether its first character continues a name.
+  const bool name_before = first > 0 && first <= size_ && IsNameChar(data_[first - 1]);
+  const uint64_t name_shifted = (name << 1) | (name_before ? 1 : 0);
+  const uint64_t not_blank = classes.bits[kMaskNotBlank];
+  const uint64_t run_end = (name ^ name_shifted) | classes.bits[kMaskDelimiter];
+  block_masks_[kScanNotBlank] = not_blank;
+  block_masks_[kScanRunEnd] = run_end;
+  // An addition carries a mark across a run of blanks, or of characters that end nothing, to
+  // the first character behind it. Marks carried out of the block are lost: readers check.
+  const uint64_t blank = ~not_blank;
+  const uint64_t seeds = run_end | (classes.bits[kMaskDelimiter] << 1);
+  const uint64_t starts = (seeds & not_blank) | (((seeds & blank) + blank) & not_blank);
+  const uint64_t after = starts << 1;
+  block_masks_[kScanChainStart] = starts;
+  block_masks_[kScanChainEnd] = (after & run_end) | (((after & ~run_end) + ~run_end) & run_end);
+  block_masks_[kScanOwnToken] = classes.bits[kMaskDelimiter] | classes.bits[kMaskEquals];
+  block_masks_[kScanNameStart] = classes.bits[kMaskNameStart];
+  block_masks_[kScanStringStop] = classes.bits[kMaskStringStop];
+  block_index_ = block;
+}
+
 void TextScanner::BuildLineStarts() const {
   line_starts_.clear();
   line_starts_.push_back(0);

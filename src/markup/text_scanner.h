@@ -2,7 +2,9 @@
 // offset to a line and column.
 #pragma once
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,10 +50,8 @@ class TextScanner {
   // Skips whitespace and line breaks together.
   bool SkipBlanks() {
     const size_t start = pos_;
-    size_t p = start;
-    while (p < size_ && IsBlank(data_[p])) ++p;
-    pos_ = p;
-    return p != start;
+    pos_ = FindInMask(start, kScanNotBlank);
+    return pos_ != start;
   }
 
   // True when the text at the position starts with literal (case-sensitive); advances past it
@@ -63,6 +63,45 @@ class TextScanner {
   LineColumn PositionToLine(size_t offset) const;
 
  protected:
+  // What the scanner asks of each character, as one bit per character of a block.
+  enum ScanMask : uint8_t {
+    kScanNotBlank = 0,    // neither whitespace nor a line break
+    kScanRunEnd = 1,      // ends a name or a run of other characters that started before it
+    kScanOwnToken = 2,    // a delimiter, "=" or 0: a token of its own, never the start of a run
+    kScanNameStart = 3,   // a name character that starts a Name (not "-#:")
+    kScanStringStop = 4,  // "\"", "'", "<" or "%": what an attribute string has to look at
+    // Where runs start and end when reading goes from run to run: the first non-blank after
+    // every run end and after every delimiter, and the first run end after each of those.
+    // Reading that reaches one of these starts goes on through the others that follow.
+    kScanChainStart = 5,
+    kScanChainEnd = 6,
+    kScanMaskCount = 7,
+  };
+
+  // The first offset at or after from whose character is in the mask; the end of the text
+  // counts as being in every mask, so the result is at most the length when from is. One bit
+  // search per block of characters instead of a branch per character.
+  size_t FindInMask(size_t from, ScanMask mask) {
+    for (;;) {
+      const size_t block = from / kCharBlockSize;
+      if (block != block_index_) LoadBlock(block);
+      const uint64_t bits = block_masks_[mask] >> (from % kCharBlockSize);
+      if (bits != 0) return from + static_cast<size_t>(std::countr_zero(bits));
+      from = (block + 1) * kCharBlockSize;
+    }
+  }
+  // The masks of a block (of the characters from block * kCharBlockSize on).
+  const uint64_t* BlockMasks(size_t block) {
+    if (block != block_index_) LoadBlock(block);
+    return block_masks_;
+  }
+  // Whether the character at offset (at most the length) is in the mask.
+  bool InMask(size_t offset, ScanMask mask) {
+    const size_t block = offset / kCharBlockSize;
+    if (block != block_index_) LoadBlock(block);
+    return (block_masks_[mask] >> (offset % kCharBlockSize)) & 1;
+  }
+
   std::u16string text_;
   const char16_t* data_;  // text_.data(), cached for the hot loops
   size_t size_;
@@ -70,6 +109,12 @@ class TextScanner {
 
  private:
   void BuildLineStarts() const;
+  void LoadBlock(size_t block);
+
+  // The masks of one block of the text (the text never changes, so they stay valid).
+  FullCharBlockClassifier classify_ = FastestFullCharBlockClassifier();
+  size_t block_index_ = static_cast<size_t>(-1);
+  uint64_t block_masks_[kScanMaskCount] = {};
 
   mutable std::vector<size_t> line_starts_;
   mutable bool line_starts_built_ = false;

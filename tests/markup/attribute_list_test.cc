@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,83 @@ TEST(AttributeListTest, Serialize) {
   }
   EXPECT_EQ(list.Find(u"b")->value.View(), u"x\"y");  // serializing leaves values alone
   EXPECT_TRUE(AttributeList().Serialize(true).IsEmpty());
+}
+
+// A list keeps the nodes of removed records for the records added later; none of that may show:
+// every added record starts from its defaults, removed records stay out of iteration, size and
+// copies, and the order stays that of adding.
+TEST(AttributeListTest, KeptNodesNeverShow) {
+  struct Step {
+    const char* what;
+    void (*apply)(AttributeList&);
+    const char* names;
+  };
+  const Step steps[] = {
+      {"fill",
+       [](AttributeList& l) {
+         for (auto n : {u"a", u"b", u"c", u"d"}) l.Append(Parsed(n, u"v", QuoteKind::kDouble));
+       },
+       "a,b,c,d"},
+      {"erase the last", [](AttributeList& l) { l.Erase(std::prev(l.end())); }, "a,b,c"},
+      {"erase in the middle",
+       [](AttributeList& l) { EXPECT_EQ(l.Erase(std::next(l.begin()))->name.View(), u"c"); },
+       "a,c"},
+      {"remove the first", [](AttributeList& l) { EXPECT_TRUE(l.Remove(u"A")); }, "c"},
+      {"add reuses",
+       [](AttributeList& l) {
+         l.Add(u"e", u"1");
+         l.AppendDefault().name.Assign(u"f");
+       },
+       "c,e,f"},
+      {"clear", [](AttributeList& l) { l.Clear(); }, ""},
+      {"refill",
+       [](AttributeList& l) {
+         l.AppendDefault().name.Assign(u"g");
+         l.Add(u"h", u"");
+       },
+       "g,h"},
+      {"erase the only ones",
+       [](AttributeList& l) {
+         while (!l.IsEmpty()) l.Erase(l.begin());
+       },
+       ""},
+      {"fill again",
+       [](AttributeList& l) {
+         for (auto n : {u"i", u"j", u"k", u"l", u"m"}) l.AppendDefault().name.Assign(n);
+       },
+       "i,j,k,l,m"},
+  };
+  AttributeList list;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.apply(list);
+    EXPECT_EQ(Names(list), step.names);
+    EXPECT_EQ(list.Size(), static_cast<size_t>(std::distance(list.begin(), list.end())));
+    EXPECT_EQ(Names(AttributeList(list)), step.names);
+    AttributeList assigned;
+    assigned.Append(Parsed(u"z", u"z", QuoteKind::kNone));
+    assigned = list;
+    EXPECT_EQ(Names(assigned), step.names);
+  }
+  // Records made in reused nodes start from their defaults.
+  list.Clear();
+  list.Append(Parsed(u"p", u"v", QuoteKind::kDouble));  // name without the case flag
+  list.Clear();
+  const AttributeRecord& fresh = list.AppendDefault();
+  EXPECT_TRUE(fresh.name.IsEmpty() && fresh.value.IsEmpty());
+  EXPECT_TRUE(fresh.name.CaseSensitive() && fresh.value.CaseSensitive());
+  EXPECT_EQ(fresh.name_position + fresh.value_position + fresh.equals_position, 0u);
+  EXPECT_EQ(fresh.quote_kind, QuoteKind::kNone);
+  EXPECT_FALSE(fresh.from_source);
+  // A move takes the records and leaves an empty list that works.
+  AttributeList moved(std::move(list));
+  EXPECT_EQ(Names(moved), "");
+  EXPECT_EQ(moved.Size(), 1u);
+  EXPECT_TRUE(list.IsEmpty());
+  list.Add(u"n", u"1");
+  EXPECT_EQ(Names(list), "n");
+  moved = std::move(list);
+  EXPECT_EQ(Names(moved), "n");
 }
 
 TEST(TagRecordTest, ResetAndCopy) {

@@ -65,6 +65,104 @@ TEST(DocumentScannerTest, TagsAndTheirRepairs) {
   });
 }
 
+// The shapes nearly every tag of a real page has (quoted or minimized attributes, blanks and line
+// breaks between them, "/>"), and the exceptions to them that are read another way.
+TEST(DocumentScannerTest, CommonTagShapesAndTheirExceptions) {
+  CheckItemRows({
+      {u"<p class=\"a\" id='b'>x</p>",
+       "Tag<p class=a:2@3,9,8 id=b:1@13,16,15> Text@20'x' Tag<p end>"},
+      {u"<TABLE  BORDER = \"0\"\n CellPadding='2'>",
+       "Tag<TABLE BORDER=0:2@8,17,15 CellPadding=2:1@22,34,33>"},
+      {u"<input type=\"checkbox\" checked disabled>",
+       "Tag<input type=checkbox:2@7,12,11 checked=checked:0@23,30,0 "
+       "disabled=disabled:0@31,39,0>",
+       "+30^'=\"checked\"' +39^'=\"disabled\"'",
+       u"<input type=\"checkbox\" checked=\"checked\" disabled=\"disabled\">"},
+      {u"<a href=\"?a=1&b=2\" title=\"x<y>z\">",
+       "Tag<a href=?a=1&amp;b=2:2@3,8,7 title=x&lt;y&gt;z:2@19,25,24>",
+       "-13,1 +13^'&amp;' -27,1 +27^'&lt;' -29,1 +29^'&gt;'",
+       u"<a href=\"?a=1&amp;b=2\" title=\"x&lt;y&gt;z\">"},
+      {u"<a title='it\"s' alt=\"it's\">", "Tag<a title=it&quot;s:1@3,9,8 alt=it's:2@16,20,19>",
+       "-12,1 +12^'&quot;'", u"<a title='it&quot;s' alt=\"it's\">"},
+      {u"<br/><br /><br/ >", "Tag<br self> Tag<br self> Tag<br self>"},
+      {u"<html xmlns:v=\"\" xmlns=\"x\">",
+       "Tag<html xmlns:v=http://www.kpx.invalid/dummy-namespace:2@6,14,13 xmlns=x:2@17,23,22>"},
+      {u"<b>\"x\"</b>", "Tag<b> Text@3'\"' Text@4'x' Text@5'\"' Tag<b end>"},
+      // Exceptions: a duplicate, server code and a quote inside a value, the end of the text,
+      // junk, junk after "/", a missing space.
+      {u"<td CLASS=\"a\" class=\"b\">", "Tag<td rewrite CLASS=a:2@4,10,9>", "-14,9",
+       u"<td CLASS=\"a\" >"},
+      {u"<a title=\"<% x %>\">", "Tag<a title=&lt;% x %&gt;:2@3,9,8>",
+       "-10,1 +10^'&lt;' -16,1 +16^'&gt;'", u"<a title=\"&lt;% x %&gt;\">"},
+      {u"<a title=\"a\"b\">", "Tag<a title=a&quot;b:2@3,9,8>", "-11,1 +11^'&quot;'",
+       u"<a title=\"a&quot;b\">"},
+      {u"<a b=\"1\"", "Tag<a rewrite b=1:2@3,5,4>"},
+      {u"<a -x>", "Tag<a junk=3+2>"},
+      {u"<a href=\"x\"/x>", "Tag<a href=x:2@3,8,7 x=x:0@12,13,0 junk=11+1>", "+13^'=\"x\"' -11,1",
+       u"<a href=\"x\"x=\"x\">"},
+      {u"<a b=\"1\"c=\"2\">", "Tag<a b=1:2@3,5,4 c=2:2@8,10,9>", "+8^' '", u"<a b=\"1\" c=\"2\">",
+       "XX_MissedSpaceBetweenAttributes@8"},
+  });
+}
+
+// Words ahead are read the same in every mode, but a caller that switches a mode between items
+// changes how what follows is read.
+TEST(DocumentScannerTest, ModeSwitchedBetweenItems) {
+  DocumentScanner scanner{std::u16string(u"a \"b c\" d e")};
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kText);
+  scanner.set_script_mode(true);
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kText);
+  EXPECT_EQ(scanner.LastTokenKind(), LexToken::kScriptString);
+  EXPECT_EQ(scanner.ItemTextView(), u"\"b c\"");  // a Text item holds the token's source
+  scanner.set_script_mode(false);
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kText);
+  EXPECT_EQ(scanner.ItemTextView(), u"d");
+  scanner.SetPosition(2);
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kText);
+  EXPECT_EQ(scanner.LastTokenKind(), LexToken::kOther);
+  EXPECT_EQ(scanner.ItemTextView(), u"\"");
+}
+
+// Text is classified in blocks of characters; words, runs of other characters and blanks read
+// the same wherever the block boundaries fall in them.
+TEST(DocumentScannerTest, RunsAcrossBlockBoundaries) {
+  const std::u16string word(150, u'w');
+  const std::u16string others(150, u'.');
+  for (size_t shift = 0; shift < 2 * kCharBlockSize + 2; ++shift) {
+    SCOPED_TRACE(shift);
+    const std::u16string text = std::u16string(shift, u' ') + u"alpha beta, gamma(" + word + u" " +
+                                others + u"\u00a0x" + std::u16string(shift, u'\n') + u"<b>z";
+    DocumentScanner scanner{text};
+    struct Expected {
+      size_t offset;
+      std::u16string text;
+      LexToken kind;
+    };
+    const size_t w = shift + 18;  // the long word
+    const Expected items[] = {
+        {shift, u"alpha", LexToken::kName},
+        {shift + 6, u"beta", LexToken::kName},
+        {shift + 10, u", ", LexToken::kOther},
+        {shift + 12, u"gamma", LexToken::kName},
+        {shift + 17, u"(", LexToken::kOther},
+        {w, word, LexToken::kName},
+        {w + 151, others + u"\u00a0", LexToken::kOther},
+        {w + 302, u"x", LexToken::kName},
+    };
+    for (const Expected& item : items) {
+      ASSERT_EQ(scanner.NextItem(), MarkupItem::kText);
+      EXPECT_EQ(scanner.ItemStart(), item.offset);
+      EXPECT_EQ(scanner.ItemTextView(), item.text);
+      EXPECT_EQ(scanner.LastTokenKind(), item.kind);
+    }
+    ASSERT_EQ(scanner.NextItem(), MarkupItem::kTag);
+    EXPECT_EQ(scanner.TagStart(), w + 303 + shift);
+    ASSERT_EQ(scanner.NextItem(), MarkupItem::kText);
+    EXPECT_TRUE(scanner.Tag().name.IsEmpty());  // a text item leaves no tag behind
+    EXPECT_EQ(scanner.NextItem(), MarkupItem::kEnd);
+  }
+}
+
 TEST(DocumentScannerTest, CommentsDeclarationsAndSections) {
   CheckItemRows({
       {u"x<!-- a -->y", "Text@0'x' Comment@1' a ' Text@11'y'"},
@@ -160,10 +258,16 @@ TEST(DocumentScannerTest, ItemTextAndPositions) {
   EXPECT_EQ(scanner.NextItem(), MarkupItem::kComment);
   EXPECT_EQ(scanner.ItemText().View(), u"c");
   EXPECT_EQ(scanner.LastTokenKind(), LexToken::kComment);
-  // Callers may move back and read again.
+  // Callers may move back and read again, from any place.
   scanner.SetPosition(1);
   EXPECT_EQ(scanner.NextItem(), MarkupItem::kTag);
   EXPECT_EQ(scanner.Tag().name.View(), u"b");
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kText);
+  EXPECT_EQ(scanner.ItemText().View(), u"text");
+  scanner.SetPosition(6);
+  EXPECT_EQ(scanner.NextItem(), MarkupItem::kText);
+  EXPECT_EQ(scanner.ItemText().View(), u"xt");
+  EXPECT_EQ(scanner.ItemStart(), 6u);
 }
 
 // --- Whole pages ---

@@ -245,19 +245,57 @@ TEST(MarkupLexerTest, EndIsRepeatedAtTheEnd) {
   EXPECT_EQ(lexer.Position(), 5u);
 }
 
-// The word scanner classifies several characters at once: every character at every place of a
-// run must end it exactly where the character table says.
-TEST(MarkupCharClassesTest, NameRunsEndWhereTheTableSays) {
-  std::u16string run = u"abcdefghijKLMNOPQRST";
-  for (uint32_t c = 0; c <= 0xFFFF; ++c) {
-    for (size_t at : {size_t{0}, size_t{3}, size_t{7}, size_t{8}, size_t{12}, size_t{19}}) {
-      std::u16string text = run;
-      text[at] = static_cast<char16_t>(c);
-      const size_t expected = IsNameChar(static_cast<char16_t>(c)) ? text.size() : at;
-      ASSERT_EQ(SkipNameChars(text.data(), 0, text.size()), expected) << c << " at " << at;
+// The scanner classifies a block of characters at once: every variant of the classifier, for
+// every character at every kind of place in a block, must give the class table's answer.
+TEST(MarkupCharClassesTest, BlockMasksAgreeWithTheTable) {
+  const std::u16string filler = u"ab <\"x=9 ";
+  for (CharBlockClassifier which :
+       {CharBlockClassifier::kPortable, CharBlockClassifier::kSse2, CharBlockClassifier::kAvx2}) {
+    if (!CharBlockClassifierUsable(which)) continue;
+    SCOPED_TRACE(static_cast<int>(which));
+    for (uint32_t c = 0; c <= 0xFFFF; ++c) {
+      const char16_t ch = static_cast<char16_t>(c);
+      const uint8_t cls = CharClassOf(ch);
+      const bool expected[kCharBlockMaskCount] = {!IsBlank(ch),
+                                                  IsNameChar(ch),
+                                                  (cls & kCharNameStart) != 0,
+                                                  (cls & kCharDelimiter) || c == 0,
+                                                  c == '=',
+                                                  c == '"' || c == '\'' || c == '<' || c == '%'};
+      for (size_t at : {size_t{0}, size_t{7}, size_t{8}, size_t{15}, size_t{16}, size_t{31},
+                        size_t{32}, size_t{40}, size_t{63}}) {
+        char16_t block[kCharBlockSize];
+        for (size_t i = 0; i < kCharBlockSize; ++i) block[i] = filler[i % filler.size()];
+        block[at] = ch;
+        CharBlockMasks masks;
+        ClassifyCharBlockWith(which, block, kCharBlockSize, masks);
+        for (int m = 0; m < kCharBlockMaskCount; ++m) {
+          ASSERT_EQ((masks.bits[m] >> at) & 1, expected[m] ? 1u : 0u)
+              << "character " << c << " at " << at << " mask " << m;
+        }
+      }
     }
   }
-  EXPECT_EQ(SkipNameChars(run.data(), 5, 11), 11u);  // never past the given end
+}
+
+// Past the end of the text every position counts as a 0 that also stops attribute strings, so
+// that no search runs past the end.
+TEST(MarkupCharClassesTest, BlockMasksStopAtTheEndOfTheText) {
+  const std::u16string text = u"abc  \u2028";
+  for (size_t count : {size_t{0}, size_t{1}, size_t{4}, text.size()}) {
+    SCOPED_TRACE(count);
+    CharBlockMasks masks;
+    ClassifyCharBlock(text.data(), count, masks);
+    const uint64_t past_end = ~uint64_t{0} << count;
+    for (int m : {kMaskNotBlank, kMaskDelimiter, kMaskStringStop}) {
+      EXPECT_EQ(masks.bits[m] & past_end, past_end);
+    }
+    for (int m : {kMaskName, kMaskNameStart, kMaskEquals}) EXPECT_EQ(masks.bits[m] & past_end, 0u);
+  }
+  CharBlockMasks masks;
+  ClassifyCharBlock(text.data(), text.size(), masks);
+  EXPECT_EQ(masks.bits[kMaskNotBlank] & 0x3F, 0x07u);  // "abc"; blanks and U+2028 are not
+  EXPECT_EQ(masks.bits[kMaskName] & 0x3F, 0x07u);
 }
 
 TEST(TextScannerTest, PositionToLineAndColumn) {

@@ -198,4 +198,25 @@ TEST(MarkupStringTest, CaseChangesOnlyAsciiLetters) {
   EXPECT_EQ(s.View(), u"ABZ\u00C9\u00E9[@`{");
 }
 
+// Assigning a part of a longer text, at every length around the inline limit, with the text
+// going on after the part and ending right at it, into strings held inline and on the heap.
+TEST(MarkupStringTest, AssignFromPartsOfAText) {
+  std::u16string text;
+  for (int i = 0; i < 80; ++i) text.push_back(static_cast<char16_t>(u'A' + i % 26));
+  for (size_t length = 0; length <= 40; ++length) {
+    for (const size_t start : {size_t{3}, text.size() - length}) {
+      for (const bool on_heap : {false, true}) {
+        SCOPED_TRACE(std::to_string(length) + " at " + std::to_string(start) +
+                     (on_heap ? " over a heap text" : ""));
+        MarkupString s(on_heap ? std::u16string(40, u'x') : u"x", false);
+        s.AssignFrom(text, start, length);
+        EXPECT_EQ(s.View(), std::u16string_view(text).substr(start, length));
+        EXPECT_EQ(s.CStr()[length], u'\0');
+        EXPECT_EQ(s.IsOnHeap(), length > MarkupString::kInlineCapacity);
+        EXPECT_FALSE(s.CaseSensitive());
+      }
+    }
+  }
+}
+
 }  // namespace
