@@ -1,5 +1,6 @@
 #include "markup/attribute_escaping.h"
 
+#include <cstdint>
 #include <string_view>
 
 #include "markup/ascii_case.h"
@@ -18,6 +19,16 @@ bool StartsKnownEntity(std::u16string_view rest) noexcept {
 }
 
 // The replacement for the character at rest[0], or an empty view when it stays.
+// "&", "<", ">" and the double quote, as bits of one word: most values hold none of them, and
+// one test per character finds that out.
+constexpr std::uint64_t kMayBeEscaped =
+    std::uint64_t{1} << '&' | std::uint64_t{1} << '<' | std::uint64_t{1} << '>' |
+    std::uint64_t{1} << '"';
+
+bool MayBeEscaped(char16_t c) noexcept {
+  return c < 64 && ((kMayBeEscaped >> c) & 1) != 0;
+}
+
 std::u16string_view ReplacementFor(std::u16string_view rest) noexcept {
   switch (rest[0]) {
     case u'&':
@@ -38,7 +49,9 @@ std::u16string_view ReplacementFor(std::u16string_view rest) noexcept {
 bool EscapeAttributeValue(MarkupString& value, EditSink* sink, std::size_t value_offset) {
   const std::u16string_view text = value.View();
   std::size_t i = 0;
-  while (i < text.size() && ReplacementFor(text.substr(i)).empty()) ++i;
+  while (i < text.size() && (!MayBeEscaped(text[i]) || ReplacementFor(text.substr(i)).empty())) {
+    ++i;
+  }
   if (i == text.size()) return false;  // the common case: nothing to do, nothing copied
 
   MarkupString escaped(text.substr(0, i), value.CaseSensitive());

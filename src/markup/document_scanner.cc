@@ -59,6 +59,8 @@ DocumentScanner::DocumentScanner(std::u16string text) : MarkupLexer(std::move(te
 
 DocumentScanner::DocumentScanner(const MarkupString& text) : MarkupLexer(text) {}
 
+DocumentScanner::DocumentScanner(BorrowedText text) : MarkupLexer(text) {}
+
 const MarkupString& DocumentScanner::ItemText() const {
   if (item_text_made_begin_ != item_text_begin_ || item_text_made_end_ != item_text_end_) {
     item_text_.Assign(ItemTextView());

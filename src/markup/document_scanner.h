@@ -31,6 +31,7 @@ class DocumentScanner : public MarkupLexer {
  public:
   explicit DocumentScanner(std::u16string text);
   explicit DocumentScanner(const MarkupString& text);
+  explicit DocumentScanner(BorrowedText text);
 
   // Reads the next item. Never fails: what is not markup comes back as text.
   MarkupItem NextItem() {

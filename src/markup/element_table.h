@@ -43,8 +43,8 @@ struct ElementEntry {
 // All 102 entries, sorted by lower-case name in code-point order.
 std::span<const ElementEntry> ElementTable() noexcept;
 
-// The entry of name found by bisection, or null for a name the table does not hold (template
-// and custom tags), which callers treat as having no properties.
+// The entry of name in any ASCII letter case (one hash probe), or null for a name the table does
+// not hold (template and custom tags), which callers treat as having no properties.
 const ElementEntry* LookUpElement(std::u16string_view name) noexcept;
 
 // The property bits of name; 0 for an unknown name.

@@ -66,6 +66,11 @@ MarkupLexer::MarkupLexer(std::u16string text) : TextScanner(std::move(text)) {
 
 MarkupLexer::MarkupLexer(const MarkupString& text) : MarkupLexer(std::u16string(text.View())) {}
 
+MarkupLexer::MarkupLexer(BorrowedText text) : TextScanner(text) {
+  placeholder_attribute_.SetCaseSensitive(false);
+  junk_attribute_.SetCaseSensitive(false);
+}
+
 void MarkupLexer::set_placeholder_attribute_name(std::u16string_view name) {
   placeholder_attribute_.Assign(name);
 }

@@ -56,6 +56,7 @@ class MarkupLexer : public TextScanner {
  public:
   explicit MarkupLexer(std::u16string text);
   explicit MarkupLexer(const MarkupString& text);
+  explicit MarkupLexer(BorrowedText text);
 
   // --- Settings; each can be changed at any time. ---
   // Quotes start script strings, "/*" and "//" start comments, and "<" opens a tag only when a

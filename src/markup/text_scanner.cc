@@ -14,6 +14,8 @@ TextScanner::TextScanner(std::u16string text)
 
 TextScanner::TextScanner(const MarkupString& text) : TextScanner(std::u16string(text.View())) {}
 
+TextScanner::TextScanner(BorrowedText text) : data_(text.text.c_str()), size_(text.text.size()) {}
+
 bool TextScanner::SkipWhitespace() {
   size_t start = pos_;
   while (pos_ < size_ && HasCharClass(data_[pos_], kCharWhitespace)) ++pos_;

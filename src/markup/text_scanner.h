@@ -20,11 +20,19 @@ struct LineColumn {
   size_t column = 0;  // offset from the start of the line
 };
 
+// A text that a scanner reads where it is instead of copying it, for a caller that holds the
+// page anyway: it must outlive the scanner and stay unchanged while the scanner reads it. A
+// whole string, since the readers look at the terminating 0 behind the last character.
+struct BorrowedText {
+  const std::u16string& text;
+};
+
 class TextScanner {
  public:
   // The scanner keeps its own copy of the text; scanning never changes it.
   explicit TextScanner(std::u16string text);
   explicit TextScanner(const MarkupString& text);
+  explicit TextScanner(BorrowedText text);
 
   TextScanner(const TextScanner&) = delete;
   TextScanner& operator=(const TextScanner&) = delete;
@@ -102,8 +110,8 @@ class TextScanner {
     return (block_masks_[mask] >> (offset % kCharBlockSize)) & 1;
   }
 
-  std::u16string text_;
-  const char16_t* data_;  // text_.data(), cached for the hot loops
+  std::u16string text_;    // the scanner's copy (empty for a borrowed text)
+  const char16_t* data_;  // the text read, cached for the hot loops
   size_t size_;
   size_t pos_ = 0;
 

@@ -54,7 +54,7 @@ struct StructureTag {
 class Balancer {
  public:
   explicit Balancer(TextEditList& edits)
-      : edits_(edits), scanner_(edits.Text()), text_(scanner_.Text()) {
+      : edits_(edits), scanner_(BorrowedText{edits.Text()}), text_(scanner_.Text()) {
     SetUpScanner(scanner_, edits);
   }
 

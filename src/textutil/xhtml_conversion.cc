@@ -12,7 +12,6 @@
 #include "markup/document_scanner.h"
 #include "markup/element_names.h"
 #include "markup/element_table.h"
-#include "markup/markup_char_classes.h"
 #include "textutil/attribute_value_span.h"
 #include "textutil/content_type_meta.h"
 #include "textutil/edit_session.h"
@@ -50,18 +49,10 @@ bool HasUpperCaseLetter(std::u16string_view name) {
   return false;
 }
 
-// Whether the tag at offset (after blanks) is a p or meta start tag: "<", the name in any case,
-// then something that cannot continue a name.
-bool HeldTagAt(std::u16string_view text, std::size_t offset) {
-  if (offset + 2 > text.size() || text[offset] != u'<') return false;
-  for (std::u16string_view name : {std::u16string_view(u"p"), std::u16string_view(u"meta")}) {
-    const std::size_t end = offset + 1 + name.size();
-    if (end <= text.size() && EqualsIgnoringAsciiCase(text.substr(offset + 1, name.size()), name) &&
-        (end == text.size() || !IsNameChar(text[end]))) {
-      return true;
-    }
-  }
-  return false;
+// p and meta start tags are held (see the top of the file).
+bool IsHeldTag(const TagRecord& tag) {
+  return !tag.end_tag && (EqualsIgnoringAsciiCase(tag.name.View(), u"p") ||
+                          EqualsIgnoringAsciiCase(tag.name.View(), u"meta"));
 }
 
 class XhtmlConversion {
@@ -69,7 +60,7 @@ class XhtmlConversion {
   XhtmlConversion(TextEditList& edits, std::int16_t publish_mode)
       : edits_(edits),
         publish_mode_(publish_mode),
-        scanner_(edits.Text()),
+        scanner_(BorrowedText{edits.Text()}),  // unchanged until the edits are applied
         text_(scanner_.Text()),
         guards_(text_) {
     scanner_.set_placeholder_attribute_name(page_texts::kPlaceholderAttribute);
@@ -117,15 +108,27 @@ class XhtmlConversion {
   void ReadElements(std::size_t from) {
     scanner_.SetPosition(from);
     for (;;) {
-      holding_ = HeldTagAt(text_, SkipBlanksFrom(text_, scanner_.Position()));
-      scanner_.set_edit_sink(holding_ ? static_cast<EditSink*>(&buffer_) : &edits_);
       const std::size_t edits_before = edits_.EditCount();
       const MarkupItem kind = scanner_.NextItem();
       if (kind == MarkupItem::kEnd) break;
-      if (kind == MarkupItem::kTag) HandleTag(edits_before);
+      if (kind != MarkupItem::kTag) continue;
+      holding_ = IsHeldTag(scanner_.Tag());
+      if (holding_ && edits_.EditCount() != edits_before) ReadHeldTagAgain(edits_before);
+      HandleTag(edits_before);
       // Whatever the handlers did not take or throw away stays.
       if (holding_) RecordHeldEdits(edits_, buffer_.Take());
     }
+    holding_ = false;
+  }
+
+  // A p or meta start tag whose reading recorded repairs: read again with the buffer taking
+  // them, so that they can go with the tag. Rare (most such tags need no repair), and no tag is
+  // read more than twice.
+  void ReadHeldTagAgain(std::size_t edits_before) {
+    edits_.Withdraw(edits_.EditCount() - edits_before);
+    scanner_.SetPosition(scanner_.ItemStart());
+    scanner_.set_edit_sink(&buffer_);
+    scanner_.NextItem();
     scanner_.set_edit_sink(&edits_);
   }
 
@@ -133,14 +136,15 @@ class XhtmlConversion {
     const TagRecord& tag = scanner_.Tag();
     const TagExtent extent = MeasureTag(scanner_);
     if (HasUpperCaseLetter(tag.name.View())) LowerCase(tag.name_position, tag.name.Length());
-    if (!tag.end_tag) {
-      if (const auto raw = RawContentKindOf(tag.name.View())) {
+    const ElementEntry* entry = LookUpElement(tag.name.View());
+    if (entry == nullptr) return;
+    // script, style and comment are among the few elements allowed in head.
+    if (!tag.end_tag && (entry->properties & kAllowedInHead) != 0) {
+      if (const auto raw = RawContentKindOf(entry->name)) {
         HandleRawContentStart(*raw, extent);
         return;
       }
     }
-    const ElementEntry* entry = LookUpElement(tag.name.View());
-    if (entry == nullptr) return;
     if (tag.end_tag) {
       HandleEndTag(*entry, extent, tag_edits_begin);
       if (entry->name == u"head" && kept_meta_.length == 0) {

@@ -43,6 +43,16 @@ void CheckItemRows(const std::vector<ItemRow>& rows) {
     EXPECT_EQ(warnings.Text(), row.warnings);
     edits.Apply();
     EXPECT_EQ(U8(edits.Text()), U8(row.result != nullptr ? row.result : row.input));
+
+    // Reading the caller's text in place instead of a copy changes nothing.
+    const std::u16string text(row.input);
+    DocumentScanner borrowing{BorrowedText{text}};
+    TextEditList borrowing_edits(text);
+    borrowing.set_edit_sink(&borrowing_edits);
+    borrowing.set_nested_comments(row.nested);
+    borrowing.set_placeholder_attribute_name(row.placeholder);
+    EXPECT_EQ(DumpItems(borrowing), row.items);
+    EXPECT_EQ(DumpEdits(borrowing_edits), row.edits);
   }
 }
 

@@ -133,6 +133,11 @@ TEST(ElementTableTest, LookUps) {
       {u"a", true, 0x1},                                 // first entry
       {u"\u00E1", false, 0},                             // no folding outside ASCII
       {u"t\u0000d", false, 0},
+      {u"BlockQuote", true, 0x200002},                   // the longest name
+      {u"blockquotes", false, 0},                        // one longer than any name
+      {u"blockquot", false, 0},
+      {u"H6", true, 0x20002}, {u"h7", false, 0}, {u"1h", false, 0},
+      {u"td ", false, 0},      {u"t-d", false, 0},
   };
   for (const LookUpRow& row : rows) {
     SCOPED_TRACE(Narrow(row.name));
