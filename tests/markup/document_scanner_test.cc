@@ -133,6 +133,46 @@ TEST(DocumentScannerTest, ModeSwitchedBetweenItems) {
   EXPECT_EQ(scanner.ItemTextView(), u"\"");
 }
 
+// Outside tags every item is one token: on text without "<" the scanner, which reads words,
+// runs and lone delimiters a block at a time, must give exactly the tokens the lexer reads one
+// by one, in either mode, wherever the block boundaries fall.
+TEST(DocumentScannerTest, TextWithoutTagsReadsAsTheLexersTokens) {
+  const std::u16string alphabet =
+      std::u16string(u"aZ1_-#:.,;&* \t\n\r\"'>{}/!%?@=") + char16_t{0} + u"\u00e9\u2028";
+  std::uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return state >> 8;
+  };
+  for (int round = 0; round < 400; ++round) {
+    std::u16string text;
+    const std::size_t length = next() % 300;
+    for (std::size_t i = 0; i < length; ++i) {
+      // Long words now and then, so that items run across block boundaries.
+      if (next() % 16 == 0) text.append(next() % 70, u'w');
+      text += alphabet[next() % alphabet.size()];
+    }
+    for (const bool script : {false, true}) {
+      SCOPED_TRACE(U8(text) + (script ? " (script mode)" : ""));
+      DocumentScanner scanner{text};
+      MarkupLexer lexer{text};
+      scanner.set_script_mode(script);
+      lexer.set_script_mode(script);
+      for (int items = 0;; ++items) {
+        ASSERT_LT(items, 2000);
+        const MarkupItem item = scanner.NextItem();
+        const LexToken token = lexer.NextToken();
+        ASSERT_EQ(item == MarkupItem::kEnd, token == LexToken::kEnd);
+        if (token == LexToken::kEnd) break;
+        ASSERT_EQ(scanner.LastTokenKind(), token) << items;
+        ASSERT_EQ(scanner.ItemStart(), lexer.LastToken().begin) << items;
+        ASSERT_EQ(scanner.ItemEnd(), lexer.LastToken().end) << items;
+        if (token == LexToken::kAbort) break;
+      }
+    }
+  }
+}
+
 // Text is classified in blocks of characters; words, runs of other characters and blanks read
 // the same wherever the block boundaries fall in them.
 TEST(DocumentScannerTest, RunsAcrossBlockBoundaries) {
