@@ -33,6 +33,16 @@ TEST(AttributeEscapingTest, EscapesMarkupCharacters) {
       {u"", u""},
       {u"'single'", u"'single'"},
       {u"\u00E9<", u"\u00E9&lt;"},
+      // Long values are searched eight characters at a time: a character to escape at the
+      // start, on both sides of a group edge, at the very end, and after a kept entity.
+      {u">bcdefghijklmnopq", u"&gt;bcdefghijklmnopq"},
+      {u"abcdefg<ijklmnopq", u"abcdefg&lt;ijklmnopq"},
+      {u"abcdefgh\"jklmnopq", u"abcdefgh&quot;jklmnopq"},
+      {u"abcdefghijklmnop&", u"abcdefghijklmnop&amp;"},
+      {u"abcdefghijklmnopqrstuvwxyz0123456789", u"abcdefghijklmnopqrstuvwxyz0123456789"},
+      {u"&amp;bcdefghijklmn&x", u"&amp;bcdefghijklmn&amp;x"},
+      {u"\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03\u516b\u4e5d>",
+       u"\u4e00\u4e8c\u4e09\u56db\u4e94\u516d\u4e03\u516b\u4e5d&gt;"},
   };
   for (const EscapeRow& row : rows) {
     SCOPED_TRACE(Narrow(row.value));
