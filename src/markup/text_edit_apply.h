@@ -1,26 +1,81 @@
-// The two ways TextEditList applies its edits (internal to the markup library and its tests).
+// The two ways TextEditList applies its edits (internal to the markup library and its tests),
+// and the working memory they share.
 #pragma once
 
+#include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "markup/text_edit_list.h"
 
 namespace kpx {
 
-// Applies the edits in one pass over the text, in time linear in the text plus n log n in the
-// number of edits. Returns nothing when the list holds a move or overlapping edits (see
-// TextEditList), which only ReplayEdits handles. Throws ConverterError (E_INVALIDARG) when an
-// edit reaches outside the text.
-std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text,
-                                                  std::span<const TextEdit> edits);
+// An edit's place in the original text and its recording index (the end comes from the record).
+struct EditFootprint {
+  std::size_t position;
+  std::uint32_t index;
+};
+
+// One pass: a slot, a segment of original text or an inserted text, linked in output order.
+enum class SlotNodeKind : std::uint8_t { kSlot, kSegment, kText };
+struct SlotNode {
+  std::uint32_t prev;
+  std::uint32_t next;
+  // Slot: the union-find roots of its waiting inserts with the after flag set and clear.
+  // Segment: its boundary index. Text: the insert's ordinal.
+  std::uint32_t first;
+  std::uint32_t second;
+  SlotNodeKind kind;
+};
+
+// Replay: a piece of the text being edited, and an edit waiting with its shifted positions.
+struct TextPiece {
+  const char16_t* data;
+  std::size_t length;
+  bool lower;  // lower-case its ASCII letters when written out
+};
+struct PendingEdit {
+  const PackedEdit* edit;
+  std::int64_t position;
+  std::int64_t destination;
+};
+
+// Vectors that both ways clear and fill on every call; kept by the list between calls so that
+// their capacity is reused instead of being mapped afresh.
+struct ApplyScratch {
+  std::vector<EditFootprint> inserts;
+  std::vector<EditFootprint> deletes;
+  std::vector<EditFootprint> lower_cases;
+  std::vector<EditFootprint> merge_buffer;
+  std::vector<std::uint32_t> runs;
+  std::vector<std::uint32_t> earliest_delete;
+  std::vector<std::uint32_t> earliest_insert;
+  std::vector<std::size_t> bounds;
+  std::vector<std::uint32_t> action;
+  std::vector<std::uint32_t> insert_bound;
+  std::vector<SlotNode> nodes;
+  std::vector<std::uint32_t> parent;
+  std::vector<std::uint32_t> owner;
+  std::vector<std::size_t> lowered;  // start, end, start, end, ...
+  std::vector<PendingEdit> pending;
+  std::vector<TextPiece> pieces;
+};
+
+// Applies the edits in one pass over the text, in time linear in the text plus n log r in the
+// number of edits, r being the number of ascending runs in which their positions were recorded.
+// Returns nothing when the list holds a move or overlapping edits (see TextEditList), which only
+// ReplayEdits handles. Throws ConverterError (E_INVALIDARG) when an edit reaches outside the text.
+std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text, RecordedEdits edits,
+                                                  ApplyScratch& scratch);
+std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text, RecordedEdits edits);
 
 // Applies the edits one after the other in recording order, shifting the positions of the
 // edits still to come after each one, over a piece table so that the text is copied once.
 // Handles every list; time quadratic in the number of edits. Throws ConverterError
 // (E_INVALIDARG) when an edit falls outside the text as it stands when its turn comes.
-std::u16string ReplayEdits(std::u16string_view text, std::span<const TextEdit> edits);
+std::u16string ReplayEdits(std::u16string_view text, RecordedEdits edits, ApplyScratch& scratch);
+std::u16string ReplayEdits(std::u16string_view text, RecordedEdits edits);
 
 }  // namespace kpx

@@ -1,7 +1,9 @@
 #include "markup/text_edit_list.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "markup/text_edit_apply.h"
@@ -11,17 +13,21 @@ namespace kpx {
 
 namespace {
 
-std::size_t EndOf(const TextEdit& edit) noexcept {
-  return edit.position + edit.count;
+// Sequences share their word with the kind and the after flag.
+constexpr std::uint64_t kMaxSequence = (std::uint64_t{1} << 61) - 1;
+constexpr std::size_t kNoOffset = static_cast<std::size_t>(-1);
+
+std::size_t EndOf(const PackedEdit& edit) noexcept {
+  return edit.position + edit.Span();
 }
 
 bool HasEdge(EdgeInserts edges, EdgeInserts edge) noexcept {
   return (static_cast<unsigned>(edges) & static_cast<unsigned>(edge)) != 0;
 }
 
-bool LiesInside(const TextEdit& edit, std::size_t start, std::size_t end,
+bool LiesInside(const PackedEdit& edit, std::size_t start, std::size_t end,
                 EdgeInserts edges) noexcept {
-  if (edit.kind == EditKind::kInsert) {
+  if (edit.Kind() == EditKind::kInsert) {
     if (edit.position == start && HasEdge(edges, EdgeInserts::kAtStart)) return true;
     if (edit.position == end && HasEdge(edges, EdgeInserts::kAtEnd)) return true;
     return start < edit.position && edit.position < end;
@@ -31,6 +37,17 @@ bool LiesInside(const TextEdit& edit, std::size_t start, std::size_t end,
 
 }  // namespace
 
+ApplyScratchSlot::ApplyScratchSlot() noexcept = default;
+ApplyScratchSlot::~ApplyScratchSlot() = default;
+ApplyScratchSlot::ApplyScratchSlot(const ApplyScratchSlot&) noexcept {}
+ApplyScratchSlot::ApplyScratchSlot(ApplyScratchSlot&& other) noexcept = default;
+ApplyScratchSlot& ApplyScratchSlot::operator=(ApplyScratchSlot&& other) noexcept = default;
+
+ApplyScratch& ApplyScratchSlot::Get() {
+  if (!scratch_) scratch_ = std::make_unique<ApplyScratch>();
+  return *scratch_;
+}
+
 void TextEditList::Assign(std::u16string text) {
   text_ = std::move(text);
   ClearEdits();
@@ -39,53 +56,61 @@ void TextEditList::Assign(std::u16string text) {
 void TextEditList::ClearEdits() noexcept {
   edits_.clear();
   reach_.clear();
+  pool_.clear();
 }
 
-void TextEditList::Record(TextEdit edit) {
-  edit.sequence = next_sequence_++;
+void TextEditList::Record(EditKind kind, bool after, std::size_t position, std::size_t count,
+                          std::size_t extra) {
+  if (next_sequence_ > kMaxSequence) throw ConverterError(E_FAIL, "text edit counter exhausted");
+  PackedEdit edit;
+  edit.position = position;
+  edit.count = count;
+  edit.extra = extra;
+  edit.tag = next_sequence_ << 3 | std::uint64_t{after} << 2 | static_cast<std::uint64_t>(kind);
   const std::size_t end = EndOf(edit);
-  reach_.push_back(reach_.empty() ? end : std::max(reach_.back(), end));
-  edits_.push_back(std::move(edit));
+  edits_.push_back(edit);
+  try {
+    reach_.push_back(reach_.empty() ? end : std::max(reach_.back(), end));
+  } catch (...) {
+    edits_.pop_back();
+    throw;
+  }
+  ++next_sequence_;
 }
 
 void TextEditList::Insert(std::size_t position, std::u16string_view text, bool after) {
-  TextEdit edit;
-  edit.kind = EditKind::kInsert;
-  edit.position = position;
-  edit.after = after;
-  edit.text.Assign(text);
-  Record(std::move(edit));
+  const std::size_t offset = pool_.size();
+  pool_.append(text);
+  try {
+    Record(EditKind::kInsert, after, position, text.size(), offset);
+  } catch (...) {
+    pool_.resize(offset);
+    throw;
+  }
 }
 
 void TextEditList::Delete(std::size_t position, std::size_t count) {
-  TextEdit edit;
-  edit.kind = EditKind::kDelete;
-  edit.position = position;
-  edit.count = count;
-  Record(std::move(edit));
+  Record(EditKind::kDelete, false, position, count, 0);
 }
 
 void TextEditList::Move(std::size_t position, std::size_t count, std::size_t destination,
                         bool after) {
-  TextEdit edit;
-  edit.kind = EditKind::kMove;
-  edit.position = position;
-  edit.count = count;
-  edit.destination = destination;
-  edit.after = after;
-  Record(std::move(edit));
+  Record(EditKind::kMove, after, position, count, destination);
 }
 
 void TextEditList::LowerCase(std::size_t position, std::size_t count) {
-  TextEdit edit;
-  edit.kind = EditKind::kLowerCase;
-  edit.position = position;
-  edit.count = count;
-  Record(std::move(edit));
+  Record(EditKind::kLowerCase, false, position, count, 0);
 }
 
 void TextEditList::Withdraw(std::size_t count) {
   const std::size_t keep = edits_.size() - std::min(count, edits_.size());
+  // The texts of the withdrawn inserts are the pool's tail, from the first one's on.
+  for (std::size_t i = keep; i < edits_.size(); ++i) {
+    if (edits_[i].Kind() == EditKind::kInsert) {
+      pool_.resize(edits_[i].extra);
+      break;
+    }
+  }
   edits_.resize(keep);
   reach_.resize(keep);
 }
@@ -98,12 +123,40 @@ void TextEditList::RebuildReach(std::size_t first) {
   }
 }
 
+template <class Drop>
+std::size_t TextEditList::RemoveFrom(std::size_t first, Drop drop) {
+  std::size_t kept = first;
+  // Texts before the first insert from index first on stay where they are; the kept texts after
+  // it close up behind them.
+  std::size_t pool_end = kNoOffset;
+  for (std::size_t i = first; i < edits_.size(); ++i) {
+    PackedEdit edit = edits_[i];
+    const bool insert = edit.Kind() == EditKind::kInsert;
+    if (insert && pool_end == kNoOffset) pool_end = edit.extra;
+    if (drop(i, edit)) continue;
+    if (insert) {
+      if (edit.extra != pool_end) {
+        std::char_traits<char16_t>::move(pool_.data() + pool_end, pool_.data() + edit.extra,
+                                         edit.count);
+        edit.extra = pool_end;
+      }
+      pool_end += edit.count;
+    }
+    edits_[kept++] = edit;
+  }
+  const std::size_t removed = edits_.size() - kept;
+  if (removed) {
+    edits_.resize(kept);
+    if (pool_end != kNoOffset) pool_.resize(pool_end);
+    RebuildReach(first);
+  }
+  return removed;
+}
+
 void TextEditList::EraseEdits(std::size_t first, std::size_t count) {
   if (first >= edits_.size()) return;
   const std::size_t last = first + std::min(count, edits_.size() - first);
-  edits_.erase(edits_.begin() + static_cast<std::ptrdiff_t>(first),
-               edits_.begin() + static_cast<std::ptrdiff_t>(last));
-  RebuildReach(first);
+  RemoveFrom(first, [last](std::size_t i, const PackedEdit&) { return i < last; });
 }
 
 std::size_t TextEditList::EraseEditsInside(std::size_t start, std::size_t end, EdgeInserts edges) {
@@ -111,32 +164,24 @@ std::size_t TextEditList::EraseEditsInside(std::size_t start, std::size_t end, E
   // Every edit before the first whose reach gets to start ends before the range.
   const std::size_t first = static_cast<std::size_t>(
       std::lower_bound(reach_.begin(), reach_.end(), start) - reach_.begin());
-  std::size_t kept = first;
-  for (std::size_t i = first; i < edits_.size(); ++i) {
-    if (LiesInside(edits_[i], start, end, edges)) continue;
-    if (kept != i) edits_[kept] = std::move(edits_[i]);
-    ++kept;
-  }
-  const std::size_t removed = edits_.size() - kept;
-  if (removed) {
-    edits_.resize(kept);
-    RebuildReach(first);
-  }
-  return removed;
+  return RemoveFrom(first, [&](std::size_t, const PackedEdit& edit) {
+    return LiesInside(edit, start, end, edges);
+  });
 }
 
 std::ptrdiff_t TextEditList::NetChange() const noexcept {
   std::ptrdiff_t change = 0;
-  for (const TextEdit& edit : edits_) {
-    if (edit.kind == EditKind::kInsert) change += static_cast<std::ptrdiff_t>(edit.text.Length());
-    if (edit.kind == EditKind::kDelete) change -= static_cast<std::ptrdiff_t>(edit.count);
+  for (const PackedEdit& edit : edits_) {
+    if (edit.Kind() == EditKind::kInsert) change += static_cast<std::ptrdiff_t>(edit.count);
+    if (edit.Kind() == EditKind::kDelete) change -= static_cast<std::ptrdiff_t>(edit.count);
   }
   return change;
 }
 
 void TextEditList::Apply() {
-  std::optional<std::u16string> result = ApplyEditsInOnePass(text_, edits_);
-  if (!result) result = ReplayEdits(text_, edits_);
+  ApplyScratch& scratch = scratch_.Get();
+  std::optional<std::u16string> result = ApplyEditsInOnePass(text_, Edits(), scratch);
+  if (!result) result = ReplayEdits(text_, Edits(), scratch);
   text_ = std::move(*result);
 }
 

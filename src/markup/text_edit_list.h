@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,21 +12,29 @@
 #include <vector>
 
 #include "markup/edit_sink.h"
-#include "markup/markup_string.h"
+#include "markup/text_edit.h"
 
 namespace kpx {
 
-enum class EditKind : std::uint8_t { kInsert = 0, kDelete = 1, kMove = 2, kLowerCase = 3 };
+// Working memory of Apply (text_edit_apply.h).
+struct ApplyScratch;
 
-// One pending edit. Positions are offsets into the text as it was before any edit.
-struct TextEdit {
-  EditKind kind = EditKind::kInsert;
-  bool after = false;           // insert, move: stays behind text inserted earlier at the spot
-  std::size_t position = 0;     // where the edit applies (a move's source)
-  std::size_t count = 0;        // characters deleted, moved or lower-cased (0 for an insert)
-  std::size_t destination = 0;  // move only: where the moved characters go
-  std::uint64_t sequence = 0;   // taken from the list's counter, which only grows
-  MarkupString text;            // insert only
+// Holds a list's ApplyScratch between calls, so that applying again of a similar size touches
+// no fresh pages. It is no part of the list's value: a copy starts without one and an assigned
+// copy keeps its own; a moved-to list takes the other's (handing its own back).
+class ApplyScratchSlot {
+ public:
+  ApplyScratchSlot() noexcept;
+  ~ApplyScratchSlot();
+  ApplyScratchSlot(const ApplyScratchSlot&) noexcept;
+  ApplyScratchSlot& operator=(const ApplyScratchSlot&) noexcept { return *this; }
+  ApplyScratchSlot(ApplyScratchSlot&& other) noexcept;
+  ApplyScratchSlot& operator=(ApplyScratchSlot&& other) noexcept;
+
+  ApplyScratch& Get();
+
+ private:
+  std::unique_ptr<ApplyScratch> scratch_;
 };
 
 // Which inserts on the edges of a range EraseEditsInside takes as inside it.
@@ -43,7 +52,8 @@ enum class EdgeInserts : std::uint8_t { kKeep = 0, kAtStart = 1, kAtEnd = 2, kBo
 // Lower-casing folds ASCII letters only.
 //
 // Cost: lists without moves whose edits do not overlap are applied in one pass, in time linear
-// in the text plus n log n in the number of edits. Edits overlap when an insert lies strictly
+// in the text plus n log r for n edits recorded in r ascending runs of positions (a list
+// recorded while scanning forward has a few). Edits overlap when an insert lies strictly
 // inside a delete, two deletes share a character, or a delete or lower-case recorded after a
 // delete shares a character with it or strictly contains the point of an insert recorded
 // before it (a lower-case recorded before the others may overlap anything, and lower-cases may
@@ -89,7 +99,7 @@ class TextEditList final : public EditSink {
                                EdgeInserts edges = EdgeInserts::kKeep);
 
   std::size_t EditCount() const noexcept { return edits_.size(); }
-  std::span<const TextEdit> Edits() const noexcept { return edits_; }
+  RecordedEdits Edits() const noexcept { return {edits_, pool_}; }
   // Sum of the inserted texts' lengths minus the sum of the delete counts.
   std::ptrdiff_t NetChange() const noexcept;
 
@@ -100,16 +110,24 @@ class TextEditList final : public EditSink {
   void Apply();
 
  private:
-  void Record(TextEdit edit);
+  void Record(EditKind kind, bool after, std::size_t position, std::size_t count,
+              std::size_t extra);
   // Recomputes reach_ from index first on.
   void RebuildReach(std::size_t first);
+  // Removes the edits from index first on that drop says to, keeping the others in order and
+  // their texts back to back in the pool. Returns how many went.
+  template <class Drop>
+  std::size_t RemoveFrom(std::size_t first, Drop drop);
 
   std::u16string text_;
-  std::vector<TextEdit> edits_;
+  std::vector<PackedEdit> edits_;
+  // The texts of the recorded inserts, back to back in recording order.
+  std::u16string pool_;
   // reach_[i]: the largest end offset among edits 0..i (position + count); never decreases, so
   // EraseEditsInside can skip by bisection the edits that end before its range.
   std::vector<std::size_t> reach_;
   std::uint64_t next_sequence_ = 0;
+  ApplyScratchSlot scratch_;
 };
 
 }  // namespace kpx

@@ -10,11 +10,12 @@
 // both steps cost almost nothing. For lists whose edits do not overlap this gives exactly the
 // order that shifting every later position would give. At the end the list is written out once
 // into a buffer of the final size, lower-casing the original characters that lower-case edits
-// cover.
+// cover. Every vector comes from the caller's ApplyScratch, so a list applied again reuses them.
 #include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -26,30 +27,22 @@ namespace kpx {
 
 namespace {
 
-constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr std::uint32_t kNone = static_cast<std::uint32_t>(-1);
 
-bool IsNoOp(const TextEdit& edit) noexcept {
-  return edit.kind == EditKind::kInsert ? edit.text.IsEmpty() : edit.count == 0;
-}
-
-// An edit's footprint on the original text: [position, end), and its recording index.
-struct Footprint {
-  std::size_t position;
-  std::size_t end;
-  std::size_t index;
-};
-
-// Minimum over index ranges of a fixed array (an iterative segment tree).
+// Minimum recording index over ranges of a fixed list of footprints (an iterative segment tree
+// kept in a scratch vector).
 class RangeMin {
  public:
-  explicit RangeMin(const std::vector<Footprint>& items) : size_(items.size()), tree_(2 * size_) {
+  RangeMin(const std::vector<EditFootprint>& items, std::vector<std::uint32_t>& tree)
+      : size_(items.size()), tree_(tree) {
+    tree_.assign(2 * size_, kNone);
     for (std::size_t i = 0; i < size_; ++i) tree_[size_ + i] = items[i].index;
     for (std::size_t i = size_; i-- > 1;) tree_[i] = std::min(tree_[2 * i], tree_[2 * i + 1]);
   }
 
   // Minimum over [low, high); kNone for an empty range.
-  std::size_t Min(std::size_t low, std::size_t high) const {
-    std::size_t result = kNone;
+  std::uint32_t Min(std::size_t low, std::size_t high) const {
+    std::uint32_t result = kNone;
     for (low += size_, high += size_; low < high; low >>= 1, high >>= 1) {
       if (low & 1) result = std::min(result, tree_[low++]);
       if (high & 1) result = std::min(result, tree_[--high]);
@@ -59,24 +52,53 @@ class RangeMin {
 
  private:
   std::size_t size_;
-  std::vector<std::size_t> tree_;
+  std::vector<std::uint32_t>& tree_;
 };
 
-bool ByPosition(const Footprint& a, const Footprint& b) {
+bool ByPosition(const EditFootprint& a, const EditFootprint& b) {
   return a.position < b.position;
 }
 
-// The edits of the list by kind, each sorted by position.
-struct SortedEdits {
-  std::vector<Footprint> inserts;
-  std::vector<Footprint> deletes;
-  std::vector<Footprint> lower_cases;
-};
+// Sorts footprints by position, keeping recording order among equal positions. Edits recorded
+// while scanning forward come in a few ascending runs, so the runs are found and merged pairwise:
+// time n log r for r runs, and a single pass when they are sorted already.
+void SortByPosition(std::vector<EditFootprint>& items, std::vector<EditFootprint>& buffer,
+                    std::vector<std::uint32_t>& runs) {
+  const std::size_t n = items.size();
+  runs.clear();
+  runs.push_back(0);
+  for (std::size_t i = 1; i < n; ++i) {
+    if (items[i].position < items[i - 1].position) runs.push_back(static_cast<std::uint32_t>(i));
+  }
+  if (runs.size() == 1) return;
+  runs.push_back(static_cast<std::uint32_t>(n));
+  buffer.resize(n);
+  EditFootprint* from = items.data();
+  EditFootprint* to = buffer.data();
+  while (runs.size() > 2) {
+    std::size_t kept = 0;
+    std::size_t r = 0;
+    for (; r + 2 < runs.size(); r += 2) {
+      // std::merge takes from the first range on ties: earlier recorded first.
+      std::merge(from + runs[r], from + runs[r + 1], from + runs[r + 1], from + runs[r + 2],
+                 to + runs[r], ByPosition);
+      runs[kept++] = runs[r];
+    }
+    if (r + 1 < runs.size()) {  // an odd run out: carried over as it is
+      std::copy(from + runs[r], from + runs[r + 1], to + runs[r]);
+      runs[kept++] = runs[r];
+    }
+    runs[kept++] = static_cast<std::uint32_t>(n);
+    runs.resize(kept);
+    std::swap(from, to);
+  }
+  if (from != items.data()) items.swap(buffer);
+}
 
 // The first index at or after from whose item fails keep_going, searching outward from from
 // (the answer is usually close by, since edits cluster).
 template <class Pred>
-std::size_t GallopTo(const std::vector<Footprint>& items, std::size_t from, Pred keep_going) {
+std::size_t GallopTo(const std::vector<EditFootprint>& items, std::size_t from, Pred keep_going) {
   std::size_t low = from;
   std::size_t step = 1;
   while (low + step <= items.size() && keep_going(items[low + step - 1])) {
@@ -92,34 +114,36 @@ std::size_t GallopTo(const std::vector<Footprint>& items, std::size_t from, Pred
 
 // Whether the edits overlap in a way that makes their result depend on shifted positions (see
 // TextEditList). Every walk below goes forward through lists sorted by position.
-bool Overlap(const SortedEdits& sorted) {
-  const auto& deletes = sorted.deletes;
-  const auto& inserts = sorted.inserts;
+bool Overlap(std::span<const PackedEdit> records, ApplyScratch& scratch) {
+  const auto& deletes = scratch.deletes;
+  const auto& inserts = scratch.inserts;
+  auto end_of = [records](const EditFootprint& f) { return f.position + records[f.index].count; };
   for (std::size_t i = 1; i < deletes.size(); ++i) {
-    if (deletes[i - 1].end > deletes[i].position) return true;
+    if (end_of(deletes[i - 1]) > deletes[i].position) return true;
   }
   // No insert strictly inside a delete. Deletes are now disjoint, so their ends are sorted too.
   std::size_t d = 0;
-  for (const Footprint& insert : inserts) {
-    while (d < deletes.size() && deletes[d].end <= insert.position) ++d;
+  for (const EditFootprint& insert : inserts) {
+    while (d < deletes.size() && end_of(deletes[d]) <= insert.position) ++d;
     if (d < deletes.size() && deletes[d].position < insert.position) return true;
   }
-  if (sorted.lower_cases.empty()) return false;
+  if (scratch.lower_cases.empty()) return false;
 
   // A lower-case must not follow a delete that shares a character with it, nor an insert that
   // lies strictly inside it.
-  const RangeMin earliest_delete(deletes);
-  const RangeMin earliest_insert(inserts);
+  const RangeMin earliest_delete(deletes, scratch.earliest_delete);
+  const RangeMin earliest_insert(inserts, scratch.earliest_insert);
   std::size_t d_low = 0;  // first delete ending after the lower-case's start
   std::size_t i_low = 0;  // first insert after the lower-case's start
-  for (const Footprint& lower : sorted.lower_cases) {
-    while (d_low < deletes.size() && deletes[d_low].end <= lower.position) ++d_low;
+  for (const EditFootprint& lower : scratch.lower_cases) {
+    const std::size_t lower_end = end_of(lower);
+    while (d_low < deletes.size() && end_of(deletes[d_low]) <= lower.position) ++d_low;
     while (i_low < inserts.size() && inserts[i_low].position <= lower.position) ++i_low;
     const std::size_t d_high =
-        GallopTo(deletes, d_low, [&](const Footprint& f) { return f.position < lower.end; });
+        GallopTo(deletes, d_low, [&](const EditFootprint& f) { return f.position < lower_end; });
     if (d_low < d_high && earliest_delete.Min(d_low, d_high) < lower.index) return true;
     const std::size_t i_high =
-        GallopTo(inserts, i_low, [&](const Footprint& f) { return f.position < lower.end; });
+        GallopTo(inserts, i_low, [&](const EditFootprint& f) { return f.position < lower_end; });
     if (i_low < i_high && earliest_insert.Min(i_low, i_high) < lower.index) return true;
   }
   return false;
@@ -129,40 +153,29 @@ bool Overlap(const SortedEdits& sorted) {
 using Id = std::uint32_t;
 constexpr Id kNoId = static_cast<Id>(-1);
 
-enum class NodeKind : std::uint8_t { kSlot, kSegment, kText };
-
-// A slot, a segment of original text or an inserted text, linked in output order.
-struct Node {
-  Id prev;
-  Id next;
-  // Slot: the union-find roots of its waiting inserts with the after flag set and clear.
-  // Segment: its boundary index. Text: the insert's ordinal.
-  Id first;
-  Id second;
-  NodeKind kind;
-};
-
-// The replay on the linked list.
+// The replay on the linked list, in the scratch's vectors.
 class SlotList {
  public:
-  SlotList(std::size_t segment_count, std::size_t insert_count)
-      : parent_(insert_count), owner_(insert_count, kNoId) {
+  SlotList(std::size_t segment_count, std::size_t insert_count, ApplyScratch& scratch)
+      : nodes_(scratch.nodes), parent_(scratch.parent), owner_(scratch.owner) {
     nodes_.resize(2 * segment_count + 1);
     nodes_.reserve(nodes_.size() + 2 * insert_count);
     for (std::size_t id = 0; id < nodes_.size(); ++id) {
       const bool slot = id % 2 == 0;
       nodes_[id] = {static_cast<Id>(id - 1), static_cast<Id>(id + 1),
                     slot ? kNoId : static_cast<Id>(id / 2), kNoId,
-                    slot ? NodeKind::kSlot : NodeKind::kSegment};
+                    slot ? SlotNodeKind::kSlot : SlotNodeKind::kSegment};
     }
     nodes_.front().prev = kNoId;
     nodes_.back().next = kNoId;
+    parent_.resize(insert_count);
+    owner_.assign(insert_count, kNoId);
     for (std::size_t i = 0; i < insert_count; ++i) parent_[i] = static_cast<Id>(i);
   }
 
   // Registers insert number ordinal (0-based among the inserts) as waiting at boundary k.
   void AddWaiting(Id ordinal, Id k, bool after) {
-    Node& slot = nodes_[2 * k];
+    SlotNode& slot = nodes_[2 * k];
     Id& root = after ? slot.first : slot.second;
     if (root == kNoId) {
       root = ordinal;
@@ -179,8 +192,8 @@ class SlotList {
     const Id behind_id = text_id + 1;
     const Id after_root = nodes_[slot_id].first;
     const Id old_next = nodes_[slot_id].next;
-    nodes_.push_back({slot_id, behind_id, ordinal, kNoId, NodeKind::kText});
-    nodes_.push_back({text_id, old_next, after_root, kNoId, NodeKind::kSlot});
+    nodes_.push_back({slot_id, behind_id, ordinal, kNoId, SlotNodeKind::kText});
+    nodes_.push_back({text_id, old_next, after_root, kNoId, SlotNodeKind::kSlot});
     nodes_[slot_id].next = text_id;
     nodes_[slot_id].first = kNoId;
     if (old_next != kNoId) nodes_[old_next].prev = behind_id;
@@ -199,7 +212,7 @@ class SlotList {
     nodes_[left].second = Join(nodes_[left].second, nodes_[right].second, left);
   }
 
-  const std::vector<Node>& nodes() const { return nodes_; }
+  const std::vector<SlotNode>& nodes() const { return nodes_; }
 
  private:
   Id Find(Id x) {
@@ -217,30 +230,24 @@ class SlotList {
     return root;
   }
 
-  std::vector<Node> nodes_;
-  std::vector<Id> parent_;  // union-find over the inserts
-  std::vector<Id> owner_;   // for each root: the slot node holding its set
+  std::vector<SlotNode>& nodes_;
+  std::vector<Id>& parent_;  // union-find over the inserts
+  std::vector<Id>& owner_;   // for each root: the slot node holding its set
 };
 
-// Merged, sorted ranges covered by lower-case edits.
+// Merged, sorted ranges covered by lower-case edits, as start, end pairs.
 // Expects them sorted by position.
-std::vector<Footprint> MergedRanges(const std::vector<Footprint>& ranges) {
-  std::vector<Footprint> merged;
-  for (const Footprint& range : ranges) {
-    if (!merged.empty() && range.position <= merged.back().end) {
-      merged.back().end = std::max(merged.back().end, range.end);
+void MergeRanges(std::span<const PackedEdit> records, const std::vector<EditFootprint>& ranges,
+                 std::vector<std::size_t>& merged) {
+  merged.clear();
+  for (const EditFootprint& range : ranges) {
+    const std::size_t end = range.position + records[range.index].count;
+    if (!merged.empty() && range.position <= merged.back()) {
+      merged.back() = std::max(merged.back(), end);
     } else {
-      merged.push_back(range);
+      merged.push_back(range.position);
+      merged.push_back(end);
     }
-  }
-  return merged;
-}
-
-// Edits recorded while scanning forward come nearly sorted; skip the sort when they are.
-template <class Sort>
-void SortByPosition(std::vector<Footprint>& items, Sort sort) {
-  if (!std::is_sorted(items.begin(), items.end(), ByPosition)) {
-    sort(items.begin(), items.end(), ByPosition);
   }
 }
 
@@ -250,53 +257,70 @@ constexpr std::uint32_t kDeleteBit = 0x80000000u;
 
 }  // namespace
 
-std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text,
-                                                  std::span<const TextEdit> edits) {
+std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text, RecordedEdits edits) {
+  ApplyScratch scratch;
+  return ApplyEditsInOnePass(text, edits, scratch);
+}
+
+std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text, RecordedEdits edits,
+                                                  ApplyScratch& scratch) {
+  const std::span<const PackedEdit> records = edits.Records();
   const std::size_t length = text.size();
   // Node ids, ordinals and boundary indices must fit in 31 bits.
-  if (edits.size() >= (std::size_t{1} << 28)) {
+  if (records.size() >= (std::size_t{1} << 28)) {
     throw ConverterError(E_INVALIDARG, "too many text edits");
   }
-  SortedEdits sorted;
+  auto& inserts = scratch.inserts;
+  auto& deletes = scratch.deletes;
+  auto& lower_cases = scratch.lower_cases;
+  inserts.clear();
+  deletes.clear();
+  lower_cases.clear();
+  // Room for every edit in each: only the pages actually written get touched, and none of the
+  // three is copied while growing.
+  inserts.reserve(records.size());
+  deletes.reserve(records.size());
+  lower_cases.reserve(records.size());
   std::size_t final_length = length;
-  for (std::size_t i = 0; i < edits.size(); ++i) {
-    const TextEdit& edit = edits[i];
-    if (IsNoOp(edit)) continue;
-    if (edit.kind == EditKind::kMove) return std::nullopt;
-    if (edit.position > length || edit.count > length - edit.position) {
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const PackedEdit& edit = records[i];
+    if (edit.count == 0) continue;  // changes nothing
+    const EditKind kind = edit.Kind();
+    if (kind == EditKind::kMove) return std::nullopt;
+    if (edit.position > length || edit.Span() > length - edit.position) {
       throw ConverterError(E_INVALIDARG, "text edit outside the text");
     }
-    const Footprint footprint{edit.position, edit.position + edit.count, i};
-    switch (edit.kind) {
+    const EditFootprint footprint{edit.position, static_cast<std::uint32_t>(i)};
+    switch (kind) {
       case EditKind::kInsert:
-        sorted.inserts.push_back(footprint);
-        final_length += edit.text.Length();
+        inserts.push_back(footprint);
+        final_length += edit.count;
         break;
       case EditKind::kDelete:
-        sorted.deletes.push_back(footprint);
+        deletes.push_back(footprint);
         final_length -= edit.count;
         break;
       case EditKind::kLowerCase:
-        sorted.lower_cases.push_back(footprint);
+        lower_cases.push_back(footprint);
         break;
       case EditKind::kMove:
         break;
     }
   }
-  SortByPosition(sorted.inserts,
-                 [](auto first, auto last, auto less) { std::stable_sort(first, last, less); });
-  SortByPosition(sorted.deletes,
-                 [](auto first, auto last, auto less) { std::sort(first, last, less); });
-  SortByPosition(sorted.lower_cases,
-                 [](auto first, auto last, auto less) { std::sort(first, last, less); });
-  if (Overlap(sorted)) return std::nullopt;
+  SortByPosition(inserts, scratch.merge_buffer, scratch.runs);
+  SortByPosition(deletes, scratch.merge_buffer, scratch.runs);
+  SortByPosition(lower_cases, scratch.merge_buffer, scratch.runs);
+  if (Overlap(records, scratch)) return std::nullopt;
 
   // Segment boundaries: the text's ends, every insert offset and both ends of every delete,
   // merged from the two sorted lists; each edit learns its boundary index on the way.
-  std::vector<std::size_t> bounds;
-  bounds.reserve(2 + sorted.inserts.size() + 2 * sorted.deletes.size());
-  std::vector<std::uint32_t> action(edits.size(), kSkip);
-  std::vector<std::uint32_t> insert_bound(sorted.inserts.size());
+  std::vector<std::size_t>& bounds = scratch.bounds;
+  std::vector<std::uint32_t>& action = scratch.action;
+  std::vector<std::uint32_t>& insert_bound = scratch.insert_bound;
+  bounds.clear();
+  bounds.reserve(2 + inserts.size() + 2 * deletes.size());
+  action.assign(records.size(), kSkip);
+  insert_bound.resize(inserts.size());
   auto add_bound = [&bounds](std::size_t offset) {
     if (bounds.empty() || bounds.back() != offset) bounds.push_back(offset);
     return static_cast<std::uint32_t>(bounds.size() - 1);
@@ -304,24 +328,23 @@ std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text,
   add_bound(0);
   std::size_t next_insert = 0;
   auto add_inserts_up_to = [&](std::size_t offset) {
-    for (; next_insert < sorted.inserts.size() && sorted.inserts[next_insert].position <= offset;
-         ++next_insert) {
-      insert_bound[next_insert] = add_bound(sorted.inserts[next_insert].position);
+    for (; next_insert < inserts.size() && inserts[next_insert].position <= offset; ++next_insert) {
+      insert_bound[next_insert] = add_bound(inserts[next_insert].position);
     }
   };
-  for (const Footprint& d : sorted.deletes) {
+  for (const EditFootprint& d : deletes) {
     add_inserts_up_to(d.position);
     // With no overlaps no boundary lies strictly inside a delete: it is exactly one segment.
     action[d.index] = add_bound(d.position) | kDeleteBit;
-    add_bound(d.end);
+    add_bound(d.position + records[d.index].count);
   }
   add_inserts_up_to(length);
   add_bound(length);
 
-  SlotList list(bounds.size() - 1, sorted.inserts.size());
-  for (std::size_t ordinal = 0; ordinal < sorted.inserts.size(); ++ordinal) {
-    const Footprint& f = sorted.inserts[ordinal];
-    list.AddWaiting(static_cast<Id>(ordinal), insert_bound[ordinal], edits[f.index].after);
+  SlotList list(bounds.size() - 1, inserts.size(), scratch);
+  for (std::size_t ordinal = 0; ordinal < inserts.size(); ++ordinal) {
+    const EditFootprint& f = inserts[ordinal];
+    list.AddWaiting(static_cast<Id>(ordinal), insert_bound[ordinal], records[f.index].After());
     action[f.index] = static_cast<std::uint32_t>(ordinal);
   }
 
@@ -334,24 +357,27 @@ std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text,
     }
   }
 
-  const std::vector<Footprint> lowered = MergedRanges(sorted.lower_cases);
+  std::vector<std::size_t>& lowered = scratch.lowered;
+  MergeRanges(records, lower_cases, lowered);
   std::u16string out;
   out.reserve(final_length);
   std::size_t next_lowered = 0;
-  const std::vector<Node>& nodes = list.nodes();
+  const std::vector<SlotNode>& nodes = list.nodes();
   for (Id id = 0; id != kNoId; id = nodes[id].next) {
-    const Node& node = nodes[id];
-    if (node.kind == NodeKind::kText) {
-      out.append(edits[sorted.inserts[node.first].index].text.View());
-    } else if (node.kind == NodeKind::kSegment) {
+    const SlotNode& node = nodes[id];
+    if (node.kind == SlotNodeKind::kText) {
+      out.append(edits.TextOf(records[inserts[node.first].index]));
+    } else if (node.kind == SlotNodeKind::kSegment) {
       const std::size_t start = bounds[node.first];
       const std::size_t end = bounds[node.first + 1];
       const std::size_t out_start = out.size();
       out.append(text.substr(start, end - start));
-      while (next_lowered < lowered.size() && lowered[next_lowered].end <= start) ++next_lowered;
-      for (std::size_t r = next_lowered; r < lowered.size() && lowered[r].position < end; ++r) {
-        const std::size_t from = std::max(start, lowered[r].position);
-        const std::size_t to = std::min(end, lowered[r].end);
+      while (next_lowered < lowered.size() && lowered[next_lowered + 1] <= start) {
+        next_lowered += 2;
+      }
+      for (std::size_t r = next_lowered; r < lowered.size() && lowered[r] < end; r += 2) {
+        const std::size_t from = std::max(start, lowered[r]);
+        const std::size_t to = std::min(end, lowered[r + 1]);
         for (std::size_t x = from; x < to; ++x) {
           char16_t& c = out[out_start + (x - start)];
           c = AsciiToLower(c);

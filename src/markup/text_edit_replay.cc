@@ -14,15 +14,14 @@ namespace kpx {
 
 namespace {
 
-struct Piece {
-  const char16_t* data;
-  std::size_t length;
-  bool lower;  // lower-case its ASCII letters when written out
-};
+using Piece = TextPiece;
 
+// The pieces live in the caller's scratch vector.
 class PieceText {
  public:
-  explicit PieceText(std::u16string_view text) : length_(text.size()) {
+  PieceText(std::u16string_view text, std::vector<Piece>& pieces)
+      : pieces_(pieces), length_(text.size()) {
+    pieces_.clear();
     if (!text.empty()) pieces_.push_back({text.data(), text.size(), false});
   }
 
@@ -84,34 +83,29 @@ class PieceText {
     return pieces_.size();
   }
 
-  std::vector<Piece> pieces_;
+  std::vector<Piece>& pieces_;
   std::size_t length_;
 };
 
-// The pending edits with their current positions.
-struct Pending {
-  const TextEdit* edit;
-  std::int64_t position;
-  std::int64_t destination;
-};
+using Pending = PendingEdit;
 
 // After the edit at index applied change at at, moves the edits that come after it.
 void ShiftLater(std::vector<Pending>& pending, std::size_t index, std::int64_t at,
                 std::int64_t change, bool applied_delete) {
   for (std::size_t j = index + 1; j < pending.size(); ++j) {
     Pending& later = pending[j];
-    const EditKind kind = later.edit->kind;
+    const EditKind kind = later.edit->Kind();
     if (at < later.position) {
       later.position += change;
     } else if (at == later.position && !applied_delete) {
       // At the same spot: a later insert goes behind the change only with its after flag;
       // deletes and lower-cases go behind it; a move keeps its source.
-      const bool moves = kind == EditKind::kInsert ? later.edit->after : kind != EditKind::kMove;
+      const bool moves = kind == EditKind::kInsert ? later.edit->After() : kind != EditKind::kMove;
       if (moves) later.position += change;
     }
     if (kind == EditKind::kMove &&
         (at < later.destination ||
-         (at == later.destination && !applied_delete && later.edit->after))) {
+         (at == later.destination && !applied_delete && later.edit->After()))) {
       later.destination += change;
     }
   }
@@ -129,34 +123,40 @@ bool Within(std::int64_t position, std::size_t count, std::size_t length) {
 
 }  // namespace
 
-std::u16string ReplayEdits(std::u16string_view text, std::span<const TextEdit> edits) {
+std::u16string ReplayEdits(std::u16string_view text, RecordedEdits edits) {
+  ApplyScratch scratch;
+  return ReplayEdits(text, edits, scratch);
+}
+
+std::u16string ReplayEdits(std::u16string_view text, RecordedEdits edits, ApplyScratch& scratch) {
   constexpr auto kMaxOffset = static_cast<std::size_t>(INT64_MAX);
-  std::vector<Pending> pending;
-  for (const TextEdit& edit : edits) {
-    const bool no_op = edit.kind == EditKind::kInsert ? edit.text.IsEmpty() : edit.count == 0;
-    if (no_op) continue;
-    if (edit.position > kMaxOffset || edit.destination > kMaxOffset || edit.count > kMaxOffset) {
+  std::vector<Pending>& pending = scratch.pending;
+  pending.clear();
+  for (const PackedEdit& edit : edits.Records()) {
+    if (edit.count == 0) continue;  // changes nothing
+    const std::size_t destination = edit.Kind() == EditKind::kMove ? edit.extra : 0;
+    if (edit.position > kMaxOffset || destination > kMaxOffset || edit.count > kMaxOffset) {
       ThrowOutside();
     }
-    pending.push_back({&edit, static_cast<std::int64_t>(edit.position),
-                       static_cast<std::int64_t>(edit.destination)});
+    pending.push_back(
+        {&edit, static_cast<std::int64_t>(edit.position), static_cast<std::int64_t>(destination)});
   }
   if (pending.size() > TextEditList::kMaxReplayedEdits) {
     throw ConverterError(E_INVALIDARG, "too many overlapping or moving text edits");
   }
 
-  PieceText current(text);
+  PieceText current(text, scratch.pieces);
   for (std::size_t i = 0; i < pending.size(); ++i) {
-    const TextEdit& edit = *pending[i].edit;
+    const PackedEdit& edit = *pending[i].edit;
     const std::int64_t at = pending[i].position;
-    const std::size_t count = edit.count;
+    const std::size_t count = edit.count;  // an insert's: the length of its text
     const auto signed_count = static_cast<std::int64_t>(count);
-    switch (edit.kind) {
+    switch (edit.Kind()) {
       case EditKind::kInsert: {
         if (!Within(at, 0, current.Length())) ThrowOutside();
-        current.Insert(static_cast<std::size_t>(at),
-                       {Piece{edit.text.Data(), edit.text.Length(), false}});
-        ShiftLater(pending, i, at, static_cast<std::int64_t>(edit.text.Length()), false);
+        const std::u16string_view inserted = edits.TextOf(edit);
+        current.Insert(static_cast<std::size_t>(at), {Piece{inserted.data(), count, false}});
+        ShiftLater(pending, i, at, signed_count, false);
         break;
       }
       case EditKind::kDelete:
@@ -173,7 +173,7 @@ std::u16string ReplayEdits(std::u16string_view text, std::span<const TextEdit> e
         const std::vector<Piece> taken = current.Cut(static_cast<std::size_t>(at), count);
         ShiftLater(pending, i, at, -signed_count, false);
         std::int64_t to = pending[i].destination;
-        if (to > at || (to == at && edit.after)) to -= signed_count;
+        if (to > at || (to == at && edit.After())) to -= signed_count;
         if (!Within(to, 0, current.Length())) ThrowOutside();
         current.Insert(static_cast<std::size_t>(to), taken);
         ShiftLater(pending, i, to, signed_count, false);

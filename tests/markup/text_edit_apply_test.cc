@@ -61,8 +61,7 @@ void ReferenceShift(std::vector<RefEdit>& edits, std::size_t index, std::int64_t
 
 // The literal algorithm on a real string; nothing when an edit falls outside the text.
 // Edits that change nothing (empty insert, zero count) are passed over.
-std::optional<std::u16string> ReferenceApply(std::u16string text,
-                                             std::span<const TextEdit> source) {
+std::optional<std::u16string> ReferenceApply(std::u16string text, kpx::RecordedEdits source) {
   std::vector<RefEdit> edits;
   for (const TextEdit& e : source) {
     edits.push_back({e.kind, e.after, static_cast<std::int64_t>(e.position),
@@ -109,8 +108,7 @@ std::optional<std::u16string> ReferenceApply(std::u16string text,
   return text;
 }
 
-std::optional<std::u16string> ReplayOrNothing(std::u16string_view text,
-                                              std::span<const TextEdit> edits) {
+std::optional<std::u16string> ReplayOrNothing(std::u16string_view text, kpx::RecordedEdits edits) {
   try {
     return kpx::ReplayEdits(text, edits);
   } catch (const kpx::ConverterError&) {
@@ -226,7 +224,7 @@ class EditListGenerator {
   std::mt19937 random_;
 };
 
-std::string Describe(std::u16string_view text, std::span<const TextEdit> edits) {
+std::string Describe(std::u16string_view text, kpx::RecordedEdits edits) {
   std::string out = "text \"" + Narrow(text) + "\":";
   for (const TextEdit& e : edits) {
     out += ' ';
@@ -345,6 +343,70 @@ TEST(TextEditApplyTest, LargeListsOfTiesMatchTheReplay) {
   const std::optional<std::u16string> one_pass = kpx::ApplyEditsInOnePass(text, list.Edits());
   ASSERT_TRUE(one_pass.has_value());
   EXPECT_EQ(Narrow(*one_pass), Narrow(kpx::ReplayEdits(text, list.Edits())));
+}
+
+TEST(TextEditApplyTest, ListsRecordedInSortedRunsMatchTheLiteralRule) {
+  // A scanner going forward records edits in a few ascending runs (a tag's repairs, then an
+  // insert back at its start, and so on); ties between runs must keep recording order. One list
+  // is applied round after round, so its kept working memory is reused at every size.
+  std::mt19937 random(31);
+  TextEditList list;
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    const std::size_t length = 20 + random() % 300;
+    const std::u16string text(length, u'A');
+    // Disjoint deletes first; inserts then avoid their insides.
+    std::vector<EditOp> ops;
+    std::vector<bool> inside(length + 1, false);
+    for (std::size_t at = random() % 7; at + 4 < length; at += 5 + random() % 40) {
+      const std::size_t count = 1 + random() % 4;
+      ops.push_back(Del(at, count));
+      for (std::size_t p = at + 1; p < at + count; ++p) inside[p] = true;
+    }
+    const std::size_t runs = 1 + random() % 6;
+    for (std::size_t run = 0; run < runs; ++run) {
+      std::size_t at = random() % (length / 2);
+      const std::size_t steps = random() % 60;
+      for (std::size_t step = 0; step < steps && at <= length; ++step) {
+        if (!inside[at]) {
+          ops.push_back(
+              Ins(at, std::u16string(1, static_cast<char16_t>(u'a' + run)), random() % 2 == 0));
+        }
+        at += random() % 3 == 0 ? 0 : random() % 8;  // ties within a run too
+      }
+    }
+    list.Assign(text);
+    for (const EditOp& op : ops) kpx::testing::Record(list, op);
+    const std::optional<std::u16string> expected = ReferenceApply(text, list.Edits());
+    ASSERT_TRUE(expected.has_value());
+    ASSERT_TRUE(kpx::ApplyEditsInOnePass(text, list.Edits()).has_value());
+    list.Apply();
+    ASSERT_EQ(Narrow(list.Text()), Narrow(*expected));
+  }
+}
+
+TEST(TextEditApplyTest, AListAppliedAgainGivesTheLiteralResultEachTime) {
+  // Both ways, one list: whatever an earlier apply left in its working memory must not leak
+  // into the next result, whichever way each apply takes.
+  EditListGenerator generate(11);
+  TextEditList list;
+  for (int round = 0; round < 3000; ++round) {
+    const std::u16string text = generate.Text();
+    const std::vector<EditOp> ops =
+        round % 2 == 0 ? generate.WellFormedEdits(text.size()) : generate.AnyEdits(text.size());
+    list.Assign(text);
+    for (const EditOp& op : ops) kpx::testing::Record(list, op);
+    SCOPED_TRACE(Describe(text, list.Edits()));
+    const std::optional<std::u16string> expected = ReferenceApply(text, list.Edits());
+    try {
+      list.Apply();
+      ASSERT_TRUE(expected.has_value());
+      ASSERT_EQ(Narrow(list.Text()), Narrow(*expected));
+    } catch (const kpx::ConverterError&) {
+      ASSERT_FALSE(expected.has_value());
+      ASSERT_EQ(list.Text(), text);
+    }
+  }
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -282,6 +285,187 @@ TEST(TextEditListTest, EraseEditsByIndex) {
   EXPECT_EQ(list.EditCount(), 1u);
   list.Apply();
   EXPECT_EQ(list.Text(), u"0abcdef");
+}
+
+struct PoolRow {
+  const char* name;
+  std::function<void(TextEditList&)> steps;
+  std::vector<std::u16string_view> texts;  // of the inserts left, in recording order
+  std::u16string_view applied;             // the text "abcdefgh" after apply
+};
+
+TEST(TextEditListTest, InsertTextsFollowTheirEditsThroughRemovals) {
+  const PoolRow rows[] = {
+      {"withdraw then record",
+       [](TextEditList& l) {
+         l.Insert(1, u"one", true);
+         l.Insert(2, u"two", true);
+         l.Delete(3, 1);
+         l.Withdraw(2);
+         l.Insert(4, u"4", true);
+       },
+       {u"one", u"4"},
+       u"aonebcd4efgh"},
+      {"withdraw of deletes only keeps every text",
+       [](TextEditList& l) {
+         l.Insert(1, u"x", true);
+         l.Delete(2, 1);
+         l.LowerCase(0, 1);
+         l.Withdraw(2);
+         l.Insert(1, u"y", true);
+       },
+       {u"x", u"y"},
+       u"axybcdefgh"},
+      {"erase by index in the middle, then withdraw and record",
+       [](TextEditList& l) {
+         l.Insert(0, u"0", true);
+         l.Insert(1, u"11", true);
+         l.Insert(2, u"222", true);
+         l.Insert(3, u"3333", true);
+         l.EraseEdits(1, 2);
+         l.Withdraw(1);
+         l.Insert(5, u"5", true);
+       },
+       {u"0", u"5"},
+       u"0abcde5fgh"},
+      {"erase inside a range closes the gap",
+       [](TextEditList& l) {
+         l.Insert(1, u"keep", true);
+         l.Insert(3, u"gone", true);
+         l.Delete(3, 2);
+         l.Insert(4, u"gone too", true);
+         l.Insert(7, u"late", true);
+         l.EraseEditsInside(2, 6);
+         l.Insert(8, u"end", true);
+       },
+       {u"keep", u"late", u"end"},
+       u"akeepbcdefglatehend"},
+      {"erase inside, then withdraw past the erased place",
+       [](TextEditList& l) {
+         l.Insert(1, u"A", true);
+         l.Insert(3, u"B", true);
+         l.Insert(6, u"C", true);
+         l.EraseEditsInside(2, 4);
+         l.Withdraw(1);
+         l.Insert(6, u"D", true);
+       },
+       {u"A", u"D"},
+       u"aAbcdefDgh"},
+      {"clear, then record",
+       [](TextEditList& l) {
+         l.Insert(1, u"old", true);
+         l.ClearEdits();
+         l.Insert(2, u"new", true);
+       },
+       {u"new"},
+       u"abnewcdefgh"},
+  };
+  for (const PoolRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    TextEditList list{u"abcdefgh"};
+    row.steps(list);
+    std::vector<std::u16string> texts;
+    for (const kpx::TextEdit& edit : list.Edits()) {
+      if (edit.kind == EditKind::kInsert) texts.push_back(edit.text.Str());
+    }
+    EXPECT_EQ(texts, std::vector<std::u16string>(row.texts.begin(), row.texts.end()));
+    const std::ptrdiff_t change = list.NetChange();
+    list.Apply();
+    EXPECT_EQ(Narrow(list.Text()), Narrow(row.applied));
+    EXPECT_EQ(static_cast<std::ptrdiff_t>(list.Text().size()), 8 + change);
+  }
+}
+
+TEST(TextEditListTest, RepairsRecordedAndDroppedOverAndOverLeaveTheKeptEditIntact) {
+  // A caller records a tag's repairs and withdraws or erases them again, tag after tag.
+  TextEditList list{u"abcdefgh"};
+  list.Insert(1, u"kept", true);
+  for (int i = 0; i < 10000; ++i) {
+    list.Insert(2, u"a longer text than the inline storage of a string", true);
+    list.Delete(3, 1);
+    list.Withdraw(2);
+  }
+  ASSERT_EQ(list.EditCount(), 1u);
+  EXPECT_EQ(list.Edits()[0].text.View(), u"kept");
+  EXPECT_EQ(list.Edits()[0].sequence, 0u);
+  for (int i = 0; i < 10000; ++i) {
+    list.Insert(5, u"another text longer than the inline storage, dropped", true);
+    list.EraseEditsInside(4, 6);
+  }
+  ASSERT_EQ(list.EditCount(), 1u);
+  EXPECT_EQ(list.NetChange(), 4);
+  list.Apply();
+  EXPECT_EQ(list.Text(), u"akeptbcdefgh");
+}
+
+TEST(TextEditListTest, RecordedEditsReadBackAfterAnyMixOfRemovals) {
+  // Random recording, withdrawing and erasing, checked edit by edit against a plain vector that
+  // follows the documented rules.
+  std::mt19937 random(17);
+  auto below = [&random](std::size_t bound) { return bound == 0 ? 0 : random() % bound; };
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE(round);
+    TextEditList list{std::u16string(40, u'.')};
+    std::vector<EditOp> model;
+    for (int step = 0; step < 200; ++step) {
+      const std::size_t at = below(41);
+      const std::size_t count = below(41 - at);
+      switch (below(8)) {
+        case 0:
+        case 1:
+        case 2: {
+          const EditOp op =
+              Ins(at, std::u16string(below(40), static_cast<char16_t>(u'a' + step % 26)),
+                  below(2) == 0);
+          kpx::testing::Record(list, op);
+          model.push_back(op);
+          break;
+        }
+        case 3:
+          kpx::testing::Record(list, Del(at, count));
+          model.push_back(Del(at, count));
+          break;
+        case 4:
+          list.Withdraw(below(4));
+          model.resize(list.EditCount());
+          break;
+        case 5: {
+          const std::size_t first = below(model.size() + 1);
+          const std::size_t erased = below(4);
+          list.EraseEdits(first, erased);
+          model.erase(
+              model.begin() + static_cast<std::ptrdiff_t>(first),
+              model.begin() + static_cast<std::ptrdiff_t>(std::min(model.size(), first + erased)));
+          break;
+        }
+        default: {
+          const auto edges = static_cast<EdgeInserts>(below(4));
+          const bool at_start = edges == EdgeInserts::kAtStart || edges == EdgeInserts::kBoth;
+          const bool at_end = edges == EdgeInserts::kAtEnd || edges == EdgeInserts::kBoth;
+          const std::size_t end = at + count;
+          std::erase_if(model, [&](const EditOp& e) {
+            if (e.kind == EditKind::kInsert) {
+              return (at < e.position && e.position < end) || (e.position == at && at_start) ||
+                     (e.position == end && at_end);
+            }
+            return at <= e.position && e.position + e.count <= end;
+          });
+          list.EraseEditsInside(at, end, edges);
+          break;
+        }
+      }
+      ASSERT_EQ(list.EditCount(), model.size());
+    }
+    std::size_t i = 0;
+    for (const kpx::TextEdit& edit : list.Edits()) {
+      const EditOp& expected = model[i++];
+      ASSERT_EQ(edit.kind, expected.kind);
+      ASSERT_EQ(edit.position, expected.position);
+      ASSERT_EQ(edit.count, expected.count);
+      ASSERT_EQ(edit.text.Str(), expected.text);
+      ASSERT_EQ(edit.after, expected.after);
+    }
+  }
 }
 
 TEST(TextEditListTest, AssignDropsEditsAndTakeTextHandsOver) {
