@@ -25,6 +25,9 @@ namespace kpx {
 
 namespace {
 
+// Literals as views with their length known when compiling: these compare on every tag.
+using namespace std::string_view_literals;
+
 struct OpenElement {
   const ElementEntry* element;  // its entry in the element table (lower-case name)
   std::size_t start;            // "<" of its start tag
@@ -51,8 +54,8 @@ bool HasUpperCaseLetter(std::u16string_view name) {
 
 // p and meta start tags are held (see the top of the file).
 bool IsHeldTag(const TagRecord& tag) {
-  return !tag.end_tag && (EqualsIgnoringAsciiCase(tag.name.View(), u"p") ||
-                          EqualsIgnoringAsciiCase(tag.name.View(), u"meta"));
+  return !tag.end_tag && (EqualsIgnoringAsciiCase(tag.name.View(), u"p"sv) ||
+                          EqualsIgnoringAsciiCase(tag.name.View(), u"meta"sv));
 }
 
 class XhtmlConversion {
@@ -89,7 +92,7 @@ class XhtmlConversion {
       if (kind == MarkupItem::kComment) continue;
       if (kind == MarkupItem::kDeclaration) {
         const std::size_t end = DeclarationEnd(scanner_);
-        if (EqualsIgnoringAsciiCase(scanner_.ItemTextView(), u"DOCTYPE")) {
+        if (EqualsIgnoringAsciiCase(scanner_.ItemTextView(), u"DOCTYPE"sv)) {
           edits_.Delete(item_start, SkipBlanksFrom(text_, end) - item_start);
         }
         scanner_.SetPosition(end);
@@ -98,7 +101,7 @@ class XhtmlConversion {
       // The item that ends the prolog is read again below: its repairs must not come twice.
       edits_.Withdraw(edits_.EditCount() - edits_before);
       if (kind == MarkupItem::kTag &&
-          EqualsIgnoringAsciiCase(scanner_.Tag().name.View(), u"html")) {
+          EqualsIgnoringAsciiCase(scanner_.Tag().name.View(), u"html"sv)) {
         edits_.Insert(item_start, page_texts::kXhtmlTransitionalDoctype, true);
       }
       return item_start;
@@ -147,7 +150,7 @@ class XhtmlConversion {
     }
     if (tag.end_tag) {
       HandleEndTag(*entry, extent, tag_edits_begin);
-      if (entry->name == u"head" && kept_meta_.length == 0) {
+      if (entry->name == u"head"sv && kept_meta_.length == 0) {
         Insert(extent.start, page_texts::kXhtmlContentTypeMeta);
       }
     } else {
@@ -159,11 +162,11 @@ class XhtmlConversion {
   // read as markup; without an end tag the element is passed over up to the next tag of its name.
   void HandleRawContentStart(RawContentKind kind, const TagExtent& extent) {
     const TagRecord& tag = scanner_.Tag();
-    if (tag.attributes.Find(u"type") == nullptr) {
+    if (tag.attributes.Find(u"type"sv) == nullptr) {
       if (kind == RawContentKind::kScript) InsertBeforeClose(extent, page_texts::kScriptType);
       if (kind == RawContentKind::kStyle) InsertBeforeClose(extent, page_texts::kStyleType);
     }
-    const bool has_src = tag.attributes.Find(u"src") != nullptr;
+    const bool has_src = tag.attributes.Find(u"src"sv) != nullptr;
     const RawContentGuards::Plan plan = guards_.PlanFor(kind, extent.end, has_src);
     if (plan.insert_opener) Insert(extent.end, RawContentGuards::OpenerText(kind));
     if (plan.insert_closer) Insert(plan.content_end, RawContentGuards::CloserText(kind));
@@ -187,10 +190,10 @@ class XhtmlConversion {
     } else {
       close_empty = !tag.self_closing;
     }
-    if (entry.name == u"html" && tag.attributes.Find(u"xmlns") == nullptr) {
+    if (entry.name == u"html"sv && tag.attributes.Find(u"xmlns"sv) == nullptr) {
       InsertBeforeClose(extent, page_texts::kXhtmlNamespace);
     }
-    const MetaFate fate = entry.name == u"meta" ? DecideMeta(extent) : MetaFate::kStays;
+    const MetaFate fate = entry.name == u"meta"sv ? DecideMeta(extent) : MetaFate::kStays;
     if (fate == MetaFate::kDeleted) return;
     // Last, so that an attribute added above stands before it.
     if (close_empty) InsertBeforeClose(extent, page_texts::kEmptyElementClose);
@@ -211,7 +214,7 @@ class XhtmlConversion {
       return;
     }
     // A </p> that closes nothing open goes, and so does the start tag of an open p.
-    if (entry.name == u"p") {
+    if (entry.name == u"p"sv) {
       DeleteThisEndTag(extent, tag_edits_begin);
       if (!open_paragraphs_.empty()) DeleteStartTag(stack_[open_paragraphs_.back()]);
     }
@@ -228,7 +231,7 @@ class XhtmlConversion {
       return MetaFate::kDeleted;
     }
     if (!IsContentTypeMeta(tag)) return MetaFate::kStays;
-    if (const AttributeRecord* content = tag.attributes.Find(u"content")) {
+    if (const AttributeRecord* content = tag.attributes.Find(u"content"sv)) {
       if (!SaysXhtmlMediaType(content->value)) ReplaceContentValue(*content, extent);
     } else {
       InsertBeforeClose(extent, page_texts::kXhtmlContent);
@@ -301,22 +304,22 @@ class XhtmlConversion {
 
   void Push(const ElementEntry& entry, const TagExtent& extent) {
     stack_.push_back({&entry, extent.start, extent.next_item, {}});
-    if (entry.name == u"p") {
+    if (entry.name == u"p"sv) {
       open_paragraphs_.push_back(stack_.size() - 1);
       stack_.back().held = buffer_.Take();
     }
-    if (entry.name == u"head") ++open_heads_;
+    if (entry.name == u"head"sv) ++open_heads_;
     if (stack_.size() < 2) return;
     OpenElement& parent = stack_[stack_.size() - 2];
-    if (parent.element->name == u"p" && !MayContainInXhtml(parent.element->name, entry.name)) {
+    if (parent.element->name == u"p"sv && !MayContainInXhtml(parent.element->name, entry.name)) {
       parent.unwrap = true;
     }
   }
 
   void Pop() {
     const std::u16string_view name = stack_.back().element->name;
-    if (name == u"p") open_paragraphs_.pop_back();
-    if (name == u"head") --open_heads_;
+    if (name == u"p"sv) open_paragraphs_.pop_back();
+    if (name == u"head"sv) --open_heads_;
     stack_.pop_back();
   }
 
