@@ -14,6 +14,8 @@ namespace {
 // of such rows never overlap, so one pass removes them all.
 bool RemoveRedundantRows(GridLayout& layout) {
   const size_t rows = layout.rows.size();
+  // Row numbers are ints; the bound also tells the compiler that rows + 1 cannot wrap.
+  if (rows == 0 || rows > static_cast<size_t>(INT_MAX)) return false;
   std::vector<int> least(rows, INT_MAX);     // smallest rowspan of the cells starting in the row
   std::vector<int> starting(rows, 0);        // cells starting in the row
   std::vector<int> from_above(rows + 1, 0);  // cells from rows above reaching in (differences)
