@@ -1,84 +1,28 @@
 // x2x profile-check end to end: the example profiles, a broken profile, a reverse profile read
 // as a forward one, and files that are not profiles at all.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
-extern char** environ;
+#include "support/program_runner.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using kpx::testing::ProgramRun;
 
 const std::string kForward = KPX_SOURCE_DIR "/examples/profiles/ForwardProfile.xml";
 const std::string kReverse = KPX_SOURCE_DIR "/examples/profiles/ReverseProfile.xml";
 
-struct ProgramRun {
-  std::string out;
-  std::string err;
-  int status = -1;
-};
-
-class ProfileCheckProgramTest : public testing::Test {
+class ProfileCheckProgramTest : public kpx::testing::X2xProgramRunner {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "profile-check-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string File(const std::string& name, const std::string& bytes) {
-    std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-  }
-
-  static std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
-
   // Runs x2x profile-check with the arguments; standard input from the given bytes.
   ProgramRun ProfileCheck(std::vector<std::string> args, const std::string& input = "") {
-    std::string in = File("stdin", input);
-    std::string out = (dir_ / "stdout").string();
-    std::string err = (dir_ / "stderr").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    args.insert(args.begin(), {X2X_PATH, "profile-check"});
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ProgramRun run;
-    int spawned = posix_spawn(&pid, X2X_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot start " << X2X_PATH;
-      return run;
-    }
-    int wait = 0;
-    waitpid(pid, &wait, 0);
-    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
-    run.out = Read(out);
-    run.err = Read(err);
-    return run;
+    args.insert(args.begin(), "profile-check");
+    return X2x(std::move(args), input);
   }
-
-  fs::path dir_;
 };
 
 bool Has(const std::string& text, const std::string& part) {
@@ -200,7 +144,7 @@ TEST_F(ProfileCheckProgramTest, FilesThatAreNotProfiles) {
     std::string err_start;
   };
   const Row rows[] = {
-      {{(fs::temp_directory_path() / "no-such-profile.xml").string()}, "", "x2x: cannot read "},
+      {{(std::filesystem::temp_directory_path() / "no-such-profile.xml").string()}, "", "x2x: cannot read "},
       {{"-"}, "<xconverterProfile><mode></xconverterProfile>", "x2x: standard input:1:"},
       {{"--define", "a", "--bogus", kForward}, "", "x2x: "},
   };

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "program_runner.h"
+#include "support/program_runner.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "program_runner.h"
+#include "support/program_runner.h"
 #include "x2x/operation_table.h"
 
 namespace {
