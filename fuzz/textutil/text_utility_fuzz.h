@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "markup/ascii_case.h"
 #include "markup/attribute_escaping.h"
 #include "markup/text_edit_list.h"
+#include "platform/ascii_case.h"
 #include "platform/utf.h"
 
 namespace kpx::fuzzing {

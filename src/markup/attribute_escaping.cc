@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "markup/ascii_case.h"
+#include "platform/ascii_case.h"
 
 namespace kpx {
 
@@ -26,9 +26,8 @@ bool StartsKnownEntity(std::u16string_view rest) noexcept {
 // The replacement for the character at rest[0], or an empty view when it stays.
 // "&", "<", ">" and the double quote, as bits of one word: most values hold none of them, and
 // one test per character finds that out.
-constexpr std::uint64_t kMayBeEscaped =
-    std::uint64_t{1} << '&' | std::uint64_t{1} << '<' | std::uint64_t{1} << '>' |
-    std::uint64_t{1} << '"';
+constexpr std::uint64_t kMayBeEscaped = std::uint64_t{1} << '&' | std::uint64_t{1} << '<' |
+                                        std::uint64_t{1} << '>' | std::uint64_t{1} << '"';
 
 bool MayBeEscaped(char16_t c) noexcept {
   return c < 64 && ((kMayBeEscaped >> c) & 1) != 0;

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "markup/ascii_case.h"
+#include "platform/ascii_case.h"
 
 namespace kpx {
 

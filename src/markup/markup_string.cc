@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstring>
 
-#include "markup/ascii_case.h"
+#include "platform/ascii_case.h"
 
 namespace kpx {
 

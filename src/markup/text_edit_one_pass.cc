@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "markup/ascii_case.h"
 #include "markup/text_edit_apply.h"
+#include "platform/ascii_case.h"
 #include "platform/status.h"
 
 namespace kpx {

@@ -6,8 +6,8 @@
 #include <span>
 #include <vector>
 
-#include "markup/ascii_case.h"
 #include "markup/text_edit_apply.h"
+#include "platform/ascii_case.h"
 #include "platform/status.h"
 
 namespace kpx {

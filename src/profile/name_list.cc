@@ -4,7 +4,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "markup/ascii_case.h"
+#include "platform/ascii_case.h"
 
 namespace kpx {
 
@@ -49,8 +49,7 @@ bool NameList::ListedNameMatches(std::u16string_view candidate) const noexcept {
     // alternative that begins with it.
     for (size_t start = 0;;) {
       const std::u16string_view rest = candidate.substr(start);
-      if (rest.size() >= name.size() &&
-          SameName(rest.substr(0, name.size()), name, exact_case_)) {
+      if (rest.size() >= name.size() && SameName(rest.substr(0, name.size()), name, exact_case_)) {
         return true;
       }
       const size_t bar = candidate.find(u'|', start);

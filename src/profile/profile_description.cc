@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "markup/ascii_case.h"
+#include "platform/ascii_case.h"
 
 namespace kpx {
 

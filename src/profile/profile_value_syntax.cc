@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "markup/ascii_case.h"
+#include "platform/ascii_case.h"
 #include "profile/profile_messages.h"
 
 namespace kpx {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "markup/ascii_case.h"
+#include "platform/ascii_case.h"
 #include "textutil/fixed_texts.h"
 
 namespace kpx {

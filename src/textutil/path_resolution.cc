@@ -4,8 +4,8 @@
 #include <array>
 #include <vector>
 
-#include "markup/ascii_case.h"
 #include "markup/document_scanner.h"
+#include "platform/ascii_case.h"
 
 namespace kpx {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "edit_ops.h"
-#include "markup/ascii_case.h"
 #include "markup/text_edit_apply.h"
+#include "platform/ascii_case.h"
 #include "platform/status.h"
 
 namespace {
