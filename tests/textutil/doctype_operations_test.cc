@@ -10,26 +10,8 @@
 namespace kpx::testing {
 namespace {
 
-using Operation = std::u16string (*)(TextEditList&, std::u16string_view);
-
-struct Row {
-  const char* name;
-  std::u16string input;
-  std::u16string expected;
-};
-
-void CheckRows(Operation operation, const std::vector<Row>& rows) {
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    TextEditList edits = DirtyEditList();
-    EXPECT_EQ(U8(operation(edits, row.input)), U8(row.expected));
-    EXPECT_EQ(edits.EditCount(), 0u);
-    EXPECT_TRUE(edits.Text().empty());
-  }
-}
-
 TEST(DoctypeOperationsTest, Mask) {
-  CheckRows(
+  CheckPageRows(
       &MaskDoctype,
       {
           {"with the repairs of the first tag", u"<!DOCTYPE html PUBLIC \"x\">\n<html a=b>",
@@ -49,7 +31,7 @@ TEST(DoctypeOperationsTest, Mask) {
 }
 
 TEST(DoctypeOperationsTest, Unmask) {
-  CheckRows(
+  CheckPageRows(
       &UnmaskDoctype,
       {
           {"masked", u"<!KPSDOCTYPE html><html>", u"<!DOCTYPE html><html>"},
@@ -70,7 +52,7 @@ TEST(DoctypeOperationsTest, Unmask) {
 
 // Unmasking writes the keyword in capitals and keeps the repairs of the first tag.
 TEST(DoctypeOperationsTest, MaskThenUnmaskGivesThePageBack) {
-  const Row rows[] = {
+  const PageRow rows[] = {
       {"strict page",
        u"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"x.dtd\">\r\n<html>"
        u"<body>{Name}</body></html>",
@@ -80,7 +62,7 @@ TEST(DoctypeOperationsTest, MaskThenUnmaskGivesThePageBack) {
        u"<!-- BEGIN Grid g -->\n<!doctype html>\n<p class=a>x</p>",
        u"<!-- BEGIN Grid g -->\n<!DOCTYPE html>\n<p class=\"a\">x</p>"},
   };
-  for (const Row& row : rows) {
+  for (const PageRow& row : rows) {
     SCOPED_TRACE(row.name);
     TextEditList edits;
     const std::u16string masked = MaskDoctype(edits, row.input);
@@ -90,7 +72,7 @@ TEST(DoctypeOperationsTest, MaskThenUnmaskGivesThePageBack) {
 }
 
 TEST(DoctypeOperationsTest, Section508) {
-  CheckRows(
+  CheckPageRows(
       &PrepareDoctypeForSection508,
       {
           {"page starting with html", u"<html><body></body></html>",

@@ -11,26 +11,8 @@
 namespace kpx::testing {
 namespace {
 
-using Operation = std::u16string (*)(TextEditList&, std::u16string_view);
-
-struct Row {
-  const char* name;
-  std::u16string input;
-  std::u16string expected;
-};
-
-void CheckRows(Operation operation, const std::vector<Row>& rows) {
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    TextEditList edits = DirtyEditList();
-    EXPECT_EQ(U8(operation(edits, row.input)), U8(row.expected));
-    EXPECT_EQ(edits.EditCount(), 0u);
-    EXPECT_TRUE(edits.Text().empty());
-  }
-}
-
 TEST(HeadBodyBalancingTest, Balance) {
-  CheckRows(
+  CheckPageRows(
       &BalanceHeadAndBody,
       {
           {"head left open, body missing", u"<html><head><title>t</title><p>x</p></body></html>",
@@ -87,7 +69,7 @@ TEST(HeadBodyBalancingTest, Balance) {
 }
 
 TEST(HeadBodyBalancingTest, MoveBodyTags) {
-  CheckRows(
+  CheckPageRows(
       &MoveBodyTags,
       {
           // Each tag is inserted in front of those moved before it.

@@ -2,8 +2,11 @@
 // and a runner that checks the edit list is left empty.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "markup/text_edit_list.h"
 #include "platform/utf.h"
@@ -34,6 +37,26 @@ inline TextEditList DirtyEditList() {
   edits.Insert(0, u"X", true);
   edits.Delete(1, 3);
   return edits;
+}
+
+// A whole-page operation, its cases, and the runner: each case's result, and the edit list left
+// empty with no text.
+using PageOperation = std::u16string (*)(TextEditList&, std::u16string_view);
+
+struct PageRow {
+  const char* name;
+  std::u16string input;
+  std::u16string expected;
+};
+
+inline void CheckPageRows(PageOperation operation, const std::vector<PageRow>& rows) {
+  for (const PageRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    TextEditList edits = DirtyEditList();
+    EXPECT_EQ(U8(operation(edits, row.input)), U8(row.expected));
+    EXPECT_EQ(edits.EditCount(), 0u);
+    EXPECT_TRUE(edits.Text().empty());
+  }
 }
 
 }  // namespace kpx::testing
