@@ -1,7 +1,8 @@
-// The two ways TextEditList applies its edits (internal to the markup library and its tests),
-// and the working memory they share.
+// The ways TextEditList applies its edits (internal to the markup library and its tests), and
+// the working memory they share.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -42,9 +43,13 @@ struct PendingEdit {
   std::int64_t destination;
 };
 
-// Vectors that both ways clear and fill on every call; kept by the list between calls so that
+// How many ascending runs the position-order way merges.
+inline constexpr std::size_t kApplyLanes = 8;
+
+// Vectors that every way clears and fills on every call; kept by the list between calls so that
 // their capacity is reused instead of being mapped afresh.
 struct ApplyScratch {
+  std::array<std::vector<std::uint32_t>, kApplyLanes> lanes;  // recording indices
   std::vector<EditFootprint> inserts;
   std::vector<EditFootprint> deletes;
   std::vector<EditFootprint> lower_cases;
@@ -62,6 +67,18 @@ struct ApplyScratch {
   std::vector<PendingEdit> pending;
   std::vector<TextPiece> pieces;
 };
+
+// Applies the edits by walking them in position order and writing the result as it goes: time
+// linear in the text and the number of edits, and no working memory beyond 4 bytes per edit.
+// Takes lists whose edits fall into at most kApplyLanes ascending runs of positions (dealt first
+// fit in recording order), that hold no move and no overlap, and whose edits at any one point of
+// the text come in recording order with after set on every insert but the first there (and no
+// insert recorded at a lower-case's start after it). Returns nothing for any other list. Throws
+// ConverterError (E_INVALIDARG) when an edit reaches outside the text.
+std::optional<std::u16string> ApplyEditsInPositionOrder(std::u16string_view text,
+                                                        RecordedEdits edits, ApplyScratch& scratch);
+std::optional<std::u16string> ApplyEditsInPositionOrder(std::u16string_view text,
+                                                        RecordedEdits edits);
 
 // Applies the edits in one pass over the text, in time linear in the text plus n log r in the
 // number of edits, r being the number of ascending runs in which their positions were recorded.

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "markup/text_edit_apply.h"
+#include "platform/large_buffers.h"
 #include "platform/status.h"
 
 namespace kpx {
@@ -76,6 +77,14 @@ void TextEditList::Record(EditKind kind, bool after, std::size_t position, std::
     throw;
   }
   ++next_sequence_;
+}
+
+void TextEditList::ReserveEdits(std::size_t count) {
+  if (count <= edits_.capacity()) return;
+  edits_.reserve(count);
+  reach_.reserve(count);
+  PreferHugePages(edits_.data(), edits_.capacity() * sizeof(PackedEdit));
+  PreferHugePages(reach_.data(), reach_.capacity() * sizeof(std::size_t));
 }
 
 void TextEditList::Insert(std::size_t position, std::u16string_view text, bool after) {
@@ -180,7 +189,8 @@ std::ptrdiff_t TextEditList::NetChange() const noexcept {
 
 void TextEditList::Apply() {
   ApplyScratch& scratch = scratch_.Get();
-  std::optional<std::u16string> result = ApplyEditsInOnePass(text_, Edits(), scratch);
+  std::optional<std::u16string> result = ApplyEditsInPositionOrder(text_, Edits(), scratch);
+  if (!result) result = ApplyEditsInOnePass(text_, Edits(), scratch);
   if (!result) result = ReplayEdits(text_, Edits(), scratch);
   text_ = std::move(*result);
 }

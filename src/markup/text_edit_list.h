@@ -51,14 +51,17 @@ enum class EdgeInserts : std::uint8_t { kKeep = 0, kAtStart = 1, kAtEnd = 2, kBo
 // insert recorded at the position of an earlier delete lands where the deleted text was.
 // Lower-casing folds ASCII letters only.
 //
-// Cost: lists without moves whose edits do not overlap are applied in one pass, in time linear
-// in the text plus n log r for n edits recorded in r ascending runs of positions (a list
-// recorded while scanning forward has a few). Edits overlap when an insert lies strictly
-// inside a delete, two deletes share a character, or a delete or lower-case recorded after a
-// delete shares a character with it or strictly contains the point of an insert recorded
-// before it (a lower-case recorded before the others may overlap anything, and lower-cases may
-// overlap each other). Lists holding moves or overlapping edits are replayed edit by edit over a
-// piece table: the same result, in time quadratic in the number of edits (never in the text).
+// Cost: a list recorded while scanning forward (a few ascending runs of positions, no overlap,
+// inserts meeting at one point in recording order and each one behind the last) is written out
+// in a single walk in position order, in time linear in the text and the edits. Other
+// lists without moves whose edits do not overlap are applied in one pass, in time linear
+// in the text plus n log r for n edits recorded in r ascending runs of positions. Edits overlap
+// when an insert lies strictly inside a delete, two deletes share a character, or a delete or
+// lower-case recorded after a delete shares a character with it or strictly contains the point of
+// an insert recorded before it (a lower-case recorded before the others may overlap anything, and
+// lower-cases may overlap each other). Lists holding moves or overlapping edits are replayed edit
+// by edit over a piece table: the same result, in time quadratic in the number of edits (never in
+// the text).
 class TextEditList final : public EditSink {
  public:
   // Lists needing the edit-by-edit replay are refused above this many edits (no-op edits, such
@@ -99,6 +102,11 @@ class TextEditList final : public EditSink {
                                EdgeInserts edges = EdgeInserts::kKeep);
 
   std::size_t EditCount() const noexcept { return edits_.size(); }
+  // Makes room for count edits, so that recording them copies nothing. Room that is never
+  // written costs address space only.
+  void ReserveEdits(std::size_t count);
+  // How many edits fit without growing.
+  std::size_t EditCapacity() const noexcept { return edits_.capacity(); }
   RecordedEdits Edits() const noexcept { return {edits_, pool_}; }
   // Sum of the inserted texts' lengths minus the sum of the delete counts.
   std::ptrdiff_t NetChange() const noexcept;

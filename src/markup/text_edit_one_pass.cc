@@ -21,6 +21,7 @@
 
 #include "markup/text_edit_apply.h"
 #include "platform/ascii_case.h"
+#include "platform/large_buffers.h"
 #include "platform/status.h"
 
 namespace kpx {
@@ -361,6 +362,7 @@ std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text, Reco
   MergeRanges(records, lower_cases, lowered);
   std::u16string out;
   out.reserve(final_length);
+  PreferHugePages(out.data(), out.capacity() * sizeof(char16_t));
   std::size_t next_lowered = 0;
   const std::vector<SlotNode>& nodes = list.nodes();
   for (Id id = 0; id != kNoId; id = nodes[id].next) {

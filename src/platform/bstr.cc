@@ -4,19 +4,23 @@
 #include <cstring>
 
 #include "kpx/com.h"
+#include "platform/large_buffers.h"
 
 namespace {
 
 constexpr size_t kPrefix = sizeof(uint32_t);
 constexpr UINT kMaxLength = (0x7FFFFFF0u - kPrefix) / sizeof(OLECHAR) - 1;
 
-uint32_t* PrefixOf(BSTR s) { return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(s) - kPrefix); }
+uint32_t* PrefixOf(BSTR s) {
+  return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(s) - kPrefix);
+}
 
 BSTR Allocate(UINT length) {
   if (length > kMaxLength) return nullptr;
   size_t bytes = kPrefix + (static_cast<size_t>(length) + 1) * sizeof(OLECHAR);
   void* block = std::malloc(bytes);
   if (!block) return nullptr;
+  kpx::PreferHugePages(block, bytes);  // before anything is written into it
   *static_cast<uint32_t*>(block) = length * static_cast<uint32_t>(sizeof(OLECHAR));
   BSTR s = reinterpret_cast<BSTR>(static_cast<char*>(block) + kPrefix);
   s[length] = 0;

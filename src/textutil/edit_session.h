@@ -2,12 +2,13 @@
 // the operation's text in it and no edit from an earlier operation, and leaves it empty again.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "markup/text_edit_list.h"
+#include "platform/large_buffers.h"
 
 namespace kpx {
 
@@ -17,13 +18,17 @@ class EditSession {
   // empty even when the copy cannot be made.
   EditSession(TextEditList& edits, std::u16string_view text) : edits_(edits) {
     edits_.Assign(std::u16string());
-    edits_.Assign(std::u16string(text));
+    std::u16string copy;
+    copy.reserve(text.size());
+    PreferHugePages(copy.data(), copy.capacity() * sizeof(char16_t));
+    copy.append(text);
+    edits_.Assign(std::move(copy));
   }
   // However the operation ends, the list keeps neither the text nor an edit. After a page that
-  // needed very many edits it also gives their memory back, rather than hold it for the
-  // converter's lifetime.
+  // needed room for very many edits it also gives their memory back, rather than hold it for
+  // the converter's lifetime.
   ~EditSession() {
-    if (std::max(recorded_, edits_.EditCount()) > kEditsWorthKeeping) {
+    if (edits_.EditCapacity() > kEditsWorthKeeping) {
       edits_ = TextEditList();
     } else {
       edits_.Assign(std::u16string());
@@ -37,18 +42,16 @@ class EditSession {
 
   // Applies every recorded edit once and hands over the result.
   std::u16string Finish() {
-    recorded_ = edits_.EditCount();
-    if (recorded_ != 0) edits_.Apply();
+    if (edits_.EditCount() != 0) edits_.Apply();
     edits_.ClearEdits();
     return edits_.TakeText();
   }
 
  private:
-  // Room for this many edits (about a megabyte of page) stays with the list between operations.
+  // Room for this many edits (2 MB of records) stays with the list between operations.
   static constexpr std::size_t kEditsWorthKeeping = 65536;
 
   TextEditList& edits_;
-  std::size_t recorded_ = 0;
 };
 
 }  // namespace kpx

@@ -341,6 +341,9 @@ class XhtmlConversion {
 std::u16string ConvertToXhtml(TextEditList& edits, std::u16string_view html,
                               std::int16_t publish_mode) {
   EditSession session(edits, html);
+  // A template page written in upper case needs an edit every few characters: room for one per
+  // four keeps the list from being copied while it grows (room never written costs nothing).
+  edits.ReserveEdits(html.size() / 4);
   XhtmlConversion(edits, publish_mode).Run();
   return session.Finish();
 }

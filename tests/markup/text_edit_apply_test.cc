@@ -163,6 +163,36 @@ class EditListGenerator {
     return ops;
   }
 
+  // Lists as a forward scan records them: edits walking forward through the text with ties and
+  // touching ends, kinds and flags at random, and now and then a short run recorded back behind
+  // (a tag's held repairs). Overlaps and out-of-order points come up too, by chance.
+  std::vector<EditOp> ForwardEdits(std::size_t length) {
+    std::vector<EditOp> ops;
+    std::size_t at = 0;
+    const std::size_t count = Below(14);
+    for (std::size_t i = 0; i < count; ++i) {
+      if (Below(6) == 0) at = Below(at + 1);  // back behind
+      const std::size_t span = Below(std::min<std::size_t>(3, length - at) + 1);
+      switch (Below(5)) {
+        case 0:
+        case 1:
+          ops.push_back(Ins(at, InsertText(), Below(4) != 0));
+          break;
+        case 2:
+        case 3:
+          ops.push_back(Del(at, span));
+          at += Below(2) == 0 ? span : 0;
+          break;
+        default:
+          ops.push_back(Low(at, span));
+          at += Below(2) == 0 ? span : 0;
+          break;
+      }
+      if (Below(3) == 0) at = std::min(length, at + Below(3));
+    }
+    return ops;
+  }
+
   // Lists that one pass must take: disjoint (possibly touching) deletes, inserts anywhere but
   // strictly inside a delete, ties at delete edges, and lower-cases recorded before the deletes
   // they share characters with and before the inserts inside them.
@@ -277,8 +307,13 @@ TEST(TextEditApplyTest, BothWaysMatchTheLiteralRuleOnAnyList) {
       ASSERT_EQ(Narrow(*replay), Narrow(*expected));
       ++replayed;
     }
-    // Every original position lies within the text here, so one pass never throws; when it
+    // Every original position lies within the text here, so neither fast way throws; when one
     // takes the list, its result must be the literal one.
+    const std::optional<std::u16string> walked = kpx::ApplyEditsInPositionOrder(text, list.Edits());
+    if (walked) {
+      ASSERT_TRUE(expected.has_value());
+      ASSERT_EQ(Narrow(*walked), Narrow(*expected));
+    }
     const std::optional<std::u16string> one_pass = kpx::ApplyEditsInOnePass(text, list.Edits());
     if (one_pass) {
       ASSERT_TRUE(expected.has_value());
@@ -289,6 +324,104 @@ TEST(TextEditApplyTest, BothWaysMatchTheLiteralRuleOnAnyList) {
   // The generator must exercise both paths substantially.
   EXPECT_GT(one_pass_taken, 2000);
   EXPECT_GT(replayed, 10000);
+}
+
+TEST(TextEditApplyTest, PositionOrderMatchesTheLiteralRuleWhereItTakesTheList) {
+  EditListGenerator generate(424242);
+  int taken = 0;
+  int refused = 0;
+  kpx::ApplyScratch scratch;  // reused across lists, as a list reuses its own
+  for (int round = 0; round < 200000; ++round) {
+    const std::u16string text = generate.Text();
+    const std::vector<EditOp> ops =
+        round % 4 == 3 ? generate.WellFormedEdits(text.size()) : generate.ForwardEdits(text.size());
+    const TextEditList list = MakeList(text, ops);
+    SCOPED_TRACE(Describe(text, list.Edits()));
+    const std::optional<std::u16string> expected = ReferenceApply(text, list.Edits());
+    const std::optional<std::u16string> walked =
+        kpx::ApplyEditsInPositionOrder(text, list.Edits(), scratch);
+    if (walked) {
+      // Overlapping lists (which the literal rule may find outside the text) are refused.
+      ASSERT_TRUE(expected.has_value());
+      ASSERT_EQ(Narrow(*walked), Narrow(*expected));
+      ++taken;
+    } else {
+      ++refused;
+    }
+  }
+  // Both outcomes must come up often, or the comparison proves little.
+  EXPECT_GT(taken, 50000);
+  EXPECT_GT(refused, 20000);
+}
+
+TEST(TextEditApplyTest, PositionOrderTakesUpToEightInterleavedRuns) {
+  // Inserts at distinct offsets, dealt to a few ascending runs recorded interleaved: the merge
+  // must give them back in position order, or the walk would refuse them.
+  std::mt19937 random(8);
+  const std::u16string text(300, u'A');
+  for (int round = 0; round < 2000; ++round) {
+    SCOPED_TRACE(round);
+    std::vector<std::size_t> offsets(300);
+    for (std::size_t i = 0; i < offsets.size(); ++i) offsets[i] = i;
+    std::shuffle(offsets.begin(), offsets.end(), random);
+    const std::size_t runs = 1 + random() % kpx::kApplyLanes;
+    std::vector<std::vector<std::size_t>> run_offsets(runs);
+    for (std::size_t i = 0; i < 40; ++i) run_offsets[i % runs].push_back(offsets[i]);
+    for (auto& run : run_offsets) std::sort(run.begin(), run.end());
+    std::vector<std::size_t> next(runs, 0);
+    std::vector<EditOp> ops;
+    while (ops.size() < 40) {
+      const std::size_t run = random() % runs;
+      if (next[run] < run_offsets[run].size()) {
+        ops.push_back(Ins(run_offsets[run][next[run]++], u"x"));
+      }
+    }
+    const TextEditList list = MakeList(text, ops);
+    const std::optional<std::u16string> walked = kpx::ApplyEditsInPositionOrder(text, list.Edits());
+    ASSERT_TRUE(walked.has_value());
+    ASSERT_EQ(Narrow(*walked), Narrow(*ReferenceApply(text, list.Edits())));
+  }
+}
+
+TEST(TextEditApplyTest, PositionOrderTakesForwardListsAndRefusesAmbiguousPoints) {
+  struct Row {
+    const char* name;
+    std::vector<EditOp> edits;
+    bool taken;
+  };
+  const Row rows[] = {
+      {"ascending edits", {Low(0, 1), Ins(2, u"x"), Del(3, 1), Ins(6, u"y")}, true},
+      {"a run recorded back behind", {Ins(4, u"x"), Ins(5, u"y"), Low(0, 2), Del(2, 1)}, true},
+      {"inserts at one point, each behind", {Ins(2, u"x"), Ins(2, u"y", true)}, true},
+      {"a later insert in front", {Ins(2, u"x"), Ins(2, u"y", false)}, false},
+      {"a replacement", {Del(1, 2), Ins(1, u"x")}, true},
+      {"inserts on both ends of a delete", {Ins(1, u"x"), Del(1, 2), Ins(3, u"y", true)}, true},
+      {"a joined point out of recording order",
+       {Ins(3, u"x"), Del(1, 2), Ins(1, u"y", true)},
+       false},
+      {"an insert strictly inside a delete", {Del(1, 3), Ins(2, u"x")}, false},
+      {"an insert at a lower-case's start after it", {Low(1, 2), Ins(1, u"x")}, false},
+      {"an insert at a lower-case's end", {Low(1, 2), Ins(3, u"x")}, true},
+      {"more runs back behind than lanes",
+       {Ins(8, u"a"), Ins(7, u"b"), Ins(6, u"c"), Ins(5, u"d"), Ins(4, u"e"), Ins(3, u"f"),
+        Ins(2, u"g"), Ins(1, u"h"), Ins(0, u"i")},
+       false},
+      {"as many runs back behind as lanes",
+       {Ins(7, u"b"), Ins(6, u"c"), Ins(5, u"d"), Ins(4, u"e"), Ins(3, u"f"), Ins(2, u"g"),
+        Ins(1, u"h"), Ins(0, u"i")},
+       true},
+      {"a move", {Ins(1, u"x"), Mov(0, 1, 3)}, false},
+  };
+  const std::u16string text = u"ABCDEFGHIJ";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const TextEditList list = MakeList(text, row.edits);
+    const std::optional<std::u16string> walked = kpx::ApplyEditsInPositionOrder(text, list.Edits());
+    EXPECT_EQ(walked.has_value(), row.taken);
+    if (walked) {
+      EXPECT_EQ(Narrow(*walked), Narrow(*ReferenceApply(text, list.Edits())));
+    }
+  }
 }
 
 TEST(TextEditApplyTest, OnePassLeavesMovesAndOverlapsToTheReplay) {

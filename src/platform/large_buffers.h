@@ -1,0 +1,22 @@
+// Large transient buffers: a page's copy, its result and its edit records run to tens of
+// megabytes for the largest pages, are written once from start to end and freed within the same
+// call. Mapped 4 KB at a time, every page of them costs the kernel a fault; with transparent
+// huge pages it maps them 2 MB at a time, which makes the largest pages cost per megabyte about
+// what small ones do.
+#pragma once
+
+#include <cstddef>
+
+namespace kpx {
+
+// Blocks this large get a mapping of their own from glibc's allocator, which is unmapped when
+// the block is freed, so the advice below ends with the block. Smaller blocks live in the heap,
+// where the advice would outlast them.
+inline constexpr std::size_t kHugePageWorthyBytes = std::size_t{32} << 20;
+
+// Asks the kernel to back a freshly allocated, not yet written block of at least
+// kHugePageWorthyBytes with huge pages. Does nothing for smaller blocks, and nothing where the
+// system declines (huge pages off or unsupported): the block works the same either way.
+void PreferHugePages(void* data, std::size_t bytes) noexcept;
+
+}  // namespace kpx
