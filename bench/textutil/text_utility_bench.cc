@@ -3,10 +3,12 @@
 // (output-xhtml, its default configuration otherwise). Pages are read and converted to UTF-16
 // before timing; throughput counts each page's size in UTF-8, as libtidy reads it.
 //
-// On the generated pages the conversion needs about 75,000 edits per MB, and its buffers for the
-// 16 MB page are each larger than the 32 MB above which glibc maps memory afresh on every call
-// (and the converter gives a large list's memory back after each page), so that page pays page
-// faults the smaller ones do not. To see the growth without the allocator's part, run with
+// On the generated pages the conversion needs about 100,000 edits per MB. The buffers of the
+// 16 MB page (its copy, its edit records, the result) are each larger than the 32 MB above which
+// glibc maps memory afresh on every call, while those of the smaller pages are recycled; they ask
+// for transparent huge pages, so the kernel maps them 2 MB at a time. Where huge pages are off
+// (/sys/kernel/mm/transparent_hugepage/enabled says [never]) the 16 MB page pays a page fault per
+// 4 KB and grows faster than the others; to see the growth without that, run with
 // GLIBC_TUNABLES=glibc.malloc.mmap_max=0:glibc.malloc.trim_threshold=4294967295.
 #include <benchmark/benchmark.h>
 #include <tidy/tidy.h>

@@ -138,8 +138,7 @@ class PositionOrderWriter {
  public:
   PositionOrderWriter(std::u16string_view text, RecordedEdits edits, std::size_t final_length)
       : text_(text), edits_(edits) {
-    out_.reserve(final_length);
-    PreferHugePages(out_.data(), out_.capacity() * sizeof(char16_t));
+    ReserveLargeText(out_, final_length);
   }
 
   bool Take(std::uint32_t index) {

@@ -361,8 +361,7 @@ std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text, Reco
   std::vector<std::size_t>& lowered = scratch.lowered;
   MergeRanges(records, lower_cases, lowered);
   std::u16string out;
-  out.reserve(final_length);
-  PreferHugePages(out.data(), out.capacity() * sizeof(char16_t));
+  ReserveLargeText(out, final_length);
   std::size_t next_lowered = 0;
   const std::vector<SlotNode>& nodes = list.nodes();
   for (Id id = 0; id != kNoId; id = nodes[id].next) {

@@ -19,4 +19,16 @@ void PreferHugePages(void* data, std::size_t bytes) noexcept {
   (void)madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
+void ReserveLargeText(std::u16string& out, std::size_t length) {
+  out.reserve(length);
+  PreferHugePages(out.data(), out.capacity() * sizeof(char16_t));
+}
+
+std::u16string CopyOfLargeText(std::u16string_view text) {
+  std::u16string copy;
+  ReserveLargeText(copy, text.size());
+  copy.append(text);
+  return copy;
+}
+
 }  // namespace kpx

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace kpx {
 
@@ -18,5 +20,12 @@ inline constexpr std::size_t kHugePageWorthyBytes = std::size_t{32} << 20;
 // kHugePageWorthyBytes with huge pages. Does nothing for smaller blocks, and nothing where the
 // system declines (huge pages off or unsupported): the block works the same either way.
 void PreferHugePages(void* data, std::size_t bytes) noexcept;
+
+// Makes room for length characters in out, which is empty, asking for huge pages when the
+// room is large.
+void ReserveLargeText(std::u16string& out, std::size_t length);
+
+// A copy of text, in a block that asks for huge pages when it is large.
+std::u16string CopyOfLargeText(std::u16string_view text);
 
 }  // namespace kpx

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "markup/text_edit_list.h"
 #include "platform/large_buffers.h"
@@ -18,11 +17,7 @@ class EditSession {
   // empty even when the copy cannot be made.
   EditSession(TextEditList& edits, std::u16string_view text) : edits_(edits) {
     edits_.Assign(std::u16string());
-    std::u16string copy;
-    copy.reserve(text.size());
-    PreferHugePages(copy.data(), copy.capacity() * sizeof(char16_t));
-    copy.append(text);
-    edits_.Assign(std::move(copy));
+    edits_.Assign(CopyOfLargeText(text));
   }
   // However the operation ends, the list keeps neither the text nor an edit. After a page that
   // needed room for very many edits it also gives their memory back, rather than hold it for

@@ -6,6 +6,7 @@
 
 #include "markup/document_scanner.h"
 #include "platform/ascii_case.h"
+#include "platform/large_buffers.h"
 
 namespace kpx {
 
@@ -31,7 +32,7 @@ std::u16string ResolvePaths(std::u16string_view html, std::u16string_view path) 
 
   // Where the prefix goes, in text order.
   std::vector<std::size_t> points;
-  DocumentScanner scanner{std::u16string(html)};
+  DocumentScanner scanner{CopyOfLargeText(html)};
   for (;;) {
     const MarkupItem kind = scanner.NextItem();
     if (kind == MarkupItem::kEnd) break;
@@ -51,7 +52,7 @@ std::u16string ResolvePaths(std::u16string_view html, std::u16string_view path) 
   }
 
   std::u16string out;
-  out.reserve(html.size() + points.size() * prefix.size());
+  ReserveLargeText(out, html.size() + points.size() * prefix.size());
   std::size_t copied = 0;
   for (std::size_t point : points) {
     out.append(html.substr(copied, point - copied));

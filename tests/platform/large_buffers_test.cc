@@ -71,4 +71,14 @@ TEST(LargeBuffersTest, LargeBlocksAreAdvisedAndSmallOnesLeftAlone) {
   }
 }
 
+TEST(LargeBuffersTest, ALargeCopyIsExactAndAdvised) {
+  std::u16string text(kpx::kHugePageWorthyBytes / sizeof(char16_t) + 3, u'a');
+  text[1] = u'\u20ac';
+  text.back() = u'z';
+  const std::u16string copy = kpx::CopyOfLargeText(text);
+  EXPECT_TRUE(copy == text);
+  if (!HugePagesOffered()) GTEST_SKIP() << "transparent huge pages are off here";
+  EXPECT_NE(FlagsOfMappingAt(copy.data() + copy.size() / 2).find(" hg"), std::string::npos);
+}
+
 }  // namespace
