@@ -1,6 +1,7 @@
 // Builds an edit list from the input bytes and applies it: no crash, a refusal only as
 // ConverterError with the text unchanged, the length the net change announces, and the same
-// result from the one-pass and the edit-by-edit ways whenever one pass takes the list.
+// result from the edit-by-edit way as from the position-order walk and the one-pass way
+// whenever they take the list.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -76,8 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   const std::ptrdiff_t change = list.NetChange();
+  std::optional<std::u16string> walked;
   std::optional<std::u16string> one_pass;
   try {
+    walked = kpx::ApplyEditsInPositionOrder(text, list.Edits());
     one_pass = kpx::ApplyEditsInOnePass(text, list.Edits());
   } catch (const kpx::ConverterError&) {
   }
@@ -91,9 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       static_cast<std::ptrdiff_t>(text.size()) + change) {
     std::abort();
   }
-  if (one_pass && list.EditCount() <= kpx::TextEditList::kMaxReplayedEdits &&
-      *one_pass != kpx::ReplayEdits(text, list.Edits())) {
-    std::abort();
+  if ((walked || one_pass) && list.EditCount() <= kpx::TextEditList::kMaxReplayedEdits) {
+    const std::u16string replayed = kpx::ReplayEdits(text, list.Edits());
+    if ((walked && *walked != replayed) || (one_pass && *one_pass != replayed)) std::abort();
   }
   return 0;
 }
