@@ -150,9 +150,12 @@ class PositionOrderWriter {
       out_.append(text_.substr(cursor_, position - cursor_));
       cursor_ = position;
       point_start_ = position;
+      last_delete_start_ = kNoPosition;
       point_has_insert_ = false;
       point_last_ = kNoIndex;
-    } else if (position != cursor_ && !(kind == EditKind::kInsert && position == point_start_)) {
+    } else if (position != cursor_ &&
+               !(kind == EditKind::kInsert &&
+                 (position == point_start_ || position == last_delete_start_))) {
       return false;
     }
     // At the current point: the edits there must come in recording order.
@@ -166,8 +169,9 @@ class PositionOrderWriter {
         out_.append(edits_.TextOf(edit));
         break;
       case EditKind::kDelete:
-        // Inserts recorded later land where the deleted text was: at the point's start or at
-        // the delete's end, both now one place. The point goes on.
+        // Inserts recorded later land where the deleted text was: at the point's start, at the
+        // delete's start or at its end, all now one place. The point goes on.
+        last_delete_start_ = position;
         cursor_ += edit.count;
         break;
       case EditKind::kLowerCase: {
@@ -177,6 +181,7 @@ class PositionOrderWriter {
         cursor_ += edit.count;
         // An insert recorded later at its start would go in front of the lowered characters.
         point_start_ = kNoPosition;
+        last_delete_start_ = kNoPosition;
         break;
       }
       case EditKind::kMove:
@@ -194,10 +199,11 @@ class PositionOrderWriter {
   std::u16string_view text_;
   RecordedEdits edits_;
   std::u16string out_;
-  std::size_t cursor_ = 0;               // original text before this is written out
-  std::size_t point_start_ = 0;          // where inserts at the current point may stand
-  bool point_has_insert_ = false;        // an insert at the current point is written
-  std::uint32_t point_last_ = kNoIndex;  // recording index of the point's latest edit
+  std::size_t cursor_ = 0;                       // original text before this is written out
+  std::size_t point_start_ = 0;                  // where inserts at the current point may stand,
+  std::size_t last_delete_start_ = kNoPosition;  // besides the cursor and here
+  bool point_has_insert_ = false;                // an insert at the current point is written
+  std::uint32_t point_last_ = kNoIndex;          // recording index of the point's latest edit
 };
 
 }  // namespace
