@@ -2,12 +2,12 @@
 //
 // A scanner records nearly every edit where it reads, so a list is mostly one ascending run;
 // the edits it holds back for a while (the repairs of a tag whose fate is known only later) form
-// a few more runs, each also ascending. The edits are dealt to a few lanes, each
-// ascending, and the lanes are merged by position (ties by recording order). Walking that order,
-// edits that do not touch commute, so only the edits at one point of the text need care: those
-// must come in recording order, and every insert after the first at the point must have after
-// set, so that each one lands behind everything already written there. A list that needs more
-// lanes, or breaks one of these conditions, is left to the one-pass way.
+// a few more runs, each also ascending. The edits are dealt to that many ascending lanes, and the
+// lanes are merged by position (ties by recording order). Walking that order, edits that do not
+// touch commute, so only the edits at one point of the text need care: those must come in
+// recording order, and every insert after the first at the point must have after set, so that
+// each one lands behind everything already written there. A list that needs more lanes, or
+// breaks one of these conditions, is left to the one-pass way.
 #include <algorithm>
 #include <array>
 #include <cstdint>
