@@ -6,8 +6,8 @@
 #include <iterator>
 #include <string>
 
+#include "base/utf.h"
 #include "cleaner/html_cleaner.h"
-#include "platform/utf.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <gumbo.h>
 #endif
 
+#include "base/utf.h"
 #include "markup/document_scanner.h"
 #include "markup/text_edit_list.h"
-#include "platform/utf.h"
 
 namespace {
 

@@ -5,17 +5,19 @@
 #include <cstdio>
 #include <string>
 
+#include "base/utf.h"
+#include "com/bstr.h"
 #include "kpx/msxml.h"
-#include "platform/bstr.h"
-#include "platform/utf.h"
 #include "profile/converter_profile.h"
 #include "profile/profile_loader.h"
 #include "profile/reverse_profile.h"
+#include "xmldom/classes.h"
 
 namespace {
 
 ComPtr<IXMLDOMDocument> Load(const std::string& xml) {
   ComPtr<IXMLDOMDocument> doc;
+  kpx::RegisterXmlDomClasses();
   CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IXMLDOMDocument::kIID, doc.PutVoid());
   kpx::Bstr text(kpx::ToUtf16(xml));
   VARIANT_BOOL ok = VARIANT_FALSE;

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "markup/text_edit_list.h"
-#include "platform/utf.h"
 #include "textutil/head_body_balancing.h"
 #include "textutil/path_resolution.h"
 #include "textutil/xhtml_conversion.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf.h"
 #include "cleaner/html_cleaner.h"
-#include "platform/utf.h"
 
 namespace {
 

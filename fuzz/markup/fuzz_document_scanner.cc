@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
+#include "base/utf.h"
 #include "markup/attribute_escaping.h"
 #include "markup/document_scanner.h"
 #include "markup/text_edit_list.h"
-#include "platform/status.h"
-#include "platform/utf.h"
 
 namespace {
 

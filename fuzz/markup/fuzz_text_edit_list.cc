@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "base/status.h"
 #include "markup/text_edit_apply.h"
 #include "markup/text_edit_list.h"
-#include "platform/status.h"
 
 namespace {
 

@@ -11,14 +11,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf.h"
+#include "com/bstr.h"
 #include "kpx/msxml.h"
-#include "platform/bstr.h"
-#include "platform/profile_diagnostics.h"
-#include "platform/utf.h"
 #include "profile/converter_profile.h"
 #include "profile/dom_reading.h"
+#include "profile/profile_diagnostics.h"
 #include "profile/profile_loader.h"
 #include "profile/reverse_profile.h"
+#include "xmldom/classes.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   kpx::Bstr text(kpx::ToUtf16(bytes));
   ComPtr<IXMLDOMDocument> doc;
+  kpx::RegisterXmlDomClasses();
   Check(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IXMLDOMDocument::kIID,
                          doc.PutVoid()) == S_OK);
   VARIANT_BOOL ok = VARIANT_FALSE;

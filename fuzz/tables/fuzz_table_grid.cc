@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "base/status.h"
+#include "base/utf.h"
+#include "com/bstr.h"
+#include "htmldom/classes.h"
 #include "kpx/mshtml.h"
-#include "platform/bstr.h"
-#include "platform/mshtml_classes.h"
-#include "platform/status.h"
-#include "platform/utf.h"
 #include "tables/table_grid.h"
 #include "tables/table_operations.h"
 

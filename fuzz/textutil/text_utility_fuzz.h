@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/ascii_case.h"
+#include "base/utf.h"
 #include "markup/attribute_escaping.h"
 #include "markup/text_edit_list.h"
-#include "platform/ascii_case.h"
-#include "platform/utf.h"
 
 namespace kpx::fuzzing {
 

@@ -2,8 +2,8 @@
 
 #include <new>
 
+#include "base/status.h"
 #include "cleaner/html_cleaner.h"
-#include "platform/status.h"
 
 namespace kpx {
 

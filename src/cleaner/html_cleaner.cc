@@ -5,6 +5,8 @@
 #include <limits>
 #include <mutex>
 
+#include "base/status.h"
+#include "base/utf.h"
 #include "cleaner/anchor_fixing.h"
 #include "cleaner/dont_flush_textarea.h"
 #include "cleaner/implicit_form.h"
@@ -12,8 +14,6 @@
 #include "cleaner/preserve_case.h"
 #include "cleaner/source_position_map.h"
 #include "cleaner/tidy_mutex.h"
-#include "platform/status.h"
-#include "platform/utf.h"
 
 namespace kpx {
 

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ascii_case.h"
 #include "cleaner/tidy_tree.h"
 
 namespace kpx {
@@ -11,16 +12,13 @@ namespace {
 
 constexpr size_t kNone = std::u16string_view::npos;
 
-char16_t AsciiLower(char16_t c) {
-  return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c;
-}
-
 // True when text at offset spells name (ASCII letters in either case).
 bool MatchesName(std::u16string_view text, size_t offset, std::string_view name) {
   if (offset + name.size() > text.size()) return false;
   for (size_t i = 0; i < name.size(); ++i) {
     const unsigned char n = static_cast<unsigned char>(name[i]);
-    if (n >= 0x80 || AsciiLower(text[offset + i]) != AsciiLower(n)) return false;
+    if (n >= 0x80 || AsciiToLower(text[offset + i]) != AsciiToLower(static_cast<char16_t>(n)))
+      return false;
   }
   return true;
 }

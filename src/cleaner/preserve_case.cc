@@ -1,14 +1,11 @@
 #include "cleaner/preserve_case.h"
 
+#include "base/ascii_case.h"
 #include "cleaner/tidy_tree.h"
 
 namespace kpx {
 
 namespace {
-
-char16_t AsciiLower(char16_t c) {
-  return (c >= 'A' && c <= 'Z') ? char16_t(c + 32) : c;
-}
 
 // Characters that continue a tag name in libtidy's reading (so "<divx" is not "<div").
 bool ContinuesName(char16_t c) {
@@ -26,7 +23,7 @@ std::u16string_view WrittenStartTag(TidyNode element, std::u16string_view source
   const size_t begin = *offset + 1;
   if (begin + name.size() > source.size()) return {};
   for (size_t i = 0; i < name.size(); ++i) {
-    if (AsciiLower(source[begin + i]) != static_cast<unsigned char>(name[i])) return {};
+    if (AsciiToLower(source[begin + i]) != static_cast<unsigned char>(name[i])) return {};
   }
   const size_t end = begin + name.size();
   if (end < source.size() && ContinuesName(source[end])) return {};

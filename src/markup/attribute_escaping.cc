@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace kpx {
 

@@ -3,8 +3,8 @@
 #include <iterator>
 #include <utility>
 
+#include "base/ascii_case.h"
 #include "markup/attribute_escaping.h"
-#include "platform/ascii_case.h"
 
 namespace kpx {
 

@@ -1,7 +1,7 @@
 // The server block and CDATA parsers of MarkupLexer.
+#include "base/ascii_case.h"
 #include "markup/markup_char_classes.h"
 #include "markup/markup_lexer.h"
-#include "platform/ascii_case.h"
 
 namespace kpx {
 

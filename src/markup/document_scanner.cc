@@ -3,8 +3,8 @@
 
 #include <utility>
 
+#include "base/ascii_case.h"
 #include "markup/markup_char_classes.h"
-#include "platform/ascii_case.h"
 
 namespace kpx {
 

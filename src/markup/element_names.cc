@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace kpx {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/ascii_case.h"
 #include "markup/markup_char_classes.h"
-#include "platform/ascii_case.h"
 
 namespace kpx {
 

@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstring>
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace kpx {
 

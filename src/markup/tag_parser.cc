@@ -3,10 +3,10 @@
 #include <iterator>
 #include <utility>
 
+#include "base/ascii_case.h"
 #include "markup/attribute_escaping.h"
 #include "markup/markup_char_classes.h"
 #include "markup/markup_lexer.h"
-#include "platform/ascii_case.h"
 
 namespace kpx {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
+#include "base/large_buffers.h"
+#include "base/status.h"
 #include "markup/text_edit_apply.h"
-#include "platform/large_buffers.h"
-#include "platform/status.h"
 
 namespace kpx {
 

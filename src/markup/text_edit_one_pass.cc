@@ -19,10 +19,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/ascii_case.h"
+#include "base/large_buffers.h"
+#include "base/status.h"
 #include "markup/text_edit_apply.h"
-#include "platform/ascii_case.h"
-#include "platform/large_buffers.h"
-#include "platform/status.h"
 
 namespace kpx {
 

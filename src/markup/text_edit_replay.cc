@@ -6,9 +6,9 @@
 #include <span>
 #include <vector>
 
+#include "base/ascii_case.h"
+#include "base/status.h"
 #include "markup/text_edit_apply.h"
-#include "platform/ascii_case.h"
-#include "platform/status.h"
 
 namespace kpx {
 

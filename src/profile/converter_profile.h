@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/profile_diagnostics.h"
 #include "profile/name_list.h"
+#include "profile/profile_diagnostics.h"
 #include "profile/profile_mode.h"
 
 namespace kpx {

@@ -1,7 +1,7 @@
 #include "profile/dom_reading.h"
 
-#include "platform/bstr.h"
-#include "platform/status.h"
+#include "base/status.h"
+#include "com/bstr.h"
 
 namespace kpx {
 

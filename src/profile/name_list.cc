@@ -4,7 +4,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace kpx {
 

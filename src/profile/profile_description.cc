@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace kpx {
 
@@ -53,7 +53,7 @@ std::u16string JoinNames(const NameList& list) {
   std::u16string text;
   for (const std::u16string& name : list.names()) {
     std::u16string key = name;
-    if (!list.exact_case()) std::transform(key.begin(), key.end(), key.begin(), AsciiToLower);
+    if (!list.exact_case()) key = AsciiLowered(key);
     if (!seen.insert(std::move(key)).second) continue;
     if (!text.empty()) text += u"; ";
     text += name;

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 #include "profile/profile_messages.h"
 
 namespace kpx {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "kpx/msxml.h"
-#include "platform/profile_diagnostics.h"
+#include "profile/profile_diagnostics.h"
 #include "profile/substitution_table.h"
 
 namespace kpx {

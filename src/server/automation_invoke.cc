@@ -3,8 +3,9 @@
 
 #include <cstring>
 
-#include "platform/ascii_case.h"
-#include "platform/status.h"
+#include "base/ascii_case.h"
+#include "base/status.h"
+#include "com/variant_holder.h"
 
 namespace kpx {
 
@@ -47,11 +48,15 @@ HRESULT HeldUnknown(const VARIANT& v, IUnknown** object) {
 bool AcceptsOut(ParamKind kind, VARTYPE vt) {
   if (vt == (VT_BYREF | VT_VARIANT)) return true;
   switch (kind) {
-    case ParamKind::kOutBstr: return vt == (VT_BYREF | VT_BSTR);
+    case ParamKind::kOutBstr:
+      return vt == (VT_BYREF | VT_BSTR);
     case ParamKind::kOutDocument:
-    case ParamKind::kOutComponentIds: return vt == (VT_BYREF | VT_DISPATCH);
-    case ParamKind::kOutLong: return vt == (VT_BYREF | VT_I4);
-    default: return false;
+    case ParamKind::kOutComponentIds:
+      return vt == (VT_BYREF | VT_DISPATCH);
+    case ParamKind::kOutLong:
+      return vt == (VT_BYREF | VT_I4);
+    default:
+      return false;
   }
 }
 
@@ -59,7 +64,6 @@ bool AcceptsOut(ParamKind kind, VARTYPE vt) {
 
 InvokeArguments::~InvokeArguments() {
   for (Slot& slot : slots_) {
-    VariantClear(&slot.value);
     if (slot.out_document) slot.out_document->Release();
     if (slot.out_ids) slot.out_ids->Release();
   }
@@ -67,30 +71,29 @@ InvokeArguments::~InvokeArguments() {
 
 HRESULT InvokeArguments::ReadOne(Slot& slot, const VARIANT& raw) {
   const VARIANT& arg = Referenced(raw);
-  VARIANT converted;
-  VariantInit(&converted);
+  VariantHolder converted;
   HRESULT hr = S_OK;
   switch (slot.kind) {
     case ParamKind::kBstr:
       if (arg.vt == VT_NULL) return DISP_E_TYPEMISMATCH;
-      hr = VariantChangeType(&converted, &arg, 0, VT_BSTR);
+      hr = VariantChangeType(converted.Get(), &arg, 0, VT_BSTR);
       if (FAILED(hr)) return hr;
-      slot.text = Bstr::Adopt(converted.bstrVal);
+      slot.text = Bstr::Adopt(converted.Release().bstrVal);
       return S_OK;
     case ParamKind::kBool:
-      hr = VariantChangeType(&converted, &arg, 0, VT_BOOL);
+      hr = VariantChangeType(converted.Get(), &arg, 0, VT_BOOL);
       if (FAILED(hr)) return hr;
-      slot.boolean = converted.boolVal;
+      slot.boolean = converted->boolVal;
       return S_OK;
     case ParamKind::kLong:
     case ParamKind::kTableOperation:
     case ParamKind::kTableOperationEx:
-      hr = VariantChangeType(&converted, &arg, 0, VT_I4);
+      hr = VariantChangeType(converted.Get(), &arg, 0, VT_I4);
       if (FAILED(hr)) return hr;
-      slot.number = converted.lVal;
+      slot.number = converted->lVal;
       return S_OK;
     case ParamKind::kVariant:
-      return VariantCopy(&slot.value, &arg);
+      return VariantCopy(slot.value.Put(), &arg);
     case ParamKind::kDispatch:
     case ParamKind::kXmlNode: {
       IUnknown* object = nullptr;
@@ -120,7 +123,6 @@ HRESULT InvokeArguments::Read(const MemberInfo& member, const DISPPARAMS* params
   for (size_t i = 0; i < member.params.size(); ++i) {
     Slot& slot = slots_[i];
     slot.kind = member.params[i].kind;
-    VariantInit(&slot.value);
     if (i == expected) {  // the [out, retval] parameter
       slot.retval = true;
       continue;
@@ -158,8 +160,7 @@ void InvokeArguments::MoveOut(Slot& slot, VARIANT* destination) {
       value.lVal = slot.number;
       break;
     case ParamKind::kOutVariant:
-      value = slot.value;
-      VariantInit(&slot.value);
+      value = slot.value.Release();
       break;
     default:
       return;

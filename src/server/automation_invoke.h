@@ -6,8 +6,9 @@
 #include <functional>
 #include <vector>
 
+#include "com/bstr.h"
+#include "com/variant_holder.h"
 #include "kpx/converter.h"
-#include "platform/bstr.h"
 #include "server/type_library.h"
 
 namespace kpx {
@@ -30,11 +31,11 @@ class InvokeArguments {
   IXMLDOMNode* Node(size_t i) const { return slots_[i].node.Get(); }
   VARIANT_BOOL Boolean(size_t i) const { return slots_[i].boolean; }
   LONG Number(size_t i) const { return slots_[i].number; }
-  const VARIANT& Value(size_t i) const { return slots_[i].value; }
+  const VARIANT& Value(size_t i) const { return slots_[i].value.Ref(); }
   BSTR* OutText(size_t i) { return slots_[i].text.Put(); }
   IXMLDOMDocument** OutDocument(size_t i) { return &slots_[i].out_document; }
   IComponentIDs** OutComponentIds(size_t i) { return &slots_[i].out_ids; }
-  VARIANT* OutValue(size_t i) { return &slots_[i].value; }
+  VARIANT* OutValue(size_t i) { return slots_[i].value.Get(); }
   LONG* OutNumber(size_t i) { return &slots_[i].number; }
 
   // After a successful call: out values go to the caller's references and the [out, retval]
@@ -49,7 +50,7 @@ class InvokeArguments {
     ComPtr<IXMLDOMNode> node;
     VARIANT_BOOL boolean = VARIANT_FALSE;
     LONG number = 0;
-    VARIANT value{};
+    VariantHolder value;
     IXMLDOMDocument* out_document = nullptr;
     IComponentIDs* out_ids = nullptr;
     VARIANT* target = nullptr;  // the caller's by-reference argument of an out parameter

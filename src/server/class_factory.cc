@@ -1,8 +1,8 @@
 // Class factory of the exported classes.
 #include "server/class_factory.h"
 
-#include "platform/com_object.h"
-#include "platform/status.h"
+#include "base/status.h"
+#include "com/com_object.h"
 #include "server/module_lifetime.h"
 
 namespace kpx {

@@ -1,7 +1,8 @@
 // The component-identifier collection.
 #include "server/component_ids.h"
 
-#include "platform/status.h"
+#include "base/status.h"
+#include "com/variant_holder.h"
 #include "server/automation_invoke.h"
 
 namespace kpx {
@@ -24,16 +25,11 @@ HRESULT ComponentIds::item(LONG index, VARIANT* pID) {
 
 HRESULT ComponentIds::Add(VARIANT ID) {
   return Guarded([&]() -> HRESULT {
-    VARIANT copy;
-    VariantInit(&copy);
-    HRESULT hr = VariantCopy(&copy, &ID);
+    VariantHolder copy;
+    HRESULT hr = VariantCopy(copy.Get(), &ID);
     if (FAILED(hr)) return hr;
-    try {
-      items_.push_back(copy);
-    } catch (...) {
-      VariantClear(&copy);
-      throw;
-    }
+    items_.emplace_back();  // room first, so that nothing is lost if it cannot be made
+    items_.back() = copy.Release();
     return S_OK;
   });
 }
@@ -57,10 +53,14 @@ HRESULT ComponentIds::Invoke(DISPID dispid, REFIID riid, LCID, WORD flags, DISPP
                              VARIANT* result, EXCEPINFO* exception, UINT* arg_error) {
   MemberCall call = [this](DISPID id, InvokeArguments& a) -> HRESULT {
     switch (id) {
-      case 1: return get_count(a.OutNumber(0));
-      case 2: return item(a.Number(0), a.OutValue(1));
-      case 3: return Add(a.Value(0));
-      default: return DISP_E_MEMBERNOTFOUND;
+      case 1:
+        return get_count(a.OutNumber(0));
+      case 2:
+        return item(a.Number(0), a.OutValue(1));
+      case 3:
+        return Add(a.Value(0));
+      default:
+        return DISP_E_MEMBERNOTFOUND;
     }
   };
   return DispatchInvoke(ComponentIdsInterfaceInfo(), call, dispid, riid, flags, params, result,

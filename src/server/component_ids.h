@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "com/com_object.h"
 #include "kpx/converter.h"
-#include "platform/com_object.h"
 #include "server/module_lifetime.h"
 
 namespace kpx {
@@ -16,8 +16,7 @@ class ComponentIds final : public DispatchObject<IComponentIDs>, private ModuleC
 
   HRESULT GetTypeInfoCount(UINT* count) override;
   HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-  HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                        DISPID* ids) override;
+  HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
   HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                  VARIANT* result, EXCEPINFO* exception, UINT* arg_error) override;
 

@@ -1,8 +1,8 @@
 // The forward operations as the converter offers them: argument checks, the stages they run, and
 // the documents they return.
-#include "platform/bstr.h"
-#include "platform/stage_timer.h"
-#include "platform/status.h"
+#include "base/stage_timer.h"
+#include "base/status.h"
+#include "com/bstr.h"
 #include "server/xh2x_converter.h"
 
 namespace kpx {

@@ -1,9 +1,9 @@
 // The library's exported entry points.
+#include "base/module_paths.h"
+#include "base/status.h"
+#include "base/utf.h"
 #include "kpx/converter.h"
-#include "platform/module_paths.h"
-#include "platform/registry_store.h"
-#include "platform/status.h"
-#include "platform/utf.h"
+#include "registry/registry_store.h"
 #include "server/class_factory.h"
 #include "server/component_ids.h"
 #include "server/module_lifetime.h"
@@ -25,7 +25,9 @@ KPX_API HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-KPX_API HRESULT DllCanUnloadNow() { return kpx::ModuleCanUnload() ? S_OK : S_FALSE; }
+KPX_API HRESULT DllCanUnloadNow() {
+  return kpx::ModuleCanUnload() ? S_OK : S_FALSE;
+}
 
 // Both write the registry store (see RegistryStore::DefaultPath); a store that cannot be read or
 // written gives REGDB_E_READREGDB or REGDB_E_WRITEREGDB and is left as it was.
@@ -33,8 +35,9 @@ KPX_API HRESULT DllRegisterServer() {
   return kpx::Guarded([] {
     const std::u16string module = kpx::ToUtf16(kpx::ModuleFilePath());
     if (module.empty()) return E_UNEXPECTED;
-    kpx::RegistryStore::Update(kpx::RegistryStore::DefaultPath(),
-                               [&](kpx::RegistryStore& store) { kpx::RegisterServer(store, module); });
+    kpx::RegistryStore::Update(kpx::RegistryStore::DefaultPath(), [&](kpx::RegistryStore& store) {
+      kpx::RegisterServer(store, module);
+    });
     return S_OK;
   });
 }

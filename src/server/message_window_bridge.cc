@@ -1,10 +1,10 @@
 // The message-window bridge.
 #include "server/message_window_bridge.h"
 
+#include "base/status.h"
+#include "com/bstr.h"
+#include "host/host_services.h"
 #include "kpx/host.h"
-#include "platform/bstr.h"
-#include "platform/host_services.h"
-#include "platform/status.h"
 
 namespace kpx {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/host_text_format.h"
+#include "host/host_text_format.h"
 
 namespace kpx {
 

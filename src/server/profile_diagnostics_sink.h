@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "platform/profile_diagnostics.h"
-#include "server/conversion_engine.h"
+#include "forward/conversion_engine.h"
+#include "profile/profile_diagnostics.h"
 
 namespace kpx {
 

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string>
 
+#include "base/module_paths.h"
+#include "base/stage_timer.h"
+#include "base/status.h"
 #include "cleaner/html_cleaner.h"
-#include "platform/bstr.h"
-#include "platform/module_paths.h"
-#include "platform/stage_timer.h"
-#include "platform/status.h"
+#include "com/bstr.h"
 #include "server/xh2x_converter.h"
 
 namespace kpx {

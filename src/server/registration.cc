@@ -2,6 +2,9 @@
 // library its TypeLib key and the keys of its dual interfaces.
 #include "server/registration.h"
 
+#include "htmldom/classes.h"
+#include "xmldom/classes.h"
+
 #include <mutex>
 
 #include "kpx/converter.h"
@@ -15,8 +18,8 @@ namespace {
 
 constexpr RegistryHive kRoot = RegistryHive::kClassesRoot;
 // The automation marshaler that dual interfaces name as their proxy.
-constexpr CLSID kAutomationMarshaler = {0x00020424, 0x0000, 0x0000,
-                                        {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+constexpr CLSID kAutomationMarshaler = {
+    0x00020424, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // "{b0810e30-de6d-48ca-a90b-14e5481822d9}": registration data writes identifiers in lower case.
 std::u16string GuidText(const GUID& guid) {
@@ -81,9 +84,8 @@ void WriteClass(RegistryStore& store, const CoclassInfo& coclass, const std::u16
 void WriteTypeLibrary(RegistryStore& store, const TypeLibraryInfo& lib,
                       const std::u16string& module) {
   const std::u16string version_key = TypeLibKey(lib) + u"\\" + VersionText(lib);
-  std::u16string directory = module.substr(0, module.find_last_of(u'/') == std::u16string::npos
-                                                  ? 0
-                                                  : module.find_last_of(u'/'));
+  std::u16string directory = module.substr(
+      0, module.find_last_of(u'/') == std::u16string::npos ? 0 : module.find_last_of(u'/'));
   store.SetValue(kRoot, version_key, u"", lib.help_string);
   store.SetValue(kRoot, version_key + u"\\0\\linux", u"", module);
   store.SetValue(kRoot, version_key + u"\\FLAGS", u"", u"0");
@@ -120,7 +122,13 @@ void UnregisterServer(RegistryStore& store) {
   store.DeleteKey(kRoot, TypeLibKey(lib));
 }
 
+void RegisterStandInClasses() {
+  RegisterXmlDomClasses();
+  RegisterHtmlDomClasses();
+}
+
 void EnsureServerClassesRegistered() {
+  RegisterStandInClasses();
   static std::once_flag once;
   std::call_once(once, [] {
     KpxRegisterClass(CLSID_XH2XConverter, &CreateXH2XConverter);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/registry_store.h"
+#include "registry/registry_store.h"
 
 namespace kpx {
 
@@ -14,7 +14,12 @@ void RegisterServer(RegistryStore& store, const std::u16string& module_path);
 // Removes what RegisterServer wrote; the CLSID, TypeLib and Interface roots stay.
 void UnregisterServer(RegistryStore& store);
 
-// Makes the library's classes creatable through CoCreateInstance in this process.
+// Enters the document stand-ins (XML and HTML) in the class table: done when the library is loaded,
+// and by programs that carry the library linked in.
+void RegisterStandInClasses();
+
+// Makes the library's classes (and the stand-ins) creatable through CoCreateInstance in this
+// process.
 void EnsureServerClassesRegistered();
 
 }  // namespace kpx

@@ -10,14 +10,15 @@
 #include <atomic>
 #include <random>
 
-#include "platform/bstr.h"
-#include "platform/module_paths.h"
-#include "platform/msxml_xsl_processor.h"
-#include "platform/stage_timer.h"
-#include "platform/status.h"
-#include "platform/utf.h"
+#include "base/module_paths.h"
+#include "base/stage_timer.h"
+#include "base/status.h"
+#include "base/utf.h"
+#include "com/bstr.h"
+#include "com/variant_holder.h"
 #include "server/message_window_bridge.h"
 #include "server/xh2x_converter.h"
+#include "xmldom/xsl_processor.h"
 
 namespace kpx {
 
@@ -61,10 +62,10 @@ std::vector<XsltExtensionFunction> BridgeFunctions(ComPtr<IMessageWindowBridge> 
                          Bstr text(ToUtf16(args[2]));
                          return SUCCEEDED(bridge->AddMessage(kind, text.Get()));
                        }});
-  functions.push_back({kMessageWindowNamespace, "close",
-                       [bridge, owns](const std::vector<std::string>& args) {
-                         return args.size() == 1 && owns(args[0]) && SUCCEEDED(bridge->Close());
-                       }});
+  functions.push_back(
+      {kMessageWindowNamespace, "close", [bridge, owns](const std::vector<std::string>& args) {
+         return args.size() == 1 && owns(args[0]) && SUCCEEDED(bridge->Close());
+       }});
   return functions;
 }
 
@@ -89,44 +90,35 @@ HRESULT XH2XConverter::performServiceXSLT(IXMLDOMNode* pXMLNode, IXMLDOMNode* pS
     if (FAILED(hr)) return hr;
     if (!processor) return E_FAIL;
 
-    VARIANT app_path;
-    VariantInit(&app_path);
-    Bstr path(ToUtf16(ModuleDirectory()));
-    app_path.vt = VT_BSTR;
-    app_path.bstrVal = path.Get();
     Bstr no_namespace(u"");
     Bstr app_path_name(u"AppPath");
-    hr = processor->addParameter(app_path_name.Get(), app_path, no_namespace.Get());
+    hr = processor->addParameter(app_path_name.Get(),
+                                 VariantHolder::Text(ToUtf16(ModuleDirectory())).Ref(),
+                                 no_namespace.Get());
     if (FAILED(hr)) return hr;
 
     ComPtr<IMessageWindowBridge> bridge = MakeCom<MessageWindowBridge>();
     bridge->SetApplication(application_.Get());
     const LONG handle = NextHandle();
-    VARIANT handle_value;
-    VariantInit(&handle_value);
-    handle_value.vt = VT_I4;
-    handle_value.lVal = handle;
     Bstr handle_name(u"MsgWndPtr");
-    hr = processor->addParameter(handle_name.Get(), handle_value, no_namespace.Get());
+    hr = processor->addParameter(handle_name.Get(), VariantHolder::Long(handle).Ref(),
+                                 no_namespace.Get());
     if (SUCCEEDED(hr)) {
       if (ComPtr<IXslExtensionHost> host = processor.As<IXslExtensionHost>()) {
         host->SetExtensionFunctions(BridgeFunctions(bridge, handle));
       }
-      VARIANT input;
+      VARIANT input;  // borrows the caller's node for the call: not cleared
       VariantInit(&input);
       input.vt = VT_DISPATCH;
-      input.pdispVal = pXMLNode;  // borrowed for the call
+      input.pdispVal = pXMLNode;
       hr = processor->put_input(input);
       VARIANT_BOOL done = VARIANT_FALSE;
       if (SUCCEEDED(hr)) hr = processor->transform(&done);
       if (SUCCEEDED(hr) && done != VARIANT_FALSE) {
-        VARIANT output;
-        VariantInit(&output);
-        hr = processor->get_output(&output);
-        if (SUCCEEDED(hr) && output.vt == VT_BSTR) {
-          *bstrOut = output.bstrVal;  // ownership moves to the caller
-        } else {
-          VariantClear(&output);
+        VariantHolder output;
+        hr = processor->get_output(output.Put());
+        if (SUCCEEDED(hr) && output->vt == VT_BSTR) {
+          *bstrOut = output.Release().bstrVal;  // ownership moves to the caller
         }
       }
       // The functions hold the bridge: drop them before the bridge closes.

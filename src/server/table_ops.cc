@@ -1,5 +1,5 @@
 // Table editing on the editor's live document (the grid model and its edits live in src/tables).
-#include "platform/status.h"
+#include "base/status.h"
 #include "server/xh2x_converter.h"
 #include "tables/table_operations.h"
 

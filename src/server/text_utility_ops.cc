@@ -1,7 +1,7 @@
 // The whole-page text utilities as the converter offers them: argument checks, the converter's
 // edit list and publish mode, and the statuses each one reports.
-#include "platform/bstr.h"
-#include "platform/status.h"
+#include "base/status.h"
+#include "com/bstr.h"
 #include "server/xh2x_converter.h"
 #include "textutil/doctype_operations.h"
 #include "textutil/head_body_balancing.h"

@@ -2,8 +2,8 @@
 // and the table operation enumerations.
 #include "server/type_library.h"
 
+#include "base/ascii_case.h"
 #include "kpx/converter.h"
-#include "platform/ascii_case.h"
 
 namespace kpx {
 

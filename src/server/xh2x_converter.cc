@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <new>
 
-#include "platform/bstr.h"
-#include "platform/stage_timer.h"
-#include "platform/status.h"
+#include "base/stage_timer.h"
+#include "base/status.h"
+#include "com/bstr.h"
 #include "server/registration.h"
 
 namespace kpx {

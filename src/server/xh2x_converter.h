@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "com/com_object.h"
+#include "forward/conversion_engine.h"
 #include "kpx/converter.h"
 #include "kpx/host.h"
 #include "markup/text_edit_list.h"
-#include "platform/com_object.h"
-#include "server/conversion_engine.h"
 #include "server/module_lifetime.h"
 #include "server/profile_diagnostics_sink.h"
 
@@ -23,8 +23,7 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   // IDispatch over the embedded type library.
   HRESULT GetTypeInfoCount(UINT* count) override;
   HRESULT GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-  HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                        DISPID* ids) override;
+  HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
   HRESULT Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                  VARIANT* result, EXCEPINFO* exception, UINT* arg_error) override;
 
@@ -81,16 +80,16 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   HRESULT LoadIntoDocument(std::u16string_view xml, IXMLDOMDocument** document);
   HRESULT SynchronizeText(IDispatch* page, std::u16string_view text, bool warnings);
 
-  std::unique_ptr<ConversionEngine> engine_;       // the stages behind the operations
+  std::unique_ptr<ConversionEngine> engine_;  // the stages behind the operations
   // The text the text utilities and the back transformation edit, with its pending edits;
   // empty between operations.
   TextEditList working_text_;
-  ComPtr<HostApplication> application_;            // bound once by initialize
-  std::optional<std::u16string> error_text_;       // what getErrors returns; none until set
-  std::optional<std::u16string> structure_text_;   // block structure of convertForGeneration2
-  ConverterContext context_;                       // verbosity, cursor, publish mode, host
-  ProfileDiagnosticsSink forward_sink_{context_, kForwardProfilePrefix};   // forward profiles
-  ProfileDiagnosticsSink reverse_sink_{context_, kReverseProfilePrefix};   // reverse profiles
+  ComPtr<HostApplication> application_;           // bound once by initialize
+  std::optional<std::u16string> error_text_;      // what getErrors returns; none until set
+  std::optional<std::u16string> structure_text_;  // block structure of convertForGeneration2
+  ConverterContext context_;                      // verbosity, cursor, publish mode, host
+  ProfileDiagnosticsSink forward_sink_{context_, kForwardProfilePrefix};  // forward profiles
+  ProfileDiagnosticsSink reverse_sink_{context_, kReverseProfilePrefix};  // reverse profiles
 };
 
 // Creates a converter for a class factory.

@@ -1,6 +1,7 @@
 // Filling the grid from the document's table, and squaring its rows.
 #include <algorithm>
 
+#include "com/variant_holder.h"
 #include "tables/grid_properties.h"
 #include "tables/html_calls.h"
 #include "tables/table_grid.h"
@@ -29,12 +30,9 @@ ElementAttributes ReadAttributes(IHTMLElement* element, bool (*managed)(std::u16
     if (!attribute) continue;
     std::u16string name = ReadText(attribute.Get(), &IHTMLDOMAttribute::get_nodeName);
     if (managed(name)) continue;
-    VARIANT value;
-    VariantInit(&value);
-    HRESULT hr = attribute->get_nodeValue(&value);
-    std::u16string text = value.vt == VT_BSTR ? std::u16string(BstrView(value.bstrVal)) : u"";
-    VariantClear(&value);
-    Check(hr);
+    VariantHolder value;
+    Check(attribute->get_nodeValue(value.Get()));
+    std::u16string text = value->vt == VT_BSTR ? std::u16string(BstrView(value->bstrVal)) : u"";
     out.generic.push_back({std::move(name), std::move(text)});
   }
   out.class_name = ReadText(element, &IHTMLElement::get_className);

@@ -1,6 +1,8 @@
 // The attributes the grid manages and their accessors.
 #include "tables/grid_properties.h"
 
+#include "base/ascii_case.h"
+
 #include <algorithm>
 #include <array>
 
@@ -17,19 +19,10 @@ constexpr std::array<std::u16string_view, 13> kFormattingNames = {
 constexpr std::array<std::u16string_view, 8> kCellOnlyNames = {
     u"background", u"width", u"nowrap", u"abbr", u"axis", u"header", u"headers", u"scope"};
 
-bool EqualsFolded(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? static_cast<char16_t>(a[i] + 32) : a[i];
-    if (x != b[i]) return false;
-  }
-  return true;
-}
-
 template <size_t N>
 bool Listed(std::u16string_view name, const std::array<std::u16string_view, N>& names) {
   return std::any_of(names.begin(), names.end(),
-                     [&](std::u16string_view n) { return EqualsFolded(name, n); });
+                     [&](std::u16string_view n) { return EqualsIgnoringAsciiCase(name, n); });
 }
 
 }  // namespace

@@ -1,23 +1,10 @@
 // Calls into the editor's HTML document for the table editing.
 #include "tables/html_calls.h"
 
+#include "base/ascii_case.h"
+#include "com/variant_holder.h"
+
 namespace kpx::tables {
-
-namespace {
-
-class VariantHolder {
- public:
-  VariantHolder() { VariantInit(&v_); }
-  ~VariantHolder() { VariantClear(&v_); }
-  VariantHolder(const VariantHolder&) = delete;
-  VariantHolder& operator=(const VariantHolder&) = delete;
-  VARIANT* Get() { return &v_; }
-
- private:
-  VARIANT v_;
-};
-
-}  // namespace
 
 std::optional<std::u16string> ReadAttribute(IHTMLElement* element, std::u16string_view name) {
   Bstr attribute(name);
@@ -29,10 +16,7 @@ std::optional<std::u16string> ReadAttribute(IHTMLElement* element, std::u16strin
 
 void WriteAttribute(IHTMLElement* element, std::u16string_view name, std::u16string_view value) {
   Bstr attribute(name);
-  VariantHolder text;
-  text.Get()->vt = VT_BSTR;
-  text.Get()->bstrVal = AllocBstr(value);
-  Check(element->setAttribute(attribute.Get(), *text.Get(), 0));
+  Check(element->setAttribute(attribute.Get(), VariantHolder::Text(value).Ref(), 0));
 }
 
 void DeleteAttribute(IHTMLElement* element, std::u16string_view name) {
@@ -79,11 +63,7 @@ std::u16string Normalized(std::u16string_view value) {
   size_t begin = 0, end = value.size();
   while (begin < end && space(value[begin])) ++begin;
   while (end > begin && space(value[end - 1])) --end;
-  std::u16string out(value.substr(begin, end - begin));
-  for (char16_t& c : out) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  }
-  return out;
+  return AsciiLowered(value.substr(begin, end - begin));
 }
 
 }  // namespace kpx::tables

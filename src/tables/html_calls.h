@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/status.h"
+#include "com/bstr.h"
 #include "kpx/mshtml.h"
-#include "platform/bstr.h"
-#include "platform/status.h"
 
 namespace kpx::tables {
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "com/variant_holder.h"
 #include "kpx/converter.h"
 #include "tables/caret_keeper.h"
 #include "tables/grid_edits.h"
@@ -149,11 +150,10 @@ ComPtr<IHTMLElement> EditedCell(const TableGrid& grid, int id, GridPosition firs
 }
 
 LONG ToLong(const VARIANT& value) {
-  VARIANT converted;
-  VariantInit(&converted);
-  HRESULT hr = VariantChangeType(&converted, &value, 0, VT_I4);
+  VariantHolder converted;
+  HRESULT hr = VariantChangeType(converted.Get(), &value, 0, VT_I4);
   if (FAILED(hr)) throw ConverterError(E_INVALIDARG);
-  return converted.lVal;
+  return converted->lVal;
 }
 
 }  // namespace

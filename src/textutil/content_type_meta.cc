@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 #include "textutil/fixed_texts.h"
 
 namespace kpx {

@@ -1,7 +1,7 @@
 #include "textutil/doctype_operations.h"
 
+#include "base/ascii_case.h"
 #include "markup/document_scanner.h"
-#include "platform/ascii_case.h"
 #include "textutil/edit_session.h"
 #include "textutil/fixed_texts.h"
 #include "textutil/prolog_walk.h"

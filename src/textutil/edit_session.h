@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/large_buffers.h"
 #include "markup/text_edit_list.h"
-#include "platform/large_buffers.h"
 
 namespace kpx {
 

@@ -3,10 +3,10 @@
 #include <array>
 #include <vector>
 
+#include "base/ascii_case.h"
 #include "markup/attribute_escaping.h"
 #include "markup/document_scanner.h"
 #include "markup/element_table.h"
-#include "platform/ascii_case.h"
 #include "textutil/edit_session.h"
 #include "textutil/fixed_texts.h"
 #include "textutil/tag_extent.h"

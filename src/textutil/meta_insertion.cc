@@ -1,7 +1,7 @@
 #include "textutil/meta_insertion.h"
 
+#include "base/ascii_case.h"
 #include "markup/document_scanner.h"
-#include "platform/ascii_case.h"
 #include "textutil/edit_session.h"
 #include "textutil/tag_extent.h"
 

@@ -4,9 +4,9 @@
 #include <array>
 #include <vector>
 
+#include "base/ascii_case.h"
+#include "base/large_buffers.h"
 #include "markup/document_scanner.h"
-#include "platform/ascii_case.h"
-#include "platform/large_buffers.h"
 
 namespace kpx {
 

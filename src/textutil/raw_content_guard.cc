@@ -1,6 +1,6 @@
 #include "textutil/raw_content_guard.h"
 
-#include "platform/ascii_case.h"
+#include "base/ascii_case.h"
 #include "textutil/fixed_texts.h"
 #include "textutil/tag_extent.h"
 

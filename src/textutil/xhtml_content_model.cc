@@ -1,7 +1,7 @@
 #include "textutil/xhtml_content_model.h"
 
+#include "base/ascii_case.h"
 #include "markup/element_names.h"
-#include "platform/ascii_case.h"
 
 namespace kpx {
 

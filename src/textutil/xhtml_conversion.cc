@@ -8,10 +8,10 @@
 
 #include <vector>
 
+#include "base/ascii_case.h"
 #include "markup/document_scanner.h"
 #include "markup/element_names.h"
 #include "markup/element_table.h"
-#include "platform/ascii_case.h"
 #include "textutil/attribute_value_span.h"
 #include "textutil/content_type_meta.h"
 #include "textutil/edit_session.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
 #include "cleaner/html_cleaner.h"
 #include "cleaner_test_util.h"
-#include "platform/utf.h"
 
 namespace kpx {
 namespace {

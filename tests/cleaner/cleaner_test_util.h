@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf.h"
 #include "cleaner/html_cleaner.h"
-#include "platform/utf.h"
 
 namespace kpx::testing {
 

@@ -11,8 +11,8 @@
 #include <iterator>
 #include <string>
 
+#include "base/utf.h"
 #include "markup/markup_char_classes.h"
-#include "platform/utf.h"
 #include "scan_test_util.h"
 
 namespace kpx::testing {

@@ -5,11 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/utf.h"
 #include "markup/document_scanner.h"
 #include "markup/markup_lexer.h"
 #include "markup/text_edit_list.h"
 #include "markup/warning_sink.h"
-#include "platform/utf.h"
 
 namespace kpx::testing {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/ascii_case.h"
+#include "base/status.h"
 #include "edit_ops.h"
 #include "markup/text_edit_apply.h"
-#include "platform/ascii_case.h"
-#include "platform/status.h"
 
 namespace {
 

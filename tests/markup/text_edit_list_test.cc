@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "edit_ops.h"
-#include "platform/status.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cstddef>
 
+#include "com/com_object.h"
 #include "kpx/msxml.h"
-#include "platform/com_object.h"
 
 namespace kpx::testing {
 

@@ -9,12 +9,16 @@
 #include <string_view>
 #include <vector>
 
+#include "base/utf.h"
+#include "com/bstr.h"
 #include "kpx/msxml.h"
-#include "platform/bstr.h"
-#include "platform/profile_diagnostics.h"
-#include "platform/utf.h"
+#include "profile/profile_diagnostics.h"
+#include "xmldom/classes.h"
 
 namespace kpx::testing {
+
+// The stand-in classes are entered in the class table before the first test runs.
+inline const bool kXmlDomClassesRegistered = (RegisterXmlDomClasses(), true);
 
 struct Finding {
   bool is_error = false;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace kpx {
 namespace {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace kpx {
 namespace {

@@ -1,7 +1,7 @@
 // The component-identifier collection, called directly and through IDispatch.
 #include <gtest/gtest.h>
 
-#include "platform/bstr.h"
+#include "com/bstr.h"
 #include "server/component_ids.h"
 
 namespace {
@@ -13,7 +13,6 @@ VARIANT Number(LONG n) {
   v.lVal = n;
   return v;
 }
-
 
 TEST(ComponentIdsTest, OneBasedItemsAndUnsetOutsideTheRange) {
   ComPtr<IComponentIDs> ids;
@@ -59,16 +58,16 @@ TEST(ComponentIdsTest, ThroughIDispatch) {
   for (LONG n : {7, 8}) {
     VARIANT arg = Number(n);
     DISPPARAMS params{&arg, nullptr, 1, 0};
-    ASSERT_EQ(dispatch->Invoke(add, GUID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
-                               nullptr),
-              S_OK);
+    ASSERT_EQ(
+        dispatch->Invoke(add, GUID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+        S_OK);
   }
   VARIANT result;
   VariantInit(&result);
   DISPPARAMS none{nullptr, nullptr, 0, 0};
-  ASSERT_EQ(dispatch->Invoke(1, GUID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                             nullptr),
-            S_OK);
+  ASSERT_EQ(
+      dispatch->Invoke(1, GUID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+      S_OK);
   EXPECT_EQ(result.vt, VT_I4);
   EXPECT_EQ(result.lVal, 2);
   VARIANT index = Number(2);

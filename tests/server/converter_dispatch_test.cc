@@ -2,7 +2,7 @@
 // for bad calls.
 #include <gtest/gtest.h>
 
-#include "platform/bstr.h"
+#include "com/bstr.h"
 #include "server/xh2x_converter.h"
 #include "support/fake_host.h"
 
@@ -76,8 +76,11 @@ TEST_F(ConverterDispatchTest, NamesFoldCaseAndGiveTheTableOrder) {
     const char16_t* name;
     DISPID id;
   };
-  const Row rows[] = {{u"convert", 1}, {u"GETERRORS", 4}, {u"performTableOperation", 11},
-                      {u"initialize", 21}, {u"UnmaskDoctype", 29}};
+  const Row rows[] = {{u"convert", 1},
+                      {u"GETERRORS", 4},
+                      {u"performTableOperation", 11},
+                      {u"initialize", 21},
+                      {u"UnmaskDoctype", 29}};
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.name, row.name + std::char_traits<char16_t>::length(row.name)));
     EXPECT_EQ(IdOf(row.name), row.id);

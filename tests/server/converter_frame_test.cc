@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/bstr.h"
-#include "platform/stage_timer.h"
-#include "platform/status.h"
+#include "base/stage_timer.h"
+#include "base/status.h"
+#include "com/bstr.h"
 #include "server/xh2x_converter.h"
 #include "support/fake_host.h"
 
@@ -34,7 +34,7 @@ struct ScriptedEngine : ConversionEngine {
   };
   std::vector<Call>* calls;
   std::vector<HRESULT> pipeline_results;  // one per call, the last one repeats
-  std::vector<kpx::ParseError> errors;     // reported by each recognition run
+  std::vector<kpx::ParseError> errors;    // reported by each recognition run
   std::optional<std::u16string> structure;
   std::u16string xml = u"<Page/>";
   FragmentComponents fragment;
@@ -144,7 +144,7 @@ TEST_F(ConverterFrameTest, InitializeBindsOnceAndReadsTheVerbosity) {
     LONG expected;
   };
   const Row rows[] = {
-      {"plain", u"3", 3},  {"blanks and sign", u"  -2", -2}, {"trailing text", u"2x", 2},
+      {"plain", u"3", 3},        {"blanks and sign", u"  -2", -2}, {"trailing text", u"2x", 2},
       {"no digits", u"high", 0}, {"not set", nullptr, 0},
   };
   // The stages see the level through the converter's context.
@@ -254,8 +254,8 @@ TEST_F(ConverterFrameTest, SingletonNeedsExactlyOneComponent) {
     size_t count;
     HRESULT expected;
   };
-  const Row rows[] = {{"none", false, 0, E_FAIL}, {"two", false, 2, E_FAIL},
-                      {"aborted", true, 1, E_ABORT}};
+  const Row rows[] = {
+      {"none", false, 0, E_FAIL}, {"two", false, 2, E_FAIL}, {"aborted", true, 1, E_ABORT}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     engine_->fragment = {row.aborted, row.count, u"<Grid/>"};

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/bstr.h"
-#include "platform/module_paths.h"
+#include "base/module_paths.h"
+#include "com/bstr.h"
 #include "server/xh2x_converter.h"
 
 namespace {
@@ -72,10 +72,9 @@ TEST_F(RawConversionTest, FailedLoadWritesTheLogInOrder) {
   EXPECT_FALSE(doc);
   ASSERT_TRUE(std::filesystem::exists(log_));
   std::u16string log = ReadUtf16File(log_);
-  const std::u16string_view headings[] = {u"CXH2XConverter::convertRawWithDOM() log",
-                                          u"\n\n[HTML]\n\n<html><body><p>a</p><x:y>",
-                                          u"\n\n[XML]\n\n", u"\n\n[input warnings]\n\n",
-                                          u"\n\n[output errors]\n\nline "};
+  const std::u16string_view headings[] = {
+      u"CXH2XConverter::convertRawWithDOM() log", u"\n\n[HTML]\n\n<html><body><p>a</p><x:y>",
+      u"\n\n[XML]\n\n", u"\n\n[input warnings]\n\n", u"\n\n[output errors]\n\nline "};
   size_t at = 0;
   for (std::u16string_view heading : headings) {
     size_t found = log.find(heading, at);

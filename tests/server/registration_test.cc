@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "kpx/converter.h"
-#include "platform/registry_store.h"
+#include "registry/registry_store.h"
 #include "server/registration.h"
 
 namespace {
@@ -39,8 +39,8 @@ std::vector<std::u16string> Entries(const RegistryStore& store, const std::u16st
 class RegistrationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("kpx-registration-" + std::to_string(getpid()));
+    dir_ =
+        std::filesystem::temp_directory_path() / ("kpx-registration-" + std::to_string(getpid()));
     std::filesystem::remove_all(dir_);
     path_ = (dir_ / "registry.xml").string();
     setenv("KPX_REGISTRY", path_.c_str(), 1);

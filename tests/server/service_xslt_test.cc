@@ -1,13 +1,16 @@
 // performServiceXSLT: parameters, the message-window functions, and forged handles.
 #include <gtest/gtest.h>
 
-#include "platform/bstr.h"
-#include "platform/module_paths.h"
-#include "platform/utf.h"
+#include "base/module_paths.h"
+#include "base/utf.h"
+#include "com/bstr.h"
+#include "server/registration.h"
 #include "server/xh2x_converter.h"
 #include "support/fake_host.h"
 
 namespace {
+
+const bool kClassesRegistered = (kpx::RegisterStandInClasses(), true);
 
 using kpx::Bstr;
 using kpx::testing::FakeApplication;
@@ -71,10 +74,11 @@ TEST_F(ServiceXsltTest, TransformsWithTheLibraryFolder) {
 TEST_F(ServiceXsltTest, StylesheetReachesTheMessageWindowThroughItsHandle) {
   ASSERT_EQ(converter_->initialize(app_.Get()), S_OK);
   Bstr out;
-  ASSERT_EQ(Run(u"<xsl:value-of select='mw:add-message($MsgWndPtr, 2, concat(\"order \", /order))'/>"
-                u"<xsl:value-of select='mw:close($MsgWndPtr)'/>",
-                &out),
-            S_OK);
+  ASSERT_EQ(
+      Run(u"<xsl:value-of select='mw:add-message($MsgWndPtr, 2, concat(\"order \", /order))'/>"
+          u"<xsl:value-of select='mw:close($MsgWndPtr)'/>",
+          &out),
+      S_OK);
   EXPECT_EQ(out.View(), u"truetrue");
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0].first, MessageWarning);
@@ -143,7 +147,8 @@ TEST(ServiceXsltExampleTest, OrderReportExample) {
   ASSERT_EQ(converter->performServiceXSLT(input.Get(), sheet.Get(), out.Put()), S_OK);
   EXPECT_EQ(out.View(), u"2 orders\n");
   ASSERT_EQ(host.messages.size(), 2u);
-  EXPECT_EQ(host.messages[0], std::make_pair(LONG{MessageInfo}, std::u16string(u"order 1: 3 x Tea")));
+  EXPECT_EQ(host.messages[0],
+            std::make_pair(LONG{MessageInfo}, std::u16string(u"order 1: 3 x Tea")));
   EXPECT_EQ(host.messages[1],
             std::make_pair(LONG{MessageWarning}, std::u16string(u"order 2: 0 x Coffee")));
 }

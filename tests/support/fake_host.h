@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "com/bstr.h"
+#include "com/com_object.h"
 #include "kpx/host.h"
-#include "platform/bstr.h"
-#include "platform/com_object.h"
 
 namespace kpx::testing {
 
@@ -135,8 +135,8 @@ class FakeApplication final : public DispatchObject<HostApplication> {
     return S_OK;
   }
   HRESULT GetOptions(IUnknown** options) override {
-    *options = r_->has_options ? static_cast<HostOptions*>(MakeCom<FakeOptions>(r_).Detach())
-                               : nullptr;
+    *options =
+        r_->has_options ? static_cast<HostOptions*>(MakeCom<FakeOptions>(r_).Detach()) : nullptr;
     return r_->has_options ? S_OK : E_FAIL;
   }
   HRESULT GetLocalizer(IUnknown** localizer) override {
@@ -161,8 +161,8 @@ class FakeApplication final : public DispatchObject<HostApplication> {
 class FakeWindow final : public DispatchObject<HostWindow> {
  public:
   explicit FakeWindow(HostRecord* r) : r_(r) {}
-  HRESULT AskSwitchToDesign(BSTR caption, BSTR text, BSTR yes_label, BSTR no_label,
-                            BSTR dont_show, VARIANT_BOOL* yes, VARIANT_BOOL* remember) override {
+  HRESULT AskSwitchToDesign(BSTR caption, BSTR text, BSTR yes_label, BSTR no_label, BSTR dont_show,
+                            VARIANT_BOOL* yes, VARIANT_BOOL* remember) override {
     ++r_->questions_asked;
     for (BSTR s : {caption, text, yes_label, no_label, dont_show}) {
       r_->question_texts.emplace_back(BstrView(s));

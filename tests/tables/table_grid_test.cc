@@ -1,7 +1,7 @@
 // The grid model read from documents: fill, square, the validity check, positions, compaction.
 #include <gtest/gtest.h>
 
-#include "platform/status.h"
+#include "base/status.h"
 #include "table_test_support.h"
 #include "tables/grid_edits.h"
 

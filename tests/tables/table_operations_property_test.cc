@@ -11,8 +11,8 @@
 #include <regex>
 #include <set>
 
+#include "base/status.h"
 #include "kpx/converter.h"
-#include "platform/status.h"
 #include "table_test_support.h"
 #include "tables/table_operations.h"
 

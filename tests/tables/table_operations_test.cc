@@ -2,8 +2,8 @@
 // code, the selections, the statuses of failures, and what the document reads afterwards.
 #include <gtest/gtest.h>
 
+#include "base/status.h"
 #include "kpx/converter.h"
-#include "platform/status.h"
 #include "table_test_support.h"
 #include "tables/table_operations.h"
 

@@ -8,10 +8,10 @@
 #include <new>
 #include <string>
 
+#include "base/utf.h"
+#include "com/bstr.h"
+#include "com/com_object.h"
 #include "markup/attribute_escaping.h"
-#include "platform/bstr.h"
-#include "platform/com_object.h"
-#include "platform/utf.h"
 #include "server/xh2x_converter.h"
 #include "textutil/doctype_operations.h"
 #include "textutil/head_body_balancing.h"

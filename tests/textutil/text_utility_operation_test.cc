@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "base/utf.h"
+#include "com/bstr.h"
+#include "com/com_object.h"
 #include "kpx/converter.h"
 #include "markup/attribute_escaping.h"
-#include "platform/bstr.h"
-#include "platform/com_object.h"
-#include "platform/utf.h"
 #include "server/xh2x_converter.h"
 
 namespace {

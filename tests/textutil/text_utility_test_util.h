@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/utf.h"
 #include "markup/text_edit_list.h"
-#include "platform/utf.h"
 
 namespace kpx::testing {
 

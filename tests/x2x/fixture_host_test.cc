@@ -5,8 +5,8 @@
 
 #include <memory>
 
+#include "com/bstr.h"
 #include "kpx/converter.h"
-#include "platform/bstr.h"
 #include "x2x/host_file_loader.h"
 
 namespace x2x {

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace x2x {
 namespace {

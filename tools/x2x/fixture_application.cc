@@ -2,22 +2,13 @@
 // message window, block lookup and component-type registry.
 #include <string_view>
 
-#include "platform/com_object.h"
+#include "base/ascii_case.h"
+#include "com/com_object.h"
 #include "x2x/fixture_objects.h"
 
 namespace x2x {
 
 namespace {
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? static_cast<char16_t>(a[i] + 32) : a[i];
-    char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? static_cast<char16_t>(b[i] + 32) : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // Options by section and name; writes stay in memory for the rest of the run.
 class FixtureOptions final : public kpx::DispatchObject<HostOptions> {
@@ -102,7 +93,7 @@ class FixtureApplication final : public kpx::DispatchObject<HostApplication> {
     *result1 = -1;
     *result2 = -1;
     for (const BlockAnswer& answer : state_->data.blocks) {
-      if (!EqualsIgnoringAsciiCase(answer.name, kpx::BstrView(name))) continue;
+      if (!kpx::EqualsIgnoringAsciiCase(answer.name, kpx::BstrView(name))) continue;
       if (answer.state1 && *answer.state1 != state1) continue;
       if (answer.state2 && *answer.state2 != state2) continue;
       *result1 = answer.result1;
@@ -117,10 +108,7 @@ class FixtureApplication final : public kpx::DispatchObject<HostApplication> {
                             BSTR* canonicalName) override {
     if (!state_->data.componentTypes) return E_NOTIMPL;
     if (!known || !container || !simple || !block || !canonicalName) return E_POINTER;
-    std::u16string key(kpx::BstrView(typeName));
-    for (char16_t& c : key) {
-      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-    }
+    const std::u16string key = kpx::AsciiLowered(kpx::BstrView(typeName));
     auto it = state_->data.componentTypes->find(key);
     const ComponentTypeData* type =
         it == state_->data.componentTypes->end() ? nullptr : &it->second;

@@ -1,7 +1,7 @@
 // The fixture formatter (class CLSID_HostFormatter, registered with the class table) and the
 // context object that a page hands to it. The formatter learns the host's answers from the
 // context, so that no process-wide pointer to a host is needed.
-#include "platform/com_object.h"
+#include "com/com_object.h"
 #include "x2x/fixture_objects.h"
 
 namespace x2x {

@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "com/bstr.h"
 #include "kpx/host.h"
-#include "platform/bstr.h"
 #include "x2x/fixture_host.h"
 
 namespace x2x {

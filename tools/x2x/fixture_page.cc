@@ -2,7 +2,8 @@
 // view and window through which the library asks the switch-to-design question.
 #include <string_view>
 
-#include "platform/com_object.h"
+#include "base/ascii_case.h"
+#include "com/com_object.h"
 #include "x2x/fixture_objects.h"
 
 namespace x2x {
@@ -10,16 +11,6 @@ namespace x2x {
 namespace {
 
 const std::u16string kPageTypeName = u"Page";
-
-bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? static_cast<char16_t>(a[i] + 32) : a[i];
-    char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? static_cast<char16_t>(b[i] + 32) : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
 
 HRESULT OutBool(bool value, VARIANT_BOOL* out) {
   if (!out) return E_POINTER;
@@ -109,7 +100,7 @@ class FixtureModel : public kpx::DispatchObject<HostPageModel, Extra...> {
   }
   HRESULT FindComponentByName(BSTR name, HostPageModel** component) override {
     for (int child : Children()) {
-      if (EqualsIgnoringAsciiCase(Page().components[child].name, kpx::BstrView(name))) {
+      if (kpx::EqualsIgnoringAsciiCase(Page().components[child].name, kpx::BstrView(name))) {
         return OutObject(FixtureModelObject(state_, page_, child), component);
       }
     }

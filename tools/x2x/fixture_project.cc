@@ -1,6 +1,6 @@
 // The fixture host's project: values (writable), settings, items with properties, its directory
 // and translations by language.
-#include "platform/com_object.h"
+#include "com/com_object.h"
 #include "x2x/fixture_objects.h"
 
 namespace x2x {

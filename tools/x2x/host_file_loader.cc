@@ -9,7 +9,8 @@
 #include <iterator>
 #include <set>
 
-#include "platform/utf.h"
+#include "base/ascii_case.h"
+#include "base/utf.h"
 #include "x2x/input_decoding.h"
 
 namespace x2x {
@@ -20,13 +21,6 @@ namespace fs = std::filesystem;
 
 std::string Utf8(const xmlChar* text) {
   return text ? reinterpret_cast<const char*>(text) : "";
-}
-
-std::u16string LowerAscii(std::u16string text) {
-  for (char16_t& c : text) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
-  return text;
 }
 
 bool IsElement(const xmlNode* node) {
@@ -294,7 +288,7 @@ class HostFileParser {
       data.container = type.Boolean("container", false);
       data.simple = type.Boolean("simple", false);
       data.block = type.Boolean("block", false);
-      if (!registry.emplace(LowerAscii(name), std::move(data)).second) {
+      if (!registry.emplace(kpx::AsciiLowered(name), std::move(data)).second) {
         type.Fail("duplicate <type> named '" + kpx::ToUtf8(name) + "'");
       }
     }
@@ -394,7 +388,7 @@ class HostFileParser {
     if (!componentIds_.insert(data.id).second) {
       element.Fail("duplicate component id " + std::to_string(data.id) + " in this page");
     }
-    if (!siblingNames_.insert({parent, LowerAscii(data.name)}).second) {
+    if (!siblingNames_.insert({parent, kpx::AsciiLowered(data.name)}).second) {
       element.Fail("duplicate component name '" + kpx::ToUtf8(data.name) + "' at this level");
     }
     int index = static_cast<int>(page.components.size());

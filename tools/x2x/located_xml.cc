@@ -8,7 +8,7 @@
 #include <climits>
 #include <optional>
 
-#include "platform/utf.h"
+#include "base/utf.h"
 
 namespace x2x {
 

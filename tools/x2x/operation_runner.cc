@@ -5,7 +5,8 @@
 #include <fstream>
 #include <ostream>
 
-#include "platform/utf.h"
+#include "base/utf.h"
+#include "com/variant_holder.h"
 #include "x2x/host_file_loader.h"
 #include "x2x/input_decoding.h"
 #include "x2x/run_report.h"
@@ -173,15 +174,12 @@ std::string IdLines(IComponentIDs* ids) {
   LONG count = 0;
   if (FAILED(ids->get_count(&count))) return lines;
   for (LONG i = 1; i <= count; ++i) {
-    VARIANT item;
-    VARIANT text;
-    VariantInit(&item);
-    VariantInit(&text);
-    if (SUCCEEDED(ids->item(i, &item)) && SUCCEEDED(VariantChangeType(&text, &item, 0, VT_BSTR))) {
-      lines += kpx::ToUtf8(kpx::BstrView(text.bstrVal)) + "\n";
+    kpx::VariantHolder item;
+    kpx::VariantHolder text;
+    if (SUCCEEDED(ids->item(i, item.Get())) &&
+        SUCCEEDED(VariantChangeType(text.Get(), item.Get(), 0, VT_BSTR))) {
+      lines += kpx::ToUtf8(kpx::BstrView(text->bstrVal)) + "\n";
     }
-    VariantClear(&item);
-    VariantClear(&text);
   }
   return lines;
 }

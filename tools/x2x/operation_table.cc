@@ -1,6 +1,7 @@
 // The operation table. Each call binds the prepared arguments to one function of the interface;
 // results land in the call's holders and are reported by the runner.
 #include "x2x/operation_table.h"
+#include "com/variant_holder.h"
 
 namespace x2x {
 
@@ -14,14 +15,8 @@ VARIANT_BOOL Bool(bool b) {
   return b ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
-VARIANT LongOrEmpty(const std::optional<LONG>& value) {
-  VARIANT v;
-  VariantInit(&v);
-  if (value) {
-    v.vt = VT_I4;
-    v.lVal = *value;
-  }
-  return v;
+kpx::VariantHolder LongOrEmpty(const std::optional<LONG>& value) {
+  return value ? kpx::VariantHolder::Long(*value) : kpx::VariantHolder();
 }
 
 HRESULT CallPerformTableOperation(OperationCall& c) {
@@ -30,14 +25,10 @@ HRESULT CallPerformTableOperation(OperationCall& c) {
 }
 
 HRESULT CallPerformTableOperationEx(OperationCall& c) {
-  VARIANT columns = LongOrEmpty(c.columns);
-  VARIANT rows = LongOrEmpty(c.rows);
-  VARIANT out;
-  VariantInit(&out);
-  HRESULT hr = c.converter->performTableOperationEx(
-      c.source.Get(), static_cast<enumTableOperationEx>(c.tableOperationEx), columns, rows, &out);
-  VariantClear(&out);
-  return hr;
+  kpx::VariantHolder out;
+  return c.converter->performTableOperationEx(
+      c.source.Get(), static_cast<enumTableOperationEx>(c.tableOperationEx),
+      LongOrEmpty(c.columns).Ref(), LongOrEmpty(c.rows).Ref(), out.Get());
 }
 
 HRESULT CallConvertForGeneration2(OperationCall& c) {

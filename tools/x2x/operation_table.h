@@ -6,9 +6,9 @@
 #include <span>
 #include <string_view>
 
+#include "com/bstr.h"
 #include "kpx/converter.h"
 #include "kpx/mshtml.h"
-#include "platform/bstr.h"
 #include "x2x/command_options.h"
 
 namespace x2x {

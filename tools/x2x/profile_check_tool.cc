@@ -5,13 +5,13 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/bstr.h"
-#include "platform/profile_diagnostics.h"
-#include "platform/status.h"
-#include "platform/utf.h"
+#include "base/status.h"
+#include "base/utf.h"
+#include "com/bstr.h"
 #include "profile/converter_profile.h"
 #include "profile/dom_reading.h"
 #include "profile/profile_description.h"
+#include "profile/profile_diagnostics.h"
 #include "profile/profile_loader.h"
 #include "profile/reverse_profile.h"
 #include "x2x/input_decoding.h"

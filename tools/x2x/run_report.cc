@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "platform/utf.h"
+#include "base/utf.h"
 #include "x2x/status_names.h"
 
 namespace x2x {

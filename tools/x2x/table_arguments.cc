@@ -3,8 +3,9 @@
 
 #include <charconv>
 
+#include "base/ascii_case.h"
+#include "com/bstr.h"
 #include "kpx/converter.h"
-#include "platform/bstr.h"
 
 namespace x2x {
 
@@ -42,16 +43,6 @@ constexpr NamedCode kTableOperationsEx[] = {
     {"opexSmartSpan", opexSmartSpan},
 };
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
-    char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] + 32) : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
-
 std::optional<LONG> ParseLong(std::string_view text) {
   LONG value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -64,8 +55,8 @@ std::optional<LONG> ParseCode(std::string_view text, const NamedCode (&table)[N]
                               std::string_view prefix) {
   if (auto number = ParseLong(text)) return number;
   for (const NamedCode& entry : table) {
-    if (EqualsIgnoringAsciiCase(text, entry.name) ||
-        EqualsIgnoringAsciiCase(text, entry.name.substr(prefix.size()))) {
+    if (kpx::EqualsIgnoringAsciiCase(text, entry.name) ||
+        kpx::EqualsIgnoringAsciiCase(text, entry.name.substr(prefix.size()))) {
       return entry.code;
     }
   }

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/bstr.h"
-#include "platform/status.h"
-#include "platform/utf.h"
+#include "base/status.h"
+#include "base/utf.h"
+#include "com/bstr.h"
 #include "x2x/input_decoding.h"
 #include "x2x/table_arguments.h"
 

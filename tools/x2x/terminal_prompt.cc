@@ -5,7 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/utf.h"
+#include "base/ascii_case.h"
+#include "base/utf.h"
 
 namespace x2x {
 
@@ -25,7 +26,7 @@ SwitchAnswer ReadSwitchAnswer(std::string_view line) {
   std::string word;
   for (char c : line) {
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r') continue;
-    word += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+    word += kpx::AsciiToLower(c);
   }
   if (word == "y" || word == "yes") return {true, false};
   if (word == "always") return {true, true};

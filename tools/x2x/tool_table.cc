@@ -2,12 +2,14 @@
 // prints the registry store, clean runs the HTML cleaner alone.
 #include "x2x/tool_table.h"
 
+#include <dlfcn.h>
+
 #include <ostream>
 
+#include "base/utf.h"
 #include "cleaner/clean_tool.h"
 #include "kpx/converter.h"
-#include "platform/registry_store.h"
-#include "platform/utf.h"
+#include "registry/registry_store.h"
 #include "x2x/input_decoding.h"
 #include "x2x/profile_check_tool.h"
 #include "x2x/status_names.h"
@@ -22,12 +24,31 @@ int Report(std::string_view name, HRESULT hr, Console& console) {
   return SUCCEEDED(hr) ? kExitSuccess : kExitFailure;
 }
 
+// Registration records the path of the module that runs it, so it must run in the shared
+// library (found beside the build's copy of x2x or through its install RPATH), not in the copy of
+// the library that x2x carries.
+int RunLibraryEntryPoint(const char* tool, const char* entry_point, Console& console) {
+  void* library = dlopen(KPX_LIBRARY_FILE_NAME, RTLD_NOW | RTLD_LOCAL);
+  if (!library) {
+    const char* why = dlerror();
+    console.err << "x2x: " << tool << ": cannot load " << KPX_LIBRARY_FILE_NAME << ": "
+                << (why ? why : "unknown error") << "\n";
+    return kExitUsage;
+  }
+  using EntryPoint = HRESULT (*)();
+  auto function = reinterpret_cast<EntryPoint>(dlsym(library, entry_point));
+  int status = function ? Report(tool, function(), console) : kExitUsage;
+  if (!function) console.err << "x2x: " << tool << ": the library has no " << entry_point << "\n";
+  dlclose(library);
+  return status;
+}
+
 int RunRegister(const CommandOptions&, Console& console) {
-  return Report("register", DllRegisterServer(), console);
+  return RunLibraryEntryPoint("register", "DllRegisterServer", console);
 }
 
 int RunUnregister(const CommandOptions&, Console& console) {
-  return Report("unregister", DllUnregisterServer(), console);
+  return RunLibraryEntryPoint("unregister", "DllUnregisterServer", console);
 }
 
 // The store as an indented tree: each key on its line, its values below it as name = "value".

@@ -1,8 +1,9 @@
 // Document creation and loading, with readable messages for each way it can fail.
 #include "x2x/xml_documents.h"
 
-#include "platform/bstr.h"
-#include "platform/utf.h"
+#include "base/utf.h"
+#include "com/bstr.h"
+#include "com/variant_holder.h"
 #include "x2x/status_names.h"
 
 namespace x2x {
@@ -63,13 +64,8 @@ LoadedDocument CreateXmlDocument() {
 LoadedDocument LoadXmlFile(const std::string& path) {
   LoadedDocument created = CreateXmlDocument();
   if (!created.document) return created;
-  VARIANT source;
-  VariantInit(&source);
-  source.vt = VT_BSTR;
-  source.bstrVal = kpx::AllocBstr(kpx::ToUtf16(path));
   VARIANT_BOOL loaded = VARIANT_FALSE;
-  HRESULT hr = created.document->load(source, &loaded);
-  VariantClear(&source);
+  HRESULT hr = created.document->load(kpx::VariantHolder::Text(kpx::ToUtf16(path)).Ref(), &loaded);
   return Finish(std::move(created.document), hr, loaded, path);
 }
 

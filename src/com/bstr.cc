@@ -1,0 +1,70 @@
+// System strings: a 32-bit byte count, the UTF-16 code units, and a terminating zero. The BSTR
+// points at the first code unit, so it reads as an ordinary zero-terminated string too.
+#include <cstdlib>
+#include <cstring>
+
+#include "base/large_buffers.h"
+#include "kpx/com.h"
+
+namespace {
+
+constexpr size_t kPrefix = sizeof(uint32_t);
+constexpr UINT kMaxLength = (0x7FFFFFF0u - kPrefix) / sizeof(OLECHAR) - 1;
+
+uint32_t* PrefixOf(BSTR s) {
+  return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(s) - kPrefix);
+}
+
+BSTR Allocate(UINT length) {
+  if (length > kMaxLength) return nullptr;
+  size_t bytes = kPrefix + (static_cast<size_t>(length) + 1) * sizeof(OLECHAR);
+  void* block = std::malloc(bytes);
+  if (!block) return nullptr;
+  kpx::PreferHugePages(block, bytes);  // before anything is written into it
+  *static_cast<uint32_t*>(block) = length * static_cast<uint32_t>(sizeof(OLECHAR));
+  BSTR s = reinterpret_cast<BSTR>(static_cast<char*>(block) + kPrefix);
+  s[length] = 0;
+  return s;
+}
+
+}  // namespace
+
+extern "C" {
+
+KPX_API BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
+  BSTR s = Allocate(length);
+  if (!s) return nullptr;
+  if (text) {
+    std::memcpy(s, text, length * sizeof(OLECHAR));
+  } else {
+    std::memset(s, 0, length * sizeof(OLECHAR));
+  }
+  return s;
+}
+
+KPX_API BSTR SysAllocString(const OLECHAR* text) {
+  if (!text) return nullptr;
+  size_t length = 0;
+  while (text[length] != 0) ++length;
+  if (length > kMaxLength) return nullptr;
+  return SysAllocStringLen(text, static_cast<UINT>(length));
+}
+
+KPX_API void SysFreeString(BSTR text) {
+  if (text) std::free(PrefixOf(text));
+}
+
+KPX_API UINT SysStringLen(BSTR text) {
+  return text ? *PrefixOf(text) / static_cast<UINT>(sizeof(OLECHAR)) : 0;
+}
+
+KPX_API int32_t SysReAllocStringLen(BSTR* text, const OLECHAR* from, UINT length) {
+  if (!text) return 0;
+  BSTR fresh = SysAllocStringLen(from, length);
+  if (!fresh) return 0;
+  SysFreeString(*text);
+  *text = fresh;
+  return 1;
+}
+
+}  // extern "C"
