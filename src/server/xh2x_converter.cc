@@ -2,6 +2,8 @@
 // only bind the host or read the state.
 #include "server/xh2x_converter.h"
 
+#include "forward/forward_engine.h"
+
 #include <cstdint>
 #include <new>
 
@@ -35,7 +37,7 @@ LONG DecimalValue(std::u16string_view text) {
 }  // namespace
 
 XH2XConverter::XH2XConverter(std::unique_ptr<ConversionEngine> engine)
-    : engine_(engine ? std::move(engine) : std::make_unique<ConversionEngine>()) {
+    : engine_(engine ? std::move(engine) : std::make_unique<ForwardEngine>()) {
   // Operations create the library's own classes (ComponentIDs) through CoCreateInstance.
   EnsureServerClassesRegistered();
 }

@@ -1,0 +1,60 @@
+// The direct conversion, recognition to page XML and synchronization.
+#include "forward/forward_engine.h"
+
+#include "base/stage_timer.h"
+#include "forward/profile_selection.h"
+
+namespace kpx {
+
+HRESULT ForwardEngine::DirectConversion(ConverterContext& context, IDispatch* page,
+                                        std::u16string_view text, uint32_t flags,
+                                        StageReport& report, std::u16string* xml) {
+  if (!page || !xml) return E_INVALIDARG;
+  Recognition recognized;
+  {
+    StageTimer timer("!html parse/tree construction");
+    recognized = SelectProfileAndRecognize(
+        context, page, text, (flags & FlagGeneration) ? u"generation" : u"design", flags, report);
+  }
+  if (FAILED(recognized.status)) return recognized.status;
+  if (!recognized.tree) return E_FAIL;
+  ParseContext& tree = *recognized.tree;
+  if (tree.Aborted()) return E_ABORT;
+  {
+    StageTimer timer("!xml generation");
+    *xml = tree.Root().ToXml();
+  }
+  if (flags & FlagStructure) {
+    if (context.cursor_position >= 0) {
+      PageNode* block = tree.Root().FindAt(static_cast<size_t>(context.cursor_position), true);
+      if (block) block->attributes.Set(u"kpsCurrentBlock", u"true");
+    }
+    report.structure = tree.Root().StructureXml();
+  }
+  StageTimer timer("!tree destruction");
+  recognized.tree.reset();
+  return S_OK;
+}
+
+HRESULT ForwardEngine::RecognizeToXml(ConverterContext& context, IDispatch* page,
+                                      std::u16string_view text, StageReport& report,
+                                      std::optional<std::u16string>* xml) {
+  Recognition recognized = SelectProfileAndRecognize(context, page, text, u"design", 0, report);
+  if (FAILED(recognized.status)) return recognized.status;
+  if (recognized.tree) *xml = recognized.tree->Root().ToXml();
+  return S_OK;
+}
+
+HRESULT ForwardEngine::Synchronize(ConverterContext& context, IDispatch* page,
+                                   std::u16string_view text, bool marked, bool warnings,
+                                   StageReport& report) {
+  if (marked) {
+    const uint32_t flags = warnings ? 7 : 5;
+    Recognition recognized = SelectProfileAndRecognize(context, page, text, u"sync", flags, report);
+    return FAILED(recognized.status) ? recognized.status : S_OK;
+  }
+  // Without the marker: the built-in parse with flags 1, and the error text stays as it was.
+  return RecognizeBuiltIn(context, page, text, 1) ? S_OK : E_FAIL;
+}
+
+}  // namespace kpx

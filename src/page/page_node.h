@@ -1,0 +1,150 @@
+// PageNode: one element of the page XML that recognition builds from a template: a component, a
+// block, a placeholder, an HTML element or a stretch of literal text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "kpx/host.h"
+
+namespace kpx {
+
+class PageNode;
+
+// Flag bits of a node that change how it is written.
+enum PageNodeFlag : uint32_t {
+  kWriteRawContent = 0x100,       // content: the template text between the tags
+  kWriteSimulatedTags = 0x200,    // opening and closing tags: the template's own, as literal text
+  kWriteLiteralEndOnly = 0x400,   // only the generated closing tag, as literal text
+  kWriteBalanceMarker = 0x800,    // the opening tag gets the marker; with 0x200 no closing tag
+  kWriteLiteralClosing = 0x80000, // no opening tag; the closing tag generated as literal text
+  kWriteNoTags = 0x100000,        // neither tag
+};
+
+// Bits a node takes from its parent at creation: everything but the writing bits.
+inline constexpr uint32_t kInheritedFlagsMask = 0xFFE7F0FF;
+
+inline constexpr size_t kNoSourceOffset = static_cast<size_t>(-1);
+
+// Where a node stands in the template text: its opening tag [open_start, open_end), its content
+// [open_end, close_start) and its closing tag [close_start, close_end).
+struct SourceRange {
+  size_t open_start = kNoSourceOffset;
+  size_t open_end = kNoSourceOffset;
+  size_t close_start = kNoSourceOffset;
+  size_t close_end = kNoSourceOffset;
+};
+
+// The parse document that every node of one tree shares: the template text and what node
+// creation reads and records.
+class PageDocument {
+ public:
+  PageDocument() = default;
+  explicit PageDocument(std::u16string_view text) : text_(text) {}
+  virtual ~PageDocument() = default;
+  PageDocument(const PageDocument&) = delete;
+  PageDocument& operator=(const PageDocument&) = delete;
+
+  std::u16string_view Text() const { return text_; }
+  // The template text of [begin, end), empty for a range that is not in the text.
+  std::u16string_view Slice(size_t begin, size_t end) const;
+
+  // The most recently created "Text" node.
+  PageNode* latest_text_node = nullptr;
+  // Table markup interrupted by a block, for "kpsPreviousTag".
+  std::u16string pending_table_text;
+
+  // Whether a node name is the type of a container component (recognition knows).
+  virtual bool IsContainerType(std::u16string_view) const { return false; }
+
+ protected:
+  void SetText(std::u16string_view text) { text_ = text; }
+
+ private:
+  std::u16string_view text_;
+};
+
+// Ordered name/value pairs; names compare exactly.
+class PageAttributes {
+ public:
+  using Entry = std::pair<std::u16string, std::u16string>;
+  // Replaces the value of an existing name, or appends.
+  void Set(std::u16string_view name, std::u16string_view value);
+  const std::u16string* Find(std::u16string_view name) const;
+  bool Has(std::u16string_view name) const { return Find(name) != nullptr; }
+  std::u16string_view Get(std::u16string_view name) const {
+    const std::u16string* value = Find(name);
+    return value ? std::u16string_view(*value) : std::u16string_view();
+  }
+  const std::vector<Entry>& Entries() const { return entries_; }
+  bool Empty() const { return entries_.empty(); }
+
+ private:
+  std::vector<Entry> entries_;
+};
+
+class PageNode {
+ public:
+  // The root of a tree over document, with the operation flags.
+  static std::unique_ptr<PageNode> CreateRoot(std::u16string name, PageDocument* document,
+                                              uint32_t flags);
+  // A node linked as the last child of parent (at_end) or as its first. It takes the parent's
+  // flags less the writing bits and its document; a "Text" node becomes the document's latest
+  // text node; with 0x10000 on the parent and table text pending, a "Block" node or a container
+  // component receives "kpsPreviousTag".
+  static PageNode* Create(std::u16string name, PageNode* parent, std::u16string own_text,
+                          bool at_end = true);
+
+  ~PageNode();
+  PageNode(const PageNode&) = delete;
+  PageNode& operator=(const PageNode&) = delete;
+
+  const std::vector<std::unique_ptr<PageNode>>& Children() const { return children_; }
+  PageNode* Parent() const { return parent_; }
+  PageDocument* Document() const { return document_; }
+  // Takes the children out (the caller relinks or drops them).
+  void RemoveChild(size_t index);
+
+  // Whether the node stands for a host component.
+  bool IsComponent() const { return static_cast<bool>(host); }
+  // A component node, a "Block" node or a node written without tags: what the structure text
+  // shows and what the block lookup answers.
+  bool IsBlockLike() const;
+
+  // The page XML of the node and its subtree. Every prefix of a generated name is declared on
+  // the first generated element.
+  std::u16string ToXml() const;
+  // The nesting of components and blocks, with their attributes.
+  std::u16string StructureXml() const;
+  // The deepest node whose source range holds offset (blocks only: components, blocks and nodes
+  // without tags), or null when the offset lies outside this node.
+  const PageNode* FindAt(size_t offset, bool blocks_only) const;
+  PageNode* FindAt(size_t offset, bool blocks_only) {
+    return const_cast<PageNode*>(std::as_const(*this).FindAt(offset, blocks_only));
+  }
+
+  std::u16string own_text;
+  std::u16string name;          // identifies the node ("Text", "Block", a type, a tag name)
+  std::u16string written_name;  // written in generated tags (a tag's own letter case)
+  ComPtr<HostPageModel> host;   // the host component the node stands for
+  bool tag_scope = false;       // an HTML element whose markup is parsed
+  bool literal_end = false;     // stands for a lone end tag
+  PageAttributes attributes;
+  uint32_t flags = 0;
+  SourceRange range;
+  int local_order = 0;
+
+ private:
+  PageNode(std::u16string node_name, PageDocument* document);
+
+  std::vector<std::unique_ptr<PageNode>> children_;
+  PageNode* parent_ = nullptr;
+  PageDocument* document_;
+};
+
+}  // namespace kpx

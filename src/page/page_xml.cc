@@ -1,0 +1,296 @@
+// Writing a page node tree: page XML, the block structure text, and the block at a text position.
+// Trees can be as deep as a template's nesting, so every walk keeps its own stack.
+#include <algorithm>
+#include <array>
+#include <set>
+
+#include "markup/element_table.h"
+#include "page/page_node.h"
+#include "page/xml_text.h"
+
+namespace kpx {
+
+namespace {
+
+constexpr std::u16string_view kMarker = u" kpsForcelyBalanced=\"true\"";
+
+// Elements whose generated form always has a closing tag.
+constexpr std::array<std::u16string_view, 9> kAlwaysClosed = {
+    u"a", u"form", u"textarea", u"select", u"option", u"span", u"script", u"style", u"comment"};
+
+bool AlwaysClosed(std::u16string_view name) {
+  return std::any_of(kAlwaysClosed.begin(), kAlwaysClosed.end(),
+                     [&](std::u16string_view n) { return n == name; });
+}
+
+bool NeedsPrefixDeclaration(std::u16string_view prefix) {
+  return !prefix.empty() && prefix != u"xml";
+}
+
+class TagWriter {
+ public:
+  // declare_own: every element declares the prefixes of its own names (used when no enclosing
+  // element declares them all).
+  explicit TagWriter(bool declare_own) : declare_own_(declare_own) {}
+
+  // Declarations to add to the next opening tag written with declare_all.
+  std::set<std::u16string> all_prefixes;
+
+  // "<" name [marker] attributes [declarations] (">" or " />").
+  void Opening(std::u16string& out, const PageNode& node, bool marker, bool empty,
+               bool declare_all) {
+    const std::u16string name = WritableName(node.written_name);
+    out += u'<';
+    out += name;
+    if (marker) out += kMarker;
+    std::set<std::u16string> own;
+    if (declare_own_) AddPrefix(own, name);
+    // Attribute names as written; a later attribute that would clash with an earlier one once
+    // prefixes are bound (same name, or same local name under our one namespace) is left out.
+    std::set<std::u16string> written, prefixed_locals, xml_locals;
+    for (const auto& [attribute, value] : node.attributes.Entries()) {
+      std::u16string attr = WritableName(attribute);
+      const std::u16string_view prefix = NamePrefix(attr);
+      if (!written.insert(attr).second) continue;
+      if (!prefix.empty()) {
+        std::u16string local(std::u16string_view(attr).substr(prefix.size() + 1));
+        auto& locals = prefix == u"xml" ? xml_locals : prefixed_locals;
+        if (!locals.insert(local).second) continue;
+        if (declare_own_) AddPrefix(own, attr);
+      }
+      out += u' ';
+      out += attr;
+      out += u"=\"";
+      AppendXmlAttributeValue(out, value);
+      out += u'"';
+    }
+    if (declare_all) Declare(out, all_prefixes);
+    if (declare_own_) Declare(out, own);
+    out += empty ? u" />" : u">";
+  }
+
+  static void Closing(std::u16string& out, const PageNode& node, bool marker) {
+    out += u"</";
+    out += WritableName(node.written_name);
+    if (marker) out += kMarker;
+    out += u'>';
+  }
+
+  static void AddPrefix(std::set<std::u16string>& prefixes, std::u16string_view name) {
+    const std::u16string_view prefix = NamePrefix(name);
+    if (NeedsPrefixDeclaration(prefix)) prefixes.emplace(prefix);
+  }
+
+ private:
+  static void Declare(std::u16string& out, const std::set<std::u16string>& prefixes) {
+    for (const std::u16string& prefix : prefixes) {
+      out += u" xmlns:";
+      out += prefix;
+      out += u"=\"";
+      out += kPrefixNamespace;
+      out += u'"';
+    }
+  }
+
+  bool declare_own_;
+};
+
+// Whether the node is written as a full element (opening, content, closing).
+bool WrittenFull(const PageNode& node) {
+  if (!node.own_text.empty() || !node.Children().empty() || node.literal_end) return true;
+  if (!node.tag_scope) return false;
+  if (AlwaysClosed(node.name)) return true;
+  return LookUpElement(node.name) != nullptr && !HasElementProperty(node.name, kEmpty);
+}
+
+// Whether the node's opening tag is generated markup (where prefixes can be declared).
+bool OpensWithGeneratedTag(const PageNode& node) {
+  const uint32_t f = node.flags;
+  if (f & kWriteLiteralEndOnly) return false;
+  if (!WrittenFull(node)) return (f & (kWriteNoTags | kWriteLiteralClosing)) == 0;
+  if (f & (kWriteNoTags | kWriteSimulatedTags | kWriteLiteralClosing)) return false;
+  return !node.literal_end;
+}
+
+void OwnText(std::u16string& out, const PageNode& node) {
+  if (node.own_text.empty()) return;
+  if (node.name == u"Text" || node.name == u"kpsCDATA") {
+    out += u"<![CDATA[";
+    AppendCDataContent(out, node.own_text);
+    out += u"]]>";
+  } else {
+    AppendXmlText(out, node.own_text);
+  }
+}
+
+std::u16string_view Source(const PageNode& node, size_t begin, size_t end) {
+  return node.Document() ? node.Document()->Slice(begin, end) : std::u16string_view();
+}
+
+// The node's copied opening tag, with the marker before its last character when asked.
+void CopiedOpening(std::u16string& out, const PageNode& node) {
+  std::u16string tag(Source(node, node.range.open_start, node.range.open_end));
+  if ((node.flags & kWriteBalanceMarker) && !tag.empty()) tag.insert(tag.size() - 1, kMarker);
+  AppendLiteralText(out, tag);
+}
+
+}  // namespace
+
+std::u16string PageNode::ToXml() const {
+  std::u16string out;
+  const bool declare_on_top = OpensWithGeneratedTag(*this);
+  TagWriter tags(!declare_on_top);
+  if (declare_on_top) {
+    std::vector<const PageNode*> walk{this};
+    while (!walk.empty()) {
+      const PageNode* node = walk.back();
+      walk.pop_back();
+      TagWriter::AddPrefix(tags.all_prefixes, WritableName(node->written_name));
+      for (const auto& entry : node->attributes.Entries()) {
+        TagWriter::AddPrefix(tags.all_prefixes, WritableName(entry.first));
+      }
+      for (const auto& child : node->Children()) walk.push_back(child.get());
+    }
+  }
+
+  struct Frame {
+    const PageNode* node;
+    bool closing;
+  };
+  std::vector<Frame> stack{{this, false}};
+  bool first_tag = true;
+  while (!stack.empty()) {
+    const Frame frame = stack.back();
+    stack.pop_back();
+    const PageNode& node = *frame.node;
+    const uint32_t f = node.flags;
+    if (frame.closing) {
+      if (f & (kWriteNoTags | kWriteBalanceMarker)) continue;
+      if (node.literal_end) {
+        std::u16string tag;
+        TagWriter::Closing(tag, node, false);
+        AppendLiteralText(out, tag);
+      } else if (f & kWriteSimulatedTags) {
+        AppendLiteralText(out, Source(node, node.range.close_start, node.range.close_end));
+      } else if (f & kWriteLiteralClosing) {
+        std::u16string tag;
+        TagWriter::Closing(tag, node, false);
+        AppendLiteralText(out, tag);
+      } else {
+        TagWriter::Closing(out, node, false);
+      }
+      continue;
+    }
+
+    if (f & kWriteLiteralEndOnly) {
+      std::u16string tag;
+      TagWriter::Closing(tag, node, true);
+      AppendLiteralText(out, tag);
+      continue;
+    }
+    if (!WrittenFull(node)) {
+      if (f & (kWriteNoTags | kWriteLiteralClosing)) continue;
+      tags.Opening(out, node, (f & kWriteBalanceMarker) != 0, true, first_tag && declare_on_top);
+      first_tag = false;
+      continue;
+    }
+    if (!(f & kWriteNoTags) && !node.literal_end) {
+      if (f & kWriteSimulatedTags) {
+        CopiedOpening(out, node);
+      } else if (!(f & kWriteLiteralClosing)) {
+        tags.Opening(out, node, (f & kWriteBalanceMarker) != 0, false,
+                     first_tag && declare_on_top);
+        first_tag = false;
+      }
+    }
+    if (f & kWriteRawContent) {
+      AppendLiteralText(out, Source(node, node.range.open_end, node.range.close_start));
+      stack.push_back({&node, true});
+      continue;
+    }
+    OwnText(out, node);
+    stack.push_back({&node, true});
+    for (auto it = node.Children().rbegin(); it != node.Children().rend(); ++it) {
+      stack.push_back({it->get(), false});
+    }
+  }
+  return out;
+}
+
+std::u16string PageNode::StructureXml() const {
+  std::u16string out;
+  TagWriter tags(true);
+  struct Frame {
+    const PageNode* node;
+    bool closing;
+  };
+  std::vector<Frame> stack{{this, false}};
+  while (!stack.empty()) {
+    const Frame frame = stack.back();
+    stack.pop_back();
+    const PageNode& node = *frame.node;
+    if (frame.closing) {
+      TagWriter::Closing(out, node, false);
+      continue;
+    }
+    const bool counts = node.IsBlockLike();
+    const bool has_children = !node.Children().empty();
+    if (counts) {
+      tags.Opening(out, node, false, !has_children, false);
+      if (has_children) stack.push_back({&node, true});
+    }
+    for (auto it = node.Children().rbegin(); it != node.Children().rend(); ++it) {
+      stack.push_back({it->get(), false});
+    }
+  }
+  return out;
+}
+
+const PageNode* PageNode::FindAt(size_t offset, bool blocks_only) const {
+  auto outside = [offset](const PageNode& node) {
+    return (node.range.open_start != kNoSourceOffset && offset < node.range.open_start) ||
+           (node.range.close_end != kNoSourceOffset && offset > node.range.close_end);
+  };
+  // A node outside answers nothing; a node without children answers itself; otherwise the first
+  // child answer that qualifies (any answer, unless blocks only) wins, else the node itself.
+  struct Frame {
+    const PageNode* node;
+    size_t next_child;
+  };
+  std::vector<Frame> stack;
+  const PageNode* answer = nullptr;
+  bool answered = false;
+  auto enter = [&](const PageNode* node) {
+    if (outside(*node)) {
+      answer = nullptr;
+      answered = true;
+    } else if (node->Children().empty()) {
+      answer = node;
+      answered = true;
+    } else {
+      stack.push_back({node, 0});
+    }
+  };
+  enter(this);
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    if (answered) {
+      answered = false;
+      if (answer && (!blocks_only || answer->IsBlockLike())) {
+        stack.pop_back();
+        answered = true;  // passes up unchanged
+        continue;
+      }
+    }
+    if (frame.next_child < frame.node->Children().size()) {
+      enter(frame.node->Children()[frame.next_child++].get());
+      continue;
+    }
+    answer = frame.node;
+    answered = true;
+    stack.pop_back();
+  }
+  return answer;
+}
+
+}  // namespace kpx

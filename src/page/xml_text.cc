@@ -1,0 +1,164 @@
+// Page XML text writing and XML name checks.
+#include "page/xml_text.h"
+
+#include "markup/attribute_escaping.h"
+
+namespace kpx {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Appends text[i] (and its low half when it is a whole surrogate pair) or U+FFFD; returns the
+// number of code units consumed.
+size_t AppendChecked(std::u16string& out, std::u16string_view text, size_t i) {
+  const char16_t c = text[i];
+  if (IsHighSurrogate(c)) {
+    if (i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      out += c;
+      out += text[i + 1];
+      return 2;
+    }
+    out += kReplacement;
+    return 1;
+  }
+  out += IsXmlChar(c) ? c : kReplacement;
+  return 1;
+}
+
+bool StartsWith(std::u16string_view text, size_t at, std::u16string_view prefix) {
+  return text.substr(at, prefix.size()) == prefix;
+}
+
+// NameStartChar of XML 1.0 (fifth edition), for BMP code units; a surrogate pair stands for a
+// character in #x10000-#xEFFFF, which is allowed.
+bool IsNameStartChar(char16_t c) {
+  if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u':') return true;
+  if (c < 0xC0) return false;
+  return (c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
+         (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) ||
+         (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) ||
+         (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD);
+}
+
+bool IsNameChar(char16_t c) {
+  if (IsNameStartChar(c)) return true;
+  return c == u'-' || c == u'.' || (c >= u'0' && c <= u'9') || c == 0xB7 ||
+         (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+// Checks a name; colons allowed or not. Surrogate pairs count as name characters.
+bool CheckName(std::u16string_view name, bool allow_colon) {
+  if (name.empty()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char16_t c = name[i];
+    if (IsHighSurrogate(c)) {
+      if (i + 1 >= name.size() || !IsLowSurrogate(name[i + 1])) return false;
+      ++i;
+      continue;
+    }
+    if (c == u':' && !allow_colon) return false;
+    if (!(i == 0 ? IsNameStartChar(c) : IsNameChar(c))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsXmlChar(char16_t c) noexcept {
+  if (c < 0x20) return c == 0x9 || c == 0xA || c == 0xD;
+  return c != 0xFFFE && c != 0xFFFF;
+}
+
+void AppendXmlText(std::u16string& out, std::u16string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    switch (text[i]) {
+      case u'&': out += u"&amp;"; ++i; break;
+      case u'<': out += u"&lt;"; ++i; break;
+      case u'>': out += u"&gt;"; ++i; break;
+      default: i += AppendChecked(out, text, i);
+    }
+  }
+}
+
+void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
+  for (size_t i = 0; i < value.size();) {
+    switch (value[i]) {
+      case u'&':
+        if (StartsWith(value, i, u"&amp;") || StartsWith(value, i, u"&lt;") ||
+            StartsWith(value, i, u"&gt;")) {
+          out += u'&';
+        } else {
+          out += u"&amp;";
+        }
+        ++i;
+        break;
+      case u'<': out += u"&lt;"; ++i; break;
+      case u'>': out += u"&gt;"; ++i; break;
+      case u'"': out += DoubleEscapeQuotes() ? u"&amp;quot;" : u"&quot;"; ++i; break;
+      case u'\t': out += u"&#9;"; ++i; break;
+      case u'\n': out += u"&#10;"; ++i; break;
+      case u'\r': out += u"&#13;"; ++i; break;
+      default: i += AppendChecked(out, value, i);
+    }
+  }
+}
+
+void AppendCDataContent(std::u16string& out, std::u16string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == u'<' && StartsWith(text, i, u"<![CDATA[")) {
+      out += u"&lt;![CDATA[";
+      i += 9;
+    } else if (text[i] == u']' && StartsWith(text, i, u"]]>")) {
+      out += u"]]&gt;";
+      i += 3;
+    } else {
+      i += AppendChecked(out, text, i);
+    }
+  }
+}
+
+void AppendLiteralText(std::u16string& out, std::u16string_view text) {
+  if (text.empty()) return;
+  out += u"<Text><![CDATA[";
+  AppendCDataContent(out, text);
+  out += u"]]></Text>";
+}
+
+bool IsXmlName(std::u16string_view name) noexcept { return CheckName(name, true); }
+
+bool IsQName(std::u16string_view name) noexcept {
+  const size_t colon = name.find(u':');
+  if (colon == std::u16string_view::npos) return CheckName(name, false);
+  return CheckName(name.substr(0, colon), false) && CheckName(name.substr(colon + 1), false);
+}
+
+std::u16string_view NamePrefix(std::u16string_view name) noexcept {
+  const size_t colon = name.find(u':');
+  return colon == std::u16string_view::npos ? std::u16string_view() : name.substr(0, colon);
+}
+
+std::u16string WritableName(std::u16string_view name) {
+  std::u16string out;
+  if (name == u"xmlns" || name.substr(0, 6) == u"xmlns:") out = u"kps";
+  out += name;
+  if (IsQName(out)) return out;
+  // Not a qualified name: keep what can stand, so that the document still loads.
+  std::u16string fixed;
+  bool colon_seen = false;
+  for (size_t i = 0; i < out.size(); ++i) {
+    char16_t c = out[i];
+    const bool first_of_part = fixed.empty() || fixed.back() == u':';
+    bool ok = first_of_part ? (IsNameStartChar(c) && c != u':') : IsNameChar(c);
+    if (c == u':') ok = !colon_seen && !first_of_part && i + 1 < out.size();
+    if (c == u':' && ok) colon_seen = true;
+    fixed += ok ? c : u'_';
+  }
+  if (fixed.empty()) fixed = u"_";
+  return fixed;
+}
+
+}  // namespace kpx

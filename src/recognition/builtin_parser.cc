@@ -1,0 +1,579 @@
+// The built-in parse: one pass over the document scanner's items. Literal text is not copied as
+// it is met: the parser remembers where the pending run began and writes it as a "Text" node
+// before each node it makes, before each block marker and at the end.
+#include "recognition/builtin_parser.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "base/ascii_case.h"
+#include "markup/element_table.h"
+#include "markup/markup_char_classes.h"
+#include "page/xml_text.h"
+#include "recognition/resource_translation.h"
+
+namespace kpx {
+
+namespace {
+
+// Tags whose attribute values may hold components, with the attributes to look at.
+struct EmbracingTag {
+  std::u16string_view tag;
+  std::array<std::u16string_view, 2> attributes;
+};
+constexpr std::array<EmbracingTag, 5> kEmbracingTags = {{
+    {u"a", {u"name", u"href"}},
+    {u"input", {u"name", u"value"}},
+    {u"img", {u"src", {}}},
+    {u"textarea", {u"name", {}}},
+    {u"select", {u"name", {}}},
+}};
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
+
+bool OnlyWhiteSpace(std::u16string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+  });
+}
+
+// Length of a placeholder "{" name "}" at text[at] (0 when there is none): a name token starts
+// with a letter, digit or "_" and goes on with name characters.
+size_t PlaceholderLength(std::u16string_view text, size_t at) {
+  if (at >= text.size() || text[at] != u'{') return 0;
+  size_t i = at + 1;
+  if (i >= text.size() || !(CharClassOf(text[i]) & kCharNameStart)) return 0;
+  while (i < text.size() && (CharClassOf(text[i]) & kCharName)) ++i;
+  if (i >= text.size() || text[i] != u'}') return 0;
+  return i + 1 - at;
+}
+
+std::vector<std::u16string_view> Words(std::u16string_view text, size_t max_words) {
+  std::vector<std::u16string_view> words;
+  size_t i = 0;
+  while (i < text.size() && words.size() < max_words) {
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    const size_t start = i;
+    while (i < text.size() && !IsBlank(text[i])) ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+std::u16string Decimal(long value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+class BuiltInParser {
+ public:
+  explicit BuiltInParser(ParseContext& context)
+      : ctx_(context), scanner_(context.Scanner()), text_(context.Text()) {}
+
+  void Run() {
+    while (!ctx_.Aborted()) {
+      const MarkupItem item = scanner_.NextItem();
+      if (item == MarkupItem::kEnd) break;
+      switch (item) {
+        case MarkupItem::kText: OnText(); break;
+        case MarkupItem::kComment: OnComment(); break;
+        case MarkupItem::kTag: OnTag(); break;
+        case MarkupItem::kDeclaration: OnDeclaration(); break;
+        case MarkupItem::kCData: OnCData(); break;
+        default: break;
+      }
+    }
+    if (ctx_.Aborted()) return;
+    Flush(text_.size());
+    CloseAtEnd();
+  }
+
+ private:
+  // --- literal text ---
+  void Flush(size_t upto) {
+    if (upto > pending_) {
+      PageNode* node = PageNode::Create(u"Text", ctx_.current,
+                                        std::u16string(text_.substr(pending_, upto - pending_)));
+      node->range = {pending_, pending_, upto, upto};
+    }
+    if (upto > pending_) pending_ = upto;
+  }
+  // Writes the pending text up to start and makes the range [start, end) no literal text.
+  void Consume(size_t start, size_t end) {
+    Flush(start);
+    pending_ = end;
+  }
+
+  PageNode* MakeNode(std::u16string name, size_t start, size_t end) {
+    PageNode* node = PageNode::Create(std::move(name), ctx_.current, u"");
+    node->range = {start, end, end, end};
+    return node;
+  }
+
+  bool InsideHead() const { return scanner_.inside_head(); }
+
+  // --- text items: placeholders, strings, unterminated constructs ---
+  void OnText() {
+    const size_t start = scanner_.ItemStart();
+    switch (scanner_.LastTokenKind()) {
+      case LexToken::kAbort: ctx_.RecordError(3, start); break;
+      case LexToken::kTagOpen:
+        if (start + 1 < text_.size() && (CharClassOf(text_[start + 1]) & kCharAsciiLetter)) {
+          ctx_.RecordError(6, start);
+        }
+        break;
+      case LexToken::kLBrace: OnBrace(start); break;
+      case LexToken::kScriptString:
+      case LexToken::kHtmlString:
+        EmbracedComponents(start, scanner_.ItemEnd());
+        break;
+      default: break;
+    }
+  }
+
+  void OnBrace(size_t start) {
+    const size_t length = PlaceholderLength(text_, start);
+    if (length == 0) return;
+    const size_t end = start + length;
+    const std::u16string_view name = text_.substr(start + 1, length - 2);
+    scanner_.SetPosition(end);
+    Consume(start, end);
+    if (InsideHead() && !in_title_ && !scanner_.inside_raw_content()) {
+      PageNode* meta = MakeNode(u"meta", start, end);
+      meta->attributes.Set(u"name", u"kpsProxyBraces");
+      meta->attributes.Set(u"value", name);
+      return;
+    }
+    const size_t colon = name.find(u':');
+    if (colon != std::u16string_view::npos) {
+      PageNode* resource = MakeNode(u"Resource", start, end);
+      resource->attributes.Set(u"name", name.substr(colon + 1));
+      resource->attributes.Set(u"kpsPrefix", name.substr(0, colon));
+      if (name.substr(0, colon) == u"res") TranslateResource(ctx_, *resource);
+      ctx_.CheckHostCalls(start);
+      return;
+    }
+    if (!MakeEmbracedComponent(name, start, end, false)) {
+      PageNode* variable = MakeNode(u"Variable", start, end);
+      variable->attributes.Set(u"name", name);
+    }
+    ctx_.CheckHostCalls(start);
+  }
+
+  // A component node for a placeholder naming a component that may carry extended HTML and is
+  // not matched yet; false when there is none.
+  bool MakeEmbracedComponent(std::u16string_view name, size_t start, size_t end, bool inside_tag) {
+    ComPtr<HostPageModel> component = ctx_.FindOnPage(name);
+    if (!component || ctx_.IsMatched(component.Get())) return false;
+    const std::u16string type = ctx_.Model().TypeName(component.Get());
+    if (!CanCarryExtendedHtml(type)) return false;
+    PageNode* node = MakeNode(ctx_.ComponentNodeName(component.Get()), start, end);
+    node->host = component;
+    node->attributes.Set(u"id", Decimal(ctx_.Model().Id(component.Get())));
+    node->attributes.Set(u"name", name);
+    if (inside_tag) node->attributes.Set(u"kpsInsideTag", u"true");
+    ctx_.MarkMatched(component.Get());
+    return true;
+  }
+
+  // "{Name_Name}" and "{Name_Src}" inside [begin, end) of the text: components of the page.
+  void EmbracedComponents(size_t begin, size_t end) {
+    for (size_t at = text_.find(u'{', begin); at != std::u16string_view::npos && at < end;
+         at = text_.find(u'{', at + 1)) {
+      const size_t length = PlaceholderLength(text_, at);
+      if (length == 0 || at + length > end) continue;
+      const std::u16string_view name = text_.substr(at + 1, length - 2);
+      std::u16string_view base;
+      if (name.size() > 5 && name.substr(name.size() - 5) == u"_Name") {
+        base = name.substr(0, name.size() - 5);
+      } else if (name.size() > 4 && name.substr(name.size() - 4) == u"_Src") {
+        base = name.substr(0, name.size() - 4);
+      } else {
+        continue;
+      }
+      if (at < pending_) continue;  // already written
+      ComPtr<HostPageModel> component = ctx_.FindOnPage(base);
+      ctx_.CheckHostCalls(at);
+      if (!component || ctx_.IsMatched(component.Get()) ||
+          !CanCarryExtendedHtml(ctx_.Model().TypeName(component.Get()))) {
+        continue;
+      }
+      Consume(at, at + length);
+      MakeEmbracedComponent(base, at, at + length, true);
+      at += length - 1;
+    }
+  }
+
+  // --- tags ---
+  void OnTag() {
+    const TagRecord& tag = scanner_.Tag();
+    const size_t start = scanner_.TagStart();
+    const size_t end = scanner_.Position();
+    const std::u16string written(tag.name.View());
+    const std::u16string lowered = AsciiLowered(written);
+
+    if (lowered == u"title") in_title_ = !tag.end_tag && !tag.self_closing;
+    TrackTables(tag, lowered);
+
+    if (tag.end_tag) {
+      if (OpenTagStack::Tracks(lowered)) ctx_.OpenTags().EndTag(written, start);
+      CloseElement(lowered, start, end);
+      return;
+    }
+    // A start tag of the element that is open, where its end tag may be left out, ends it.
+    if (ctx_.current->tag_scope && ctx_.current->name == lowered &&
+        HasElementProperty(lowered, kEndTagOptional)) {
+      ctx_.current->range.close_start = ctx_.current->range.close_end = start;
+      ctx_.current = ctx_.current->Parent();
+    }
+    if (!tag.self_closing && OpenTagStack::Tracks(lowered)) ctx_.OpenTags().PushTag(written, start);
+
+    const bool option_in_block = lowered == u"option" && ctx_.current->name == u"Block" &&
+                                 !ctx_.current->tag_scope && !(ctx_.Flags() & kGenerationMode);
+    if ((ctx_.ParsesTag(lowered) || option_in_block) && WritableAsElement(tag)) {
+      MakeElement(tag, lowered, start, end, option_in_block);
+      return;
+    }
+    for (const EmbracingTag& embracing : kEmbracingTags) {
+      if (embracing.tag != lowered) continue;
+      for (const AttributeRecord& attribute : tag.attributes) {
+        if (!attribute.from_source) continue;
+        const bool looked_at = std::any_of(
+            embracing.attributes.begin(), embracing.attributes.end(),
+            [&](std::u16string_view a) { return !a.empty() && EqualsIgnoringAsciiCase(a, attribute.name.View()); });
+        if (!looked_at) continue;
+        const size_t value_start =
+            attribute.value_position + (attribute.quote_kind == QuoteKind::kNone ? 0 : 1);
+        EmbracedComponents(value_start, std::min(end, value_start + attribute.value.View().size()));
+      }
+    }
+  }
+
+  // Element and attribute names must be qualified names, and no two attributes may share a local
+  // name under a prefix (every prefix is bound to one namespace).
+  static bool WritableAsElement(const TagRecord& tag) {
+    if (!IsQName(tag.name.View())) return false;
+    std::vector<std::u16string_view> locals;
+    for (const AttributeRecord& attribute : tag.attributes) {
+      const std::u16string_view name = attribute.name.View();
+      const bool xmlns = name == u"xmlns" || name.substr(0, 6) == u"xmlns:";
+      if (!IsQName(xmlns ? std::u16string(u"kps") + std::u16string(name) : std::u16string(name))) {
+        return false;
+      }
+      const std::u16string_view prefix = NamePrefix(name);
+      if (!prefix.empty() && prefix != u"xml") {
+        const std::u16string_view local = name.substr(prefix.size() + 1);
+        if (std::find(locals.begin(), locals.end(), local) != locals.end()) return false;
+        locals.push_back(local);
+      }
+    }
+    return true;
+  }
+
+  void MakeElement(const TagRecord& tag, const std::u16string& lowered, size_t start, size_t end,
+                   bool option_in_block) {
+    Consume(start, end);
+    std::u16string block_name;
+    if (option_in_block) block_name = ctx_.current->attributes.Get(u"name");
+    PageNode* node = MakeNode(lowered, start, end);
+    node->written_name.assign(tag.name.View());
+    node->tag_scope = true;
+    for (const AttributeRecord& attribute : tag.attributes) {
+      node->attributes.Set(attribute.name.View(), attribute.value.View());
+    }
+    if (option_in_block) node->attributes.Set(u"kpsOptionBlock", block_name);
+    if (InsideHead()) node->attributes.Set(u"kpsInsideHead", u"true");
+    if (tag.self_closing || HasElementProperty(lowered, kEmpty)) return;
+    ctx_.current = node;
+  }
+
+  // An end tag closes the open element node of its name, when one is open inside the current
+  // block; elements opened after it end with it.
+  void CloseElement(const std::u16string& lowered, size_t start, size_t end) {
+    PageNode* node = ctx_.current;
+    while (node->tag_scope && node->name != lowered) node = node->Parent();
+    if (!node->tag_scope) return;
+    Consume(start, end);
+    for (PageNode* open = ctx_.current; open != node; open = open->Parent()) {
+      open->range.close_start = open->range.close_end = start;
+    }
+    node->range.close_start = start;
+    node->range.close_end = end;
+    ctx_.current = node->Parent();
+  }
+
+  // Column spans of table rows, for the Panels that stand in tables.
+  void TrackTables(const TagRecord& tag, const std::u16string& lowered) {
+    if (lowered == u"table") {
+      if (tag.end_tag) {
+        if (table_depth_ > 0) --table_depth_;
+      } else if (!tag.self_closing) {
+        ++table_depth_;
+      }
+      return;
+    }
+    if (tag.end_tag) return;
+    if (lowered == u"tr") {
+      row_width_ = 0;
+    } else if (lowered == u"td" || lowered == u"th") {
+      long span = 1;
+      for (const AttributeRecord& attribute : tag.attributes) {
+        if (!EqualsIgnoringAsciiCase(attribute.name.View(), u"colspan")) continue;
+        long value = 0;
+        bool digits = false;
+        for (char16_t c : attribute.value.View()) {
+          if (c < u'0' || c > u'9' || value > 100000) break;
+          value = value * 10 + (c - u'0');
+          digits = true;
+        }
+        if (digits && value > 0) span = value;
+      }
+      row_width_ += span;
+      for (PageNode* node = ctx_.current; node; node = node->Parent()) {
+        if (node->IsComponent() && EqualsIgnoringAsciiCase(node->name, u"Panel")) {
+          long& widest = panel_widths_[node];
+          widest = std::max(widest, row_width_);
+          break;
+        }
+      }
+    }
+  }
+
+  // --- comments: block markers ---
+  void OnComment() {
+    if (scanner_.LastTokenKind() != LexToken::kComment) return;
+    const std::u16string_view body = scanner_.ItemTextView();
+    std::vector<std::u16string_view> words = Words(body, 3);
+    if (words.empty() || (words[0] != u"BEGIN" && words[0] != u"END")) return;
+    const size_t start = scanner_.ItemStart();
+    const size_t end = scanner_.ItemEnd();
+    if (words.size() == 1) {
+      ctx_.RecordError(4, start);
+      return;
+    }
+    const std::u16string_view type = words.size() >= 3 ? words[1] : std::u16string_view();
+    const std::u16string_view name = words.size() >= 3 ? words[2] : words[1];
+    if (words[0] == u"BEGIN") {
+      Begin(type, name, start, end);
+    } else {
+      End(type, name, start, end);
+    }
+    ctx_.CheckHostCalls(start);
+  }
+
+  void Begin(std::u16string_view type, std::u16string_view name, size_t start, size_t end) {
+    Consume(start, end);
+    PageNode* node = nullptr;
+    const ComponentClass& found = type.empty() ? kNoClass : ctx_.Classify(type);
+    if (found.known && !found.simple) {
+      ComPtr<HostPageModel> component = ctx_.FindForBlock(ctx_.current, name);
+      if (component && ctx_.IsMatched(component.Get())) {
+        ctx_.ReportAt(false, start, u"XX_Duplicate_Component", {name});
+        if (ctx_.OutOfSync()) return;
+      } else if (component) {
+        node = MakeNode(ctx_.ComponentNodeName(component.Get()), start, end);
+        node->host = component;
+        node->attributes.Set(u"type", type);
+        node->attributes.Set(u"name", name);
+        node->attributes.Set(u"id", Decimal(ctx_.Model().Id(component.Get())));
+        ctx_.MarkMatched(component.Get());
+        ctx_.OpenTags().PushBoundary(node, name);
+        if (table_depth_ > 0 && EqualsIgnoringAsciiCase(node->name, u"Panel")) {
+          panel_widths_[node] = 0;
+          panels_in_tables_.push_back(node);
+        }
+      }
+    }
+    if (!node) {
+      node = MakeNode(u"Block", start, end);
+      node->attributes.Set(u"type", type);
+      node->attributes.Set(u"name", name);
+    }
+    if (InsideHead()) node->attributes.Set(u"kpsInsideHead", u"true");
+    ctx_.current = node;
+  }
+
+  static bool Closes(const PageNode& node, std::u16string_view type) {
+    if (node.tag_scope) return false;
+    if (node.name == u"Block") return EqualsIgnoringAsciiCase(node.attributes.Get(u"type"), type);
+    return node.IsComponent() && EqualsIgnoringAsciiCase(node.name, type);
+  }
+
+  // A block's type and name as the block messages give them.
+  static std::u16string_view TypeOf(const PageNode& node) {
+    return node.name == u"Block" ? node.attributes.Get(u"type") : std::u16string_view(node.name);
+  }
+  // A block as the InsideBlock messages give it.
+  static std::u16string Described(const PageNode& node) {
+    std::u16string text(node.attributes.Get(u"name"));
+    if (node.name == u"Block") {
+      text += u' ';
+      text += node.attributes.Get(u"type");
+    }
+    return text;
+  }
+  static const PageNode* EnclosingBlock(const PageNode* node) {
+    for (const PageNode* up = node ? node->Parent() : nullptr; up && up->Parent();
+         up = up->Parent()) {
+      if (!up->tag_scope && (up->name == u"Block" || up->IsComponent())) return up;
+    }
+    return nullptr;
+  }
+  static bool IsBlockNode(const PageNode& node) {
+    return !node.tag_scope && (node.name == u"Block" || node.IsComponent()) && node.Parent();
+  }
+
+  void End(std::u16string_view type, std::u16string_view name, size_t start, size_t end) {
+    PageNode* match = ctx_.current;
+    while (match->Parent() && !Closes(*match, type)) match = match->Parent();
+    if (!match->Parent()) {
+      // Closes nothing: stays literal text, joined with the text around it.
+      ctx_.RecordError(5, start);
+      if (!type.empty() && ctx_.Classify(type).known) {
+        const PageNode* inside = IsBlockNode(*ctx_.current) ? ctx_.current
+                                                            : EnclosingBlock(ctx_.current);
+        if (inside) {
+          const std::u16string block = std::u16string(type) + u" " + std::u16string(name);
+          ctx_.ReportAt(false, start, u"KPProject_Synchronize_SBlockInsideBlockNotFound",
+                        {block, Described(*inside)});
+        } else {
+          ctx_.ReportAt(false, start, u"KPProject_Synchronize_SBlockNotFound", {type, name});
+        }
+        ctx_.OutOfSync();
+      }
+      return;
+    }
+    Consume(start, end);
+    for (PageNode* open = ctx_.current; open != match; open = open->Parent()) {
+      if (IsBlockNode(*open)) {
+        ReportMissingEnd(*open, start);
+        if (ctx_.Aborted()) return;
+      }
+      Close(*open, start, start);
+    }
+    Close(*match, start, end);
+    ctx_.current = match->Parent();
+  }
+
+  void ReportMissingEnd(const PageNode& block, size_t offset) {
+    if (const PageNode* enclosing = EnclosingBlock(&block)) {
+      ctx_.ReportAt(false, offset, u"KPProject_Synchronize_EBlockInsideBlockNotFound",
+                    {Described(block), Described(*enclosing)});
+    } else {
+      ctx_.ReportAt(false, offset, u"KPProject_Synchronize_EBlockNotFound",
+                    {TypeOf(block), block.attributes.Get(u"name")});
+    }
+    ctx_.OutOfSync();
+  }
+
+  // Ends a node at [close_start, close_end) and finishes what its end decides.
+  void Close(PageNode& node, size_t close_start, size_t close_end) {
+    node.range.close_start = close_start;
+    node.range.close_end = close_end;
+    if (node.tag_scope) return;
+    if (node.IsComponent()) {
+      ctx_.OpenTags().EndContainer(&node);
+      auto width = panel_widths_.find(&node);
+      if (width != panel_widths_.end()) {
+        if (std::find(panels_in_tables_.begin(), panels_in_tables_.end(), &node) !=
+            panels_in_tables_.end()) {
+          node.attributes.Set(u"kpsMaxColspan", Decimal(width->second));
+        }
+        // The widest row counts for the Panel around this one too.
+        for (PageNode* up = node.Parent(); up; up = up->Parent()) {
+          if (up->IsComponent() && EqualsIgnoringAsciiCase(up->name, u"Panel")) {
+            long& outer = panel_widths_[up];
+            outer = std::max(outer, width->second);
+            break;
+          }
+        }
+      }
+      return;
+    }
+    if (node.name != u"Block") return;
+    const std::u16string_view content = Slice(node.range.open_end, close_start);
+    if (!content.empty() && OnlyWhiteSpace(content)) {
+      node.attributes.Set(u"kpsBlockIsWhiteSpace", u"true");
+    }
+    const std::u16string_view type = node.attributes.Get(u"type");
+    if (type.empty()) return;
+    const ComponentClass& found = ctx_.Classify(type);
+    if (!found.known || !found.simple) return;
+    // A simple component written as a block: its node inside the block.
+    PageNode* inner = nullptr;
+    for (const auto& child : node.Children()) {
+      if (EqualsIgnoringAsciiCase(child->name, found.canonical)) {
+        inner = child.get();
+        break;
+      }
+    }
+    const std::u16string name(node.attributes.Get(u"name"));
+    if (!inner) {
+      inner = PageNode::Create(found.canonical, &node, u"");
+      inner->range = {close_start, close_start, close_start, close_start};
+    }
+    inner->attributes.Set(u"kpsPrimitiveAsBlock", u"true");
+    inner->attributes.Set(u"name", name);
+    node.attributes.Set(u"kpsPrimitiveAsBlock", u"true");
+    ComPtr<HostPageModel> component = ctx_.FindForBlock(&node, name);
+    if (component && !ctx_.IsMatched(component.Get())) {
+      inner->attributes.Set(u"id", Decimal(ctx_.Model().Id(component.Get())));
+      inner->host = component;
+      ctx_.MarkMatched(component.Get());
+    }
+  }
+
+  std::u16string_view Slice(size_t begin, size_t end) const {
+    return begin < end && end <= text_.size() ? text_.substr(begin, end - begin)
+                                              : std::u16string_view();
+  }
+
+  void CloseAtEnd() {
+    const size_t end = text_.size();
+    while (ctx_.current->Parent()) {
+      PageNode* open = ctx_.current;
+      if (IsBlockNode(*open)) {
+        ctx_.ReportAt(false, open->range.open_start, u"KPProject_Synchronize_EBlockNotFound",
+                      {TypeOf(*open), open->attributes.Get(u"name")});
+        if (ctx_.OutOfSync()) return;
+      }
+      Close(*open, end, end);
+      ctx_.current = open->Parent();
+    }
+  }
+
+  // --- declarations and CDATA sections ---
+  void OnDeclaration() {
+    if (!EqualsIgnoringAsciiCase(scanner_.ItemTextView(), u"DOCTYPE")) return;
+    Consume(scanner_.ItemStart(), scanner_.ItemEnd());
+  }
+
+  void OnCData() {
+    const size_t start = scanner_.ItemStart();
+    const size_t end = scanner_.ItemEnd();
+    // An unterminated section stays literal text: there is no section to stand for.
+    if (end < start + 3 || Slice(end - 3, end) != u"]]>") return;
+    Consume(start, end);
+    PageNode* node = MakeNode(u"kpsCDATA", start, end);
+    node->own_text.assign(scanner_.ItemTextView());
+  }
+
+  static inline const ComponentClass kNoClass{};
+
+  ParseContext& ctx_;
+  DocumentScanner& scanner_;
+  std::u16string_view text_;
+  size_t pending_ = 0;
+  bool in_title_ = false;
+  int table_depth_ = 0;
+  long row_width_ = 0;
+  std::unordered_map<const PageNode*, long> panel_widths_;
+  std::vector<const PageNode*> panels_in_tables_;
+};
+
+}  // namespace
+
+void ParseBuiltIn(ParseContext& context) { BuiltInParser(context).Run(); }
+
+}  // namespace kpx
