@@ -224,6 +224,7 @@ class BuiltInParser {
     // A start tag of the element that is open, where its end tag may be left out, ends it.
     if (ctx_.current->tag_scope && ctx_.current->name == lowered &&
         HasElementProperty(lowered, kEndTagOptional)) {
+      Flush(start);
       ctx_.current->range.close_start = ctx_.current->range.close_end = start;
       ctx_.current = ctx_.current->Parent();
     }

@@ -1,0 +1,182 @@
+// Page nodes built directly: creation, flag inheritance, and how each writing bit, the structure
+// text and the block lookup come out.
+// GCC 12 at -O2 reports a false -Wrestrict in std::u16string assignment from a literal.
+#pragma GCC diagnostic ignored "-Wrestrict"
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+
+#include <string>
+
+#include "base/utf.h"
+#include "page/page_node.h"
+#include "page/xml_text.h"
+
+namespace kpx {
+namespace {
+
+std::string U8(std::u16string_view text) { return ToUtf8(text); }
+
+// A tree over "<b>bold</b>tail": root, one element node for <b> with a Text child, one Text node.
+struct SmallTree {
+  std::u16string text = u"<b>bold</b>tail";
+  PageDocument document{text};
+  std::unique_ptr<PageNode> root = PageNode::CreateRoot(u"Page", &document, 0x12);
+  PageNode* b = nullptr;
+  PageNode* tail = nullptr;
+  SmallTree() {
+    root->attributes.Set(u"id", u"1");
+    root->attributes.Set(u"name", u"P");
+    root->range = {0, 0, text.size(), text.size()};
+    b = PageNode::Create(u"b", root.get(), u"");
+    b->written_name = u"B";
+    b->tag_scope = true;
+    b->range = {0, 3, 7, 11};
+    PageNode::Create(u"Text", b, u"bold")->range = {3, 3, 7, 7};
+    tail = PageNode::Create(u"Text", root.get(), u"tail");
+    tail->range = {11, 11, 15, 15};
+  }
+};
+
+TEST(PageNodeTest, CreationLinksInheritsAndTracksTheLatestText) {
+  SmallTree t;
+  EXPECT_EQ(t.document.latest_text_node, t.tail);
+  t.b->flags |= kWriteSimulatedTags | kWriteBalanceMarker | 0x1000;
+  PageNode* first = PageNode::Create(u"Text", t.b, u"x", /*at_end=*/false);
+  EXPECT_EQ(t.b->Children().front().get(), first);
+  EXPECT_EQ(t.document.latest_text_node, first);
+  // The writing bits stay with the parent; operation flags pass on.
+  EXPECT_EQ(first->flags, 0x1012u);
+}
+
+TEST(PageNodeTest, WritingBits) {
+  struct Row {
+    uint32_t flags;
+    const char* xml;  // of the root
+  };
+  const std::string head = "<Page id=\"1\" name=\"P\">";
+  const Row rows[] = {
+      {0, "<B><Text><![CDATA[bold]]></Text></B><Text><![CDATA[tail]]></Text></Page>"},
+      {kWriteRawContent, "<B><Text><![CDATA[bold]]></Text></B><Text><![CDATA[tail]]></Text></Page>"},
+      {kWriteSimulatedTags,
+       "<Text><![CDATA[<b>]]></Text><Text><![CDATA[bold]]></Text><Text><![CDATA[</b>]]></Text>"
+       "<Text><![CDATA[tail]]></Text></Page>"},
+      {kWriteSimulatedTags | kWriteBalanceMarker,
+       "<Text><![CDATA[<b kpsForcelyBalanced=\"true\">]]></Text><Text><![CDATA[bold]]></Text>"
+       "<Text><![CDATA[tail]]></Text></Page>"},
+      {kWriteBalanceMarker,
+       "<B kpsForcelyBalanced=\"true\"><Text><![CDATA[bold]]></Text><Text><![CDATA[tail]]></Text>"
+       "</Page>"},
+      {kWriteLiteralEndOnly,
+       "<Text><![CDATA[</B kpsForcelyBalanced=\"true\">]]></Text><Text><![CDATA[tail]]></Text>"
+       "</Page>"},
+      {kWriteLiteralClosing,
+       "<Text><![CDATA[bold]]></Text><Text><![CDATA[</B>]]></Text><Text><![CDATA[tail]]></Text>"
+       "</Page>"},
+      {kWriteNoTags, "<Text><![CDATA[bold]]></Text><Text><![CDATA[tail]]></Text></Page>"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.flags);
+    SmallTree t;
+    t.b->flags = row.flags;
+    const std::string xml = U8(t.root->ToXml());
+    EXPECT_EQ(xml.substr(0, head.size()), head);
+    EXPECT_EQ(xml.substr(head.size()), row.xml);
+  }
+}
+
+TEST(PageNodeTest, EmptyElementsAndTextEscaping) {
+  std::u16string text = u"";
+  PageDocument document(text);
+  auto root = PageNode::CreateRoot(u"Page", &document, 0);
+  root->attributes.Set(u"id", u"1");
+  root->attributes.Set(u"name", u"x");
+  EXPECT_EQ(U8(root->ToXml()), "<Page id=\"1\" name=\"x\" />");
+
+  PageNode::Create(u"Text", root.get(), u"a]]>b<![CDATA[c");
+  PageNode* br = PageNode::Create(u"br", root.get(), u"");
+  br->tag_scope = true;
+  PageNode* span = PageNode::Create(u"span", root.get(), u"");
+  span->tag_scope = true;
+  PageNode::Create(u"Variable", root.get(), u"1 < 2 & \x01");
+  PageNode* var = PageNode::Create(u"Variable", root.get(), u"");
+  var->attributes.Set(u"name", u"a&amp;b&AMP;\"<>\t\n\r\xFFFF");
+  EXPECT_EQ(U8(root->ToXml()),
+            "<Page id=\"1\" name=\"x\"><Text><![CDATA[a]]&gt;b&lt;![CDATA[c]]></Text><br />"
+            "<span></span><Variable>1 &lt; 2 &amp; \xEF\xBF\xBD</Variable>"
+            "<Variable name=\"a&amp;b&amp;AMP;&quot;&lt;&gt;&#9;&#10;&#13;\xEF\xBF\xBD\" /></Page>");
+}
+
+TEST(PageNodeTest, PrefixesAreDeclaredOnTheRootAndXmlnsIsRenamed) {
+  std::u16string text;
+  PageDocument document(text);
+  auto root = PageNode::CreateRoot(u"Page", &document, 0);
+  PageNode* node = PageNode::Create(u"o:p", root.get(), u"");
+  node->attributes.Set(u"xmlns", u"");
+  node->attributes.Set(u"xmlns:v", u"");
+  node->attributes.Set(u"v:a", u"1");
+  node->attributes.Set(u"w:a", u"2");  // same local name under the one namespace: left out
+  node->attributes.Set(u"xml:lang", u"de");
+  const std::string xml = U8(root->ToXml());
+  EXPECT_EQ(xml,
+            "<Page xmlns:kpsxmlns=\"urn:kpxhtml2xml:prefix\" xmlns:o=\"urn:kpxhtml2xml:prefix\" "
+            "xmlns:v=\"urn:kpxhtml2xml:prefix\" xmlns:w=\"urn:kpxhtml2xml:prefix\"><o:p "
+            "kpsxmlns=\"\" kpsxmlns:v=\"\" v:a=\"1\" xml:lang=\"de\" /></Page>");
+  xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  EXPECT_NE(doc, nullptr);
+  xmlFreeDoc(doc);
+}
+
+// Blocks and components: "<!--B-->x<!--E--><!--B2-->y" with a Block around x and a component
+// around y, and a Variable in the root.
+TEST(PageNodeTest, StructureAndBlockLookup) {
+  std::u16string text = u"0123456789ABCDEFGHIJ";
+  PageDocument document(text);
+  auto root = PageNode::CreateRoot(u"Page", &document, 0);
+  root->range = {0, 0, 20, 20};
+  root->attributes.Set(u"id", u"1");
+  PageNode* block = PageNode::Create(u"Block", root.get(), u"");
+  block->attributes.Set(u"name", u"b");
+  block->range = {2, 4, 8, 10};
+  PageNode* inner = PageNode::Create(u"Text", block, u"xyzw");
+  inner->range = {4, 4, 8, 8};
+  PageNode* variable = PageNode::Create(u"Variable", root.get(), u"");
+  variable->range = {11, 12, 12, 12};
+  PageNode* raw = PageNode::Create(u"Grid", root.get(), u"");
+  raw->flags = kWriteNoTags;
+  raw->range = {14, 15, 18, 19};
+
+  EXPECT_EQ(U8(root->StructureXml()), "<Block name=\"b\"></Block><Grid />");
+  root->host = ComPtr<HostPageModel>();  // the root counts only with its host object
+
+  struct Row {
+    size_t offset;
+    bool blocks_only;
+    const PageNode* expected;
+  };
+  const Row rows[] = {
+      {0, true, root.get()},   {3, true, block},       {5, true, block},  {5, false, inner},
+      {11, true, root.get()},  {11, false, variable},  {16, true, raw},   {20, true, root.get()},
+      {21, true, nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.offset);
+    EXPECT_EQ(root->FindAt(row.offset, row.blocks_only), row.expected);
+  }
+}
+
+TEST(PageNodeTest, DeepTreesAreWrittenAndFreedWithoutRecursion) {
+  std::u16string text;
+  PageDocument document(text);
+  auto root = PageNode::CreateRoot(u"Page", &document, 0);
+  PageNode* node = root.get();
+  for (int i = 0; i < 200000; ++i) node = PageNode::Create(u"Block", node, u"");
+  const std::u16string xml = root->ToXml();
+  // "<Page>", 199,999 times "<Block>" and "</Block>", the innermost "<Block />", "</Page>".
+  EXPECT_EQ(xml.size(), 6u + 199999u * 15u + 9u + 7u);
+  EXPECT_FALSE(root->StructureXml().empty());
+  EXPECT_EQ(root->FindAt(0, true), node);
+}
+
+}  // namespace
+}  // namespace kpx
