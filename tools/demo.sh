@@ -10,13 +10,15 @@ run() {
 }
 
 echo "KPXHTML2XMLConverter demo."
-echo "The forward conversion (template to page XML) is not built yet: this demo shows the parts"
-echo "that are, with the example host (examples/host.xml)."
+echo "The full forward pipeline (balance, cleaner, converter profiles) is being built: this demo"
+echo "shows what works, with the example host (examples/host.xml)."
 run --list
 run clean --pipeline examples/pages/OrdersList.html
 run performServiceXSLT --host examples/host.xml --stylesheet examples/xslt/order-report.xsl \
   examples/xslt/orders.xml
+run convert --host examples/host.xml --page Header
+run convert --host examples/host.xml --page OrdersList
 run convertWithDOM --host examples/host.xml
 echo
-echo "(convertWithDOM answers E_NOTIMPL until the forward conversion lands.)"
+echo "(convertWithDOM answers E_NOTIMPL until the conversion pipeline lands.)"
 exit 0

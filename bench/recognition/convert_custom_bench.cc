@@ -1,0 +1,179 @@
+// convertCustom (the built-in parse and page XML) over the corpus pages and over generated
+// templates of 1, 4 and 16 MB with blocks, placeholders and components every few lines, side by
+// side in the same run with libxml2 reading the same page as HTML and writing it out as XML.
+// Throughput counts each page's size in UTF-8. The counter peak_x reports the most memory held
+// during the operation, above what was held before it, as a multiple of the page's UTF-16 size.
+#include <benchmark/benchmark.h>
+#include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "base/utf.h"
+#include "com/bstr.h"
+#include "kpx/converter.h"
+#include "server/registration.h"
+#include "server/xh2x_converter.h"
+#include "x2x/fixture_host.h"
+#include "x2x/host_file_loader.h"
+
+// Memory held, for the peak counter: every allocation carries its size in front of it.
+namespace {
+std::atomic<size_t> g_held{0};
+std::atomic<size_t> g_peak{0};
+}  // namespace
+
+void* operator new(size_t size) {
+  void* block = std::malloc(size + 16);
+  if (!block) throw std::bad_alloc();
+  *static_cast<size_t*>(block) = size;
+  const size_t now = g_held.fetch_add(size) + size;
+  size_t peak = g_peak.load();
+  while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
+  }
+  return static_cast<char*>(block) + 16;
+}
+void operator delete(void* p) noexcept {
+  if (!p) return;
+  void* block = static_cast<char*>(p) - 16;
+  g_held.fetch_sub(*static_cast<size_t*>(block));
+  std::free(block);
+}
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+
+namespace {
+
+struct Page {
+  std::string name;
+  std::string utf8;
+  std::u16string utf16;
+};
+
+Page MakePage(std::string name, std::string utf8) {
+  Page page{std::move(name), std::move(utf8), {}};
+  if (kpx::FindInvalidUtf8(page.utf8)) {
+    page.utf16.assign(page.utf8.begin(), page.utf8.end());  // Latin-1
+  } else {
+    page.utf16 = kpx::ToUtf16(page.utf8);
+  }
+  return page;
+}
+
+std::vector<Page> CorpusPages() {
+  std::vector<Page> pages;
+  const std::filesystem::path corpus(KPX_CORPUS_DIR);
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(corpus / "pages", error)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    pages.push_back(MakePage(entry.path().filename().string(),
+                             std::string(std::istreambuf_iterator<char>(in), {})));
+  }
+  std::sort(pages.begin(), pages.end(),
+            [](const Page& a, const Page& b) { return a.name < b.name; });
+  return pages;
+}
+
+constexpr char kChunk[] =
+    "<!-- BEGIN Grid Orders -->\n"
+    "<table class=grid>\n"
+    "<tr><th>{res:OrderName}</th><th>Price</th></tr>\n"
+    "<tr><td><a href=\"{Link1_Src}\">{OrderName}</a></td><td align=right>{Price}</td></tr>\n"
+    "<!-- BEGIN Panel Details --><tr><td colspan=2>{Title}</td></tr><!-- END Panel Details -->\n"
+    "</table>\n"
+    "<!-- END Grid Orders -->\n"
+    "<form name=edit><input name=\"{Name_Name}\" value=\"{Value}\"> {Hint}</form>\n"
+    "<p>Some text of the page, with <b>bold</b> and <i>italic</i> words in it.</p>\n";
+
+Page Generated(size_t megabytes) {
+  std::string text = "<html><head><title>{res:Title}</title></head><body>\n";
+  while (text.size() < megabytes << 20) text += kChunk;
+  text += "</body></html>\n";
+  return MakePage(std::to_string(megabytes) + " MB template", std::move(text));
+}
+
+constexpr std::string_view kHost =
+    "<host><project directory=\"/\"><value name=\"siteLanguage\" value=\"en\"/><item name=\"site\">"
+    "<property name=\"htmlTagsToParse\" value=\"form\"/></item></project>"
+    "<page id=\"1\" name=\"P\"><template></template>"
+    "<component id=\"2\" name=\"Orders\" type=\"Grid\" container=\"true\">"
+    "<component id=\"3\" name=\"Title\" type=\"Label\"/><component id=\"4\" name=\"Details\" "
+    "type=\"Panel\" container=\"true\"/></component><component id=\"5\" name=\"Link1\" "
+    "type=\"Link\"/><component id=\"6\" name=\"Name\" type=\"TextBox\"/></page></host>";
+
+std::optional<std::string> NoFiles(const std::filesystem::path&, std::string* error) {
+  *error = "no files";
+  return std::nullopt;
+}
+
+void ConvertCustom(benchmark::State& state, const Page& page) {
+  kpx::RegisterStandInClasses();
+  x2x::FixtureHost host(x2x::ParseHostFile(kHost, "bench.xml", "/", &NoFiles), nullptr);
+  ComPtr<IXH2XConverter> converter;
+  kpx::CreateXH2XConverter(nullptr, IXH2XConverter::kIID, converter.PutVoid());
+  converter->initialize(host.Application());
+  ComPtr<IDispatch> host_page = host.Page(0);
+  kpx::Bstr input(page.utf16);
+  double peak_x = 0;
+  for (auto _ : state) {
+    kpx::Bstr xml;
+    const size_t before = g_held.load();
+    g_peak.store(before);
+    if (converter->convertCustom(host_page.Get(), input.Get(), xml.Put()) != S_OK) {
+      state.SkipWithError("convertCustom failed");
+      break;
+    }
+    peak_x = static_cast<double>(g_peak.load() - before) / (2.0 * page.utf16.size());
+    benchmark::DoNotOptimize(xml.Get());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
+  state.counters["peak_x"] = peak_x;
+}
+
+void Libxml2HtmlToXml(benchmark::State& state, const Page& page) {
+  for (auto _ : state) {
+    htmlDocPtr doc = htmlReadMemory(page.utf8.data(), static_cast<int>(page.utf8.size()), nullptr,
+                                    nullptr, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                                 HTML_PARSE_NONET | HTML_PARSE_RECOVER);
+    xmlChar* out = nullptr;
+    int size = 0;
+    xmlDocDumpMemory(doc, &out, &size);
+    benchmark::DoNotOptimize(out);
+    xmlFree(out);
+    xmlFreeDoc(doc);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
+}
+
+const std::vector<Page>& AllPages() {
+  static const std::vector<Page> pages = [] {
+    std::vector<Page> all = CorpusPages();
+    for (size_t mb : {1, 4, 16}) all.push_back(Generated(mb));
+    return all;
+  }();
+  return pages;
+}
+
+int Register() {
+  for (const Page& page : AllPages()) {
+    benchmark::RegisterBenchmark(("convertCustom/" + page.name).c_str(), ConvertCustom, page)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("libxml2 HTML to XML/" + page.name).c_str(), Libxml2HtmlToXml,
+                                 page)
+        ->Unit(benchmark::kMillisecond);
+  }
+  return 0;
+}
+const int kRegistered = Register();
+
+}  // namespace
+
+BENCHMARK_MAIN();
