@@ -74,7 +74,9 @@ ParseContext::ParseContext(const RecognitionHost& host, IUnknown* page, std::u16
   scanner_.set_junk_attribute_name(u"kpstagcontent");
   scanner_.set_nested_comments(true);
   scanner_.set_record_repairs(false);
-  if (flags & kRecognizeWarnings) scanner_.set_warning_sink(this);
+  // The scanner's warnings are positional messages (with kRecognizeWarnings); an unclosed string
+  // is also a parse error.
+  scanner_.set_warning_sink(this);
 }
 
 ParseContext::~ParseContext() = default;
@@ -88,11 +90,19 @@ void ParseContext::ReportAt(bool is_error, size_t offset, std::u16string_view ke
 }
 
 void ParseContext::Report(std::u16string_view key, size_t offset, int) {
+  if (key == kWarnUnclosedHtmlString || key == kWarnUnclosedScriptString) {
+    RecordError(3, offset);
+  }
   ReportAt(false, offset, key, {});
 }
 
 void ParseContext::RecordError(int code, size_t offset) {
-  errors_.push_back({code, static_cast<uint32_t>(offset)});
+  // One construct may be met twice (an unclosed string is a warning and an aborted token).
+  const uint32_t position = static_cast<uint32_t>(offset);
+  if (!errors_.empty() && errors_.back().code == code && errors_.back().position == position) {
+    return;
+  }
+  errors_.push_back({code, position});
 }
 
 void ParseContext::CheckHostCalls(size_t offset) {
