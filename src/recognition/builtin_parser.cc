@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "base/ascii_case.h"
 #include "markup/element_table.h"
@@ -179,8 +181,11 @@ class BuiltInParser {
 
   // "{Name_Name}" and "{Name_Src}" inside [begin, end) of the text: components of the page.
   void EmbracedComponents(size_t begin, size_t end) {
-    for (size_t at = text_.find(u'{', begin); at != std::u16string_view::npos && at < end;
-         at = text_.find(u'{', at + 1)) {
+    // Searches stay inside [begin, end), so that a page of many tags is read once.
+    const std::u16string_view range = Slice(begin, end);
+    for (size_t found = range.find(u'{'); found != std::u16string_view::npos;
+         found = range.find(u'{', found + 1)) {
+      size_t at = begin + found;
       const size_t length = PlaceholderLength(text_, at);
       if (length == 0 || at + length > end) continue;
       const std::u16string_view name = text_.substr(at + 1, length - 2);
@@ -201,7 +206,7 @@ class BuiltInParser {
       }
       Consume(at, at + length);
       MakeEmbracedComponent(base, at, at + length, true);
-      at += length - 1;
+      found += length - 1;
     }
   }
 
@@ -225,8 +230,9 @@ class BuiltInParser {
     if (ctx_.current->tag_scope && ctx_.current->name == lowered &&
         HasElementProperty(lowered, kEndTagOptional)) {
       Flush(start);
-      ctx_.current->range.close_start = ctx_.current->range.close_end = start;
-      ctx_.current = ctx_.current->Parent();
+      PageNode* open = ctx_.current;
+      Close(*open, start, start);
+      ctx_.current = open->Parent();
     }
     if (!tag.self_closing && OpenTagStack::Tracks(lowered)) ctx_.OpenTags().PushTag(written, start);
 
@@ -286,21 +292,35 @@ class BuiltInParser {
     if (option_in_block) node->attributes.Set(u"kpsOptionBlock", block_name);
     if (InsideHead()) node->attributes.Set(u"kpsInsideHead", u"true");
     if (tag.self_closing || HasElementProperty(lowered, kEmpty)) return;
+    const PageNode* container = Container(ctx_.current);
+    open_elements_[lowered].push_back({node, container});
+    element_containers_[node] = container;
     ctx_.current = node;
+  }
+
+  // The nearest node that is not an element node: elements close only inside it.
+  const PageNode* Container(const PageNode* node) const {
+    if (!node->tag_scope) return node;
+    auto found = element_containers_.find(node);
+    return found != element_containers_.end() ? found->second : node;
   }
 
   // An end tag closes the open element node of its name, when one is open inside the current
   // block; elements opened after it end with it.
+  // The open element nodes of each name, innermost last, with their containers: an end tag finds
+  // its node without walking the elements it passes unless it closes them.
   void CloseElement(const std::u16string& lowered, size_t start, size_t end) {
-    PageNode* node = ctx_.current;
-    while (node->tag_scope && node->name != lowered) node = node->Parent();
-    if (!node->tag_scope) return;
+    auto found = open_elements_.find(lowered);
+    if (found == open_elements_.end() || found->second.empty()) return;
+    PageNode* node = found->second.back().node;
+    if (found->second.back().container != Container(ctx_.current)) return;
     Consume(start, end);
-    for (PageNode* open = ctx_.current; open != node; open = open->Parent()) {
-      open->range.close_start = open->range.close_end = start;
+    while (ctx_.current != node) {
+      PageNode* open = ctx_.current;
+      Close(*open, start, start);
+      ctx_.current = open->Parent();
     }
-    node->range.close_start = start;
-    node->range.close_end = end;
+    Close(*node, start, end);
     ctx_.current = node->Parent();
   }
 
@@ -331,12 +351,9 @@ class BuiltInParser {
         if (digits && value > 0) span = value;
       }
       row_width_ += span;
-      for (PageNode* node = ctx_.current; node; node = node->Parent()) {
-        if (node->IsComponent() && EqualsIgnoringAsciiCase(node->name, u"Panel")) {
-          long& widest = panel_widths_[node];
-          widest = std::max(widest, row_width_);
-          break;
-        }
+      if (!open_panels_.empty()) {
+        long& widest = panel_widths_[open_panels_.back()];
+        widest = std::max(widest, row_width_);
       }
     }
   }
@@ -380,9 +397,10 @@ class BuiltInParser {
         node->attributes.Set(u"id", Decimal(ctx_.Model().Id(component.Get())));
         ctx_.MarkMatched(component.Get());
         ctx_.OpenTags().PushBoundary(node, name);
-        if (table_depth_ > 0 && EqualsIgnoringAsciiCase(node->name, u"Panel")) {
+        if (EqualsIgnoringAsciiCase(node->name, u"Panel")) {
           panel_widths_[node] = 0;
-          panels_in_tables_.push_back(node);
+          open_panels_.push_back(node);
+          if (table_depth_ > 0) panels_in_tables_.insert(node);
         }
       }
     }
@@ -392,13 +410,19 @@ class BuiltInParser {
       node->attributes.Set(u"name", name);
     }
     if (InsideHead()) node->attributes.Set(u"kpsInsideHead", u"true");
+    open_blocks_.push_back(node);
+    blocks_by_type_[BlockKey(*node)].push_back(node);
     ctx_.current = node;
   }
 
-  static bool Closes(const PageNode& node, std::u16string_view type) {
-    if (node.tag_scope) return false;
-    if (node.name == u"Block") return EqualsIgnoringAsciiCase(node.attributes.Get(u"type"), type);
-    return node.IsComponent() && EqualsIgnoringAsciiCase(node.name, type);
+  // What an END's type must equal (ASCII case aside) to close the block.
+  static std::u16string BlockKey(const PageNode& node) {
+    return AsciiLowered(node.name == u"Block" ? node.attributes.Get(u"type")
+                                              : std::u16string_view(node.name));
+  }
+  // The open block around the innermost one, or null.
+  const PageNode* OuterBlock() const {
+    return open_blocks_.size() >= 2 ? open_blocks_[open_blocks_.size() - 2] : nullptr;
   }
 
   // A block's type and name as the block messages give them.
@@ -414,26 +438,21 @@ class BuiltInParser {
     }
     return text;
   }
-  static const PageNode* EnclosingBlock(const PageNode* node) {
-    for (const PageNode* up = node ? node->Parent() : nullptr; up && up->Parent();
-         up = up->Parent()) {
-      if (!up->tag_scope && (up->name == u"Block" || up->IsComponent())) return up;
-    }
-    return nullptr;
-  }
   static bool IsBlockNode(const PageNode& node) {
     return !node.tag_scope && (node.name == u"Block" || node.IsComponent()) && node.Parent();
   }
 
   void End(std::u16string_view type, std::u16string_view name, size_t start, size_t end) {
-    PageNode* match = ctx_.current;
-    while (match->Parent() && !Closes(*match, type)) match = match->Parent();
-    if (!match->Parent()) {
+    // The innermost open block of that type: blocks and elements inside it end with it.
+    auto found = blocks_by_type_.find(AsciiLowered(type));
+    PageNode* match = found == blocks_by_type_.end() || found->second.empty()
+                          ? nullptr
+                          : found->second.back();
+    if (!match) {
       // Closes nothing: stays literal text, joined with the text around it.
       ctx_.RecordError(5, start);
       if (!type.empty() && ctx_.Classify(type).known) {
-        const PageNode* inside = IsBlockNode(*ctx_.current) ? ctx_.current
-                                                            : EnclosingBlock(ctx_.current);
+        const PageNode* inside = open_blocks_.empty() ? nullptr : open_blocks_.back();
         if (inside) {
           const std::u16string block = std::u16string(type) + u" " + std::u16string(name);
           ctx_.ReportAt(false, start, u"KPProject_Synchronize_SBlockInsideBlockNotFound",
@@ -446,19 +465,22 @@ class BuiltInParser {
       return;
     }
     Consume(start, end);
-    for (PageNode* open = ctx_.current; open != match; open = open->Parent()) {
+    while (ctx_.current != match) {
+      PageNode* open = ctx_.current;
       if (IsBlockNode(*open)) {
         ReportMissingEnd(*open, start);
         if (ctx_.Aborted()) return;
       }
       Close(*open, start, start);
+      ctx_.current = open->Parent();
     }
     Close(*match, start, end);
     ctx_.current = match->Parent();
   }
 
+  // block is the innermost open block.
   void ReportMissingEnd(const PageNode& block, size_t offset) {
-    if (const PageNode* enclosing = EnclosingBlock(&block)) {
+    if (const PageNode* enclosing = OuterBlock()) {
       ctx_.ReportAt(false, offset, u"KPProject_Synchronize_EBlockInsideBlockNotFound",
                     {Described(block), Described(*enclosing)});
     } else {
@@ -472,22 +494,28 @@ class BuiltInParser {
   void Close(PageNode& node, size_t close_start, size_t close_end) {
     node.range.close_start = close_start;
     node.range.close_end = close_end;
-    if (node.tag_scope) return;
+    if (node.tag_scope) {
+      auto& open = open_elements_[node.name];
+      if (!open.empty() && open.back().node == &node) open.pop_back();
+      return;
+    }
+    if (!open_blocks_.empty() && open_blocks_.back() == &node) {
+      open_blocks_.pop_back();
+      auto& same_type = blocks_by_type_[BlockKey(node)];
+      if (!same_type.empty() && same_type.back() == &node) same_type.pop_back();
+    }
     if (node.IsComponent()) {
       ctx_.OpenTags().EndContainer(&node);
       auto width = panel_widths_.find(&node);
-      if (width != panel_widths_.end()) {
-        if (std::find(panels_in_tables_.begin(), panels_in_tables_.end(), &node) !=
-            panels_in_tables_.end()) {
+      if (width != panel_widths_.end() && !open_panels_.empty() && open_panels_.back() == &node) {
+        open_panels_.pop_back();
+        if (panels_in_tables_.count(&node)) {
           node.attributes.Set(u"kpsMaxColspan", Decimal(width->second));
         }
         // The widest row counts for the Panel around this one too.
-        for (PageNode* up = node.Parent(); up; up = up->Parent()) {
-          if (up->IsComponent() && EqualsIgnoringAsciiCase(up->name, u"Panel")) {
-            long& outer = panel_widths_[up];
-            outer = std::max(outer, width->second);
-            break;
-          }
+        if (!open_panels_.empty()) {
+          long& outer = panel_widths_[open_panels_.back()];
+          outer = std::max(outer, width->second);
         }
       }
       return;
@@ -570,7 +598,16 @@ class BuiltInParser {
   int table_depth_ = 0;
   long row_width_ = 0;
   std::unordered_map<const PageNode*, long> panel_widths_;
-  std::vector<const PageNode*> panels_in_tables_;
+  struct OpenElement {
+    PageNode* node;
+    const PageNode* container;
+  };
+  std::unordered_map<std::u16string, std::vector<OpenElement>> open_elements_;
+  std::unordered_map<const PageNode*, const PageNode*> element_containers_;
+  std::vector<PageNode*> open_blocks_;  // innermost last
+  std::unordered_map<std::u16string, std::vector<PageNode*>> blocks_by_type_;
+  std::vector<const PageNode*> open_panels_;  // innermost last
+  std::unordered_set<const PageNode*> panels_in_tables_;
 };
 
 }  // namespace
