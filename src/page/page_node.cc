@@ -28,9 +28,7 @@ const std::u16string* PageAttributes::Find(std::u16string_view name) const {
 }
 
 PageNode::PageNode(std::u16string node_name, PageDocument* document)
-    : name(std::move(node_name)), document_(document) {
-  written_name = name;
-}
+    : name(std::move(node_name)), document_(document) {}
 
 PageNode::~PageNode() {
   // Trees can be as deep as the template's nesting: take them down without recursion.
@@ -79,6 +77,11 @@ void PageNode::RemoveChild(size_t index) {
     document_->latest_text_node = nullptr;
   }
   children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+std::u16string_view PageNode::OwnText() const {
+  if (!own_text_in_source) return own_text;
+  return document_ ? document_->Slice(range.open_start, range.close_end) : std::u16string_view();
 }
 
 bool PageNode::IsBlockLike() const {

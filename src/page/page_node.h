@@ -128,9 +128,14 @@ class PageNode {
     return const_cast<PageNode*>(std::as_const(*this).FindAt(offset, blocks_only));
   }
 
+  // The node's own text: own_text, or (own_text_in_source) its source range's text, which
+  // literal text nodes use so that the template is not copied.
+  std::u16string_view OwnText() const;
   std::u16string own_text;
+  bool own_text_in_source = false;
   std::u16string name;          // identifies the node ("Text", "Block", a type, a tag name)
-  std::u16string written_name;  // written in generated tags (a tag's own letter case)
+  std::u16string written_name;  // written in generated tags (a tag's own letter case); empty: name
+  std::u16string_view WrittenName() const { return written_name.empty() ? name : written_name; }
   ComPtr<HostPageModel> host;   // the host component the node stands for
   bool tag_scope = false;       // an HTML element whose markup is parsed
   bool literal_end = false;     // stands for a lone end tag

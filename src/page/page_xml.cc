@@ -27,6 +27,32 @@ bool NeedsPrefixDeclaration(std::u16string_view prefix) {
   return !prefix.empty() && prefix != u"xml";
 }
 
+// Writes a name as page XML writes it (see WritableName), without a copy in the common case.
+void AppendName(std::u16string& out, std::u16string_view name) {
+  if (IsPlainName(name)) {
+    out += name;
+  } else {
+    out += WritableName(name);
+  }
+}
+
+void AddPrefix(std::set<std::u16string>& prefixes, std::u16string_view name) {
+  if (IsPlainName(name)) return;
+  const std::u16string written = WritableName(name);
+  const std::u16string_view prefix = NamePrefix(written);
+  if (NeedsPrefixDeclaration(prefix)) prefixes.emplace(prefix);
+}
+
+void Declare(std::u16string& out, const std::set<std::u16string>& prefixes) {
+  for (const std::u16string& prefix : prefixes) {
+    out += u" xmlns:";
+    out += prefix;
+    out += u"=\"";
+    out += kPrefixNamespace;
+    out += u'"';
+  }
+}
+
 class TagWriter {
  public:
   // declare_own: every element declares the prefixes of its own names (used when no enclosing
@@ -39,56 +65,63 @@ class TagWriter {
   // "<" name [marker] attributes [declarations] (">" or " />").
   void Opening(std::u16string& out, const PageNode& node, bool marker, bool empty,
                bool declare_all) {
-    const std::u16string name = WritableName(node.written_name);
     out += u'<';
-    out += name;
+    AppendName(out, node.WrittenName());
     if (marker) out += kMarker;
-    std::set<std::u16string> own;
-    if (declare_own_) AddPrefix(own, name);
-    // Attribute names as written; a later attribute that would clash with an earlier one once
-    // prefixes are bound (same name, or same local name under our one namespace) is left out.
+    bool plain = true;
+    for (const auto& entry : node.attributes.Entries()) {
+      if (!IsPlainName(entry.first)) {
+        plain = false;
+        break;
+      }
+    }
+    if (plain) {
+      // Plain names are distinct as stored and need no prefix.
+      for (const auto& [attribute, value] : node.attributes.Entries()) WriteAttribute(out, attribute, value);
+    } else {
+      WriteQualifiedAttributes(out, node);
+    }
+    if (declare_all) Declare(out, all_prefixes);
+    if (declare_own_) {
+      std::set<std::u16string> own;
+      AddPrefix(own, node.WrittenName());
+      for (const auto& entry : node.attributes.Entries()) AddPrefix(own, entry.first);
+      Declare(out, own);
+    }
+    out += empty ? u" />" : u">";
+  }
+
+  static void Closing(std::u16string& out, const PageNode& node, bool marker) {
+    out += u"</";
+    AppendName(out, node.WrittenName());
+    if (marker) out += kMarker;
+    out += u'>';
+  }
+
+ private:
+  static void WriteAttribute(std::u16string& out, std::u16string_view name,
+                             std::u16string_view value) {
+    out += u' ';
+    out += name;
+    out += u"=\"";
+    AppendXmlAttributeValue(out, value);
+    out += u'"';
+  }
+
+  // Attribute names as written; a later attribute that would clash with an earlier one once
+  // prefixes are bound (same name, or same local name under our one namespace) is left out.
+  static void WriteQualifiedAttributes(std::u16string& out, const PageNode& node) {
     std::set<std::u16string> written, prefixed_locals, xml_locals;
     for (const auto& [attribute, value] : node.attributes.Entries()) {
-      std::u16string attr = WritableName(attribute);
+      const std::u16string attr = WritableName(attribute);
       const std::u16string_view prefix = NamePrefix(attr);
       if (!written.insert(attr).second) continue;
       if (!prefix.empty()) {
         std::u16string local(std::u16string_view(attr).substr(prefix.size() + 1));
         auto& locals = prefix == u"xml" ? xml_locals : prefixed_locals;
         if (!locals.insert(local).second) continue;
-        if (declare_own_) AddPrefix(own, attr);
       }
-      out += u' ';
-      out += attr;
-      out += u"=\"";
-      AppendXmlAttributeValue(out, value);
-      out += u'"';
-    }
-    if (declare_all) Declare(out, all_prefixes);
-    if (declare_own_) Declare(out, own);
-    out += empty ? u" />" : u">";
-  }
-
-  static void Closing(std::u16string& out, const PageNode& node, bool marker) {
-    out += u"</";
-    out += WritableName(node.written_name);
-    if (marker) out += kMarker;
-    out += u'>';
-  }
-
-  static void AddPrefix(std::set<std::u16string>& prefixes, std::u16string_view name) {
-    const std::u16string_view prefix = NamePrefix(name);
-    if (NeedsPrefixDeclaration(prefix)) prefixes.emplace(prefix);
-  }
-
- private:
-  static void Declare(std::u16string& out, const std::set<std::u16string>& prefixes) {
-    for (const std::u16string& prefix : prefixes) {
-      out += u" xmlns:";
-      out += prefix;
-      out += u"=\"";
-      out += kPrefixNamespace;
-      out += u'"';
+      WriteAttribute(out, attr, value);
     }
   }
 
@@ -97,7 +130,7 @@ class TagWriter {
 
 // Whether the node is written as a full element (opening, content, closing).
 bool WrittenFull(const PageNode& node) {
-  if (!node.own_text.empty() || !node.Children().empty() || node.literal_end) return true;
+  if (!node.OwnText().empty() || !node.Children().empty() || node.literal_end) return true;
   if (!node.tag_scope) return false;
   if (AlwaysClosed(node.name)) return true;
   return LookUpElement(node.name) != nullptr && !HasElementProperty(node.name, kEmpty);
@@ -112,14 +145,15 @@ bool OpensWithGeneratedTag(const PageNode& node) {
   return !node.literal_end;
 }
 
-void OwnText(std::u16string& out, const PageNode& node) {
-  if (node.own_text.empty()) return;
+void WriteOwnText(std::u16string& out, const PageNode& node) {
+  const std::u16string_view text = node.OwnText();
+  if (text.empty()) return;
   if (node.name == u"Text" || node.name == u"kpsCDATA") {
     out += u"<![CDATA[";
-    AppendCDataContent(out, node.own_text);
+    AppendCDataContent(out, text);
     out += u"]]>";
   } else {
-    AppendXmlText(out, node.own_text);
+    AppendXmlText(out, text);
   }
 }
 
@@ -138,6 +172,10 @@ void CopiedOpening(std::u16string& out, const PageNode& node) {
 
 std::u16string PageNode::ToXml() const {
   std::u16string out;
+  // Most of the page XML is the template's own text: room for it and some markup up front.
+  if (document_ && !parent_) {
+    out.reserve(document_->Text().size() + document_->Text().size() / 4 + 64);
+  }
   const bool declare_on_top = OpensWithGeneratedTag(*this);
   TagWriter tags(!declare_on_top);
   if (declare_on_top) {
@@ -145,10 +183,8 @@ std::u16string PageNode::ToXml() const {
     while (!walk.empty()) {
       const PageNode* node = walk.back();
       walk.pop_back();
-      TagWriter::AddPrefix(tags.all_prefixes, WritableName(node->written_name));
-      for (const auto& entry : node->attributes.Entries()) {
-        TagWriter::AddPrefix(tags.all_prefixes, WritableName(entry.first));
-      }
+      AddPrefix(tags.all_prefixes, node->WrittenName());
+      for (const auto& entry : node->attributes.Entries()) AddPrefix(tags.all_prefixes, entry.first);
       for (const auto& child : node->Children()) walk.push_back(child.get());
     }
   }
@@ -208,7 +244,7 @@ std::u16string PageNode::ToXml() const {
       stack.push_back({&node, true});
       continue;
     }
-    OwnText(out, node);
+    WriteOwnText(out, node);
     stack.push_back({&node, true});
     for (auto it = node.Children().rbegin(); it != node.Children().rend(); ++it) {
       stack.push_back({it->get(), false});

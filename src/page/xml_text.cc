@@ -74,14 +74,25 @@ bool IsXmlChar(char16_t c) noexcept {
 }
 
 void AppendXmlText(std::u16string& out, std::u16string_view text) {
+  size_t run = 0;
   for (size_t i = 0; i < text.size();) {
-    switch (text[i]) {
+    const char16_t c = text[i];
+    const bool care = c == u'&' || c == u'<' || c == u'>' || c < 0x20 ||
+                      (c >= 0xD800 && c <= 0xDFFF) || c >= 0xFFFE;
+    if (!care || c == u'\t' || c == u'\n' || c == u'\r') {
+      ++i;
+      continue;
+    }
+    out.append(text.substr(run, i - run));
+    switch (c) {
       case u'&': out += u"&amp;"; ++i; break;
       case u'<': out += u"&lt;"; ++i; break;
       case u'>': out += u"&gt;"; ++i; break;
       default: i += AppendChecked(out, text, i);
     }
+    run = i;
   }
+  out.append(text.substr(run));
 }
 
 void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
@@ -107,18 +118,40 @@ void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
   }
 }
 
+// Whether c may need more than copying in CDATA content: the starts of "<![CDATA[" and "]]>",
+// control characters, surrogates and the two non-characters.
+static inline bool NeedsCDataCare(char16_t c) {
+  return c == u'<' || c == u']' || c < 0x20 || (c >= 0xD800 && c <= 0xDFFF) || c >= 0xFFFE;
+}
+
 void AppendCDataContent(std::u16string& out, std::u16string_view text) {
-  for (size_t i = 0; i < text.size();) {
+  size_t run = 0;  // start of the characters that are copied as they stand
+  size_t i = 0;
+  while (i < text.size()) {
+    if (!NeedsCDataCare(text[i])) {
+      ++i;
+      continue;
+    }
     if (text[i] == u'<' && StartsWith(text, i, u"<![CDATA[")) {
+      out.append(text.substr(run, i - run));
       out += u"&lt;![CDATA[";
       i += 9;
+      run = i;
     } else if (text[i] == u']' && StartsWith(text, i, u"]]>")) {
+      out.append(text.substr(run, i - run));
       out += u"]]&gt;";
       i += 3;
+      run = i;
+    } else if (text[i] == u'<' || text[i] == u']' || text[i] == u'\t' || text[i] == u'\n' ||
+               text[i] == u'\r') {
+      ++i;
     } else {
+      out.append(text.substr(run, i - run));
       i += AppendChecked(out, text, i);
+      run = i;
     }
   }
+  out.append(text.substr(run));
 }
 
 void AppendLiteralText(std::u16string& out, std::u16string_view text) {
@@ -139,6 +172,16 @@ bool IsQName(std::u16string_view name) noexcept {
 std::u16string_view NamePrefix(std::u16string_view name) noexcept {
   const size_t colon = name.find(u':');
   return colon == std::u16string_view::npos ? std::u16string_view() : name.substr(0, colon);
+}
+
+bool IsPlainName(std::u16string_view name) noexcept {
+  if (name.empty() || name.substr(0, 5) == u"xmlns") return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char16_t c = name[i];
+    const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+    if (!letter && (i == 0 || !((c >= u'0' && c <= u'9') || c == u'-' || c == u'.'))) return false;
+  }
+  return true;
 }
 
 std::u16string WritableName(std::u16string_view name) {

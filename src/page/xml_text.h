@@ -38,6 +38,10 @@ bool IsQName(std::u16string_view name) noexcept;
 // The prefix of a qualified name ("" without one).
 std::u16string_view NamePrefix(std::u16string_view name) noexcept;
 
+// Whether a name is written as it stands: ASCII letters, digits, "_", "-" and ".", starting with a
+// letter or "_", and not "xmlns" (the common case, checked without copying).
+bool IsPlainName(std::u16string_view name) noexcept;
+
 // The name as page XML writes it: "xmlns" and an "xmlns:" prefix, which would declare namespaces,
 // become "kpsxmlns"; a name that is no qualified name has its offending characters replaced by "_".
 std::u16string WritableName(std::u16string_view name);

@@ -95,9 +95,9 @@ class BuiltInParser {
   // --- literal text ---
   void Flush(size_t upto) {
     if (upto > pending_) {
-      PageNode* node = PageNode::Create(u"Text", ctx_.current,
-                                        std::u16string(text_.substr(pending_, upto - pending_)));
+      PageNode* node = PageNode::Create(u"Text", ctx_.current, u"");
       node->range = {pending_, pending_, upto, upto};
+      node->own_text_in_source = true;
     }
     if (upto > pending_) pending_ = upto;
   }

@@ -21,7 +21,6 @@ ParseContext::ParseContext(const RecognitionHost& host, IUnknown* page, std::u16
       page_model_(PageModelReader::ModelOf(page)),
       page_(page),
       scanner_(BorrowedText{text_}),
-      lines_(text_),
       open_tags_([this](std::u16string_view key, size_t offset, std::u16string_view first,
                         std::u16string_view second) { ReportAt(false, offset, key, {first, second}); }) {
   SetText(text_);
@@ -85,8 +84,13 @@ void ParseContext::ReportAt(bool is_error, size_t offset, std::u16string_view ke
                             std::initializer_list<std::u16string_view> args) {
   if (!(Flags() & kRecognizeWarnings)) return;
   if (host_.verbosity_level < (is_error ? 1 : 2)) return;
-  const LineIndex::Position at = lines_.At(offset);
+  const LineIndex::Position at = PositionOf(offset);
   Host().DeliverPositionMessage(key, is_error, at.line, at.column, args);
+}
+
+LineIndex::Position ParseContext::PositionOf(size_t offset) {
+  if (!lines_) lines_.emplace(text_);
+  return lines_->At(offset);
 }
 
 void ParseContext::Report(std::u16string_view key, size_t offset, int) {

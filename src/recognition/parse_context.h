@@ -79,7 +79,7 @@ class ParseContext final : public PageDocument, private WarningSink {
   bool ParsesTag(std::u16string_view lowered) const { return tags_to_parse_.count(std::u16string(lowered)) != 0; }
 
   OpenTagStack& OpenTags() { return open_tags_; }
-  LineIndex::Position PositionOf(size_t offset) const { return lines_.At(offset); }
+  LineIndex::Position PositionOf(size_t offset);
 
   // Host components.
   HostPageModel* PageModel() const { return page_model_.Get(); }
@@ -110,7 +110,7 @@ class ParseContext final : public PageDocument, private WarningSink {
   PageModelReader model_;
   std::unique_ptr<PageNode> root_;
   DocumentScanner scanner_;
-  LineIndex lines_;
+  std::optional<LineIndex> lines_;  // made when a position is first reported
   OpenTagStack open_tags_;
   std::vector<ParseError> errors_;
   std::set<std::u16string> tags_to_parse_;
