@@ -5,8 +5,10 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <libxml/globals.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -68,6 +70,36 @@ RegistryStore::Key* Child(const RegistryStore::Key& key, std::u16string_view nam
   }
   return nullptr;
 }
+
+// libxml2 writes some failures (a bad encoding, a failed conversion) to standard error unless
+// told otherwise; the store reports failures by its own errors, so while it calls libxml2 this
+// thread's channels go nowhere.
+class QuietLibxml {
+ public:
+  QuietLibxml()
+      : generic_(xmlGenericError),
+        generic_context_(xmlGenericErrorContext),
+        structured_(xmlStructuredError),
+        structured_context_(xmlStructuredErrorContext) {
+    xmlSetGenericErrorFunc(nullptr, &Ignore);
+    xmlSetStructuredErrorFunc(nullptr, &IgnoreStructured);
+  }
+  ~QuietLibxml() {
+    xmlSetStructuredErrorFunc(structured_context_, structured_);
+    xmlSetGenericErrorFunc(generic_context_, generic_);
+  }
+  QuietLibxml(const QuietLibxml&) = delete;
+  QuietLibxml& operator=(const QuietLibxml&) = delete;
+
+ private:
+  static void Ignore(void*, const char*, ...) {}
+  static void IgnoreStructured(void*, xmlError*) {}
+
+  xmlGenericErrorFunc generic_;
+  void* generic_context_;
+  xmlStructuredErrorFunc structured_;
+  void* structured_context_;
+};
 
 [[noreturn]] void Fail(HRESULT code, const std::string& message) {
   throw RegistryError(code, message);
@@ -220,6 +252,7 @@ RegistryStore RegistryStore::Load(const std::string& path) {
   if (!in) Fail(REGDB_E_READREGDB, path + ": cannot be read: " + std::strerror(errno));
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
+  QuietLibxml quiet;
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
   if (!ctxt) throw std::bad_alloc();
   xmlDocPtr doc =
@@ -266,6 +299,7 @@ void RegistryStore::Save() const {
     if (ec) Fail(REGDB_E_WRITEREGDB, path_ + ": cannot create folder: " + ec.message());
   }
 
+  QuietLibxml quiet;
   std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(
       xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")), xmlFreeDoc);
   if (!doc) throw std::bad_alloc();
