@@ -1,7 +1,8 @@
 // TextEditList::Apply on generated pages of 1, 4 and 16 MB with 1,000 to 100,000 edits, the mix
-// a scanner records: quotes inserted around values, escapes (a delete and an insert at one
-// offset), lower-cased names, removed ranges and inserts tied at one offset. Throughput counts
-// the page's size in UTF-8 (the generated page is ASCII: one byte per character).
+// a scanner records (and, apart, lists that need the edit-by-edit replay): quotes inserted around
+// values, escapes (a delete and an insert at one offset), lower-cased names, removed ranges and
+// inserts tied at one offset. Throughput counts the page's size in UTF-8 (the generated page is
+// ASCII: one byte per character).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -77,6 +78,42 @@ void BM_TextEditListApply(benchmark::State& state) {
 BENCHMARK(BM_TextEditListApply)
     ->ArgsProduct({{1, 4, 16}, {1000, 10000, 100000}})
     ->ArgNames({"MB", "edits"})
+    ->Unit(benchmark::kMillisecond);
+
+// Lists that only the edit-by-edit replay takes (every delete shares characters with the one
+// before it, a move now and then): its time must grow as n log n in the edits, not n squared.
+void BM_TextEditListReplay(benchmark::State& state) {
+  const auto edit_count = static_cast<std::size_t>(state.range(0));
+  const std::size_t length = std::size_t{4} << 20;
+  kpx::TextEditList prototype{MakePage(length)};
+  const std::size_t stride = length / (edit_count / 3 + 1);
+  for (std::size_t at = 0; prototype.EditCount() < edit_count && at + 16 < length; at += stride) {
+    prototype.Delete(at, 6);
+    prototype.Delete(at + 3, 6);
+    if (at % 7 == 0) {
+      prototype.Move(at + 10, 2, at, true);
+    } else {
+      prototype.Insert(at + 4, u"<x>", true);
+    }
+  }
+  kpx::TextEditList list;
+  for (auto _ : state) {
+    state.PauseTiming();
+    list = prototype;
+    state.ResumeTiming();
+    list.Apply();
+    benchmark::DoNotOptimize(list.Text().data());
+  }
+  state.counters["edits"] = static_cast<double>(prototype.EditCount());
+  state.counters["per_edit"] = benchmark::Counter(
+      static_cast<double>(prototype.EditCount()),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_TextEditListReplay)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->ArgName("edits")
     ->Unit(benchmark::kMillisecond);
 
 // The floor: copying the page once, which any apply has to do.

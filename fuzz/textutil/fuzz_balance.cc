@@ -5,6 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kpx::fuzzing;
+  const OnlyLinearApplies linear;
   const FuzzInput input = DecodeInput(data, size);
   const bool escaping_off = input.settings & 0x01;
   kpx::ScopedAttributeEscapingOff outside(escaping_off);

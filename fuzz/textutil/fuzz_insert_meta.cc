@@ -5,6 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kpx::fuzzing;
+  const OnlyLinearApplies linear;
   const FuzzInput input = DecodeInput(data, size);
   const std::u16string meta = input.has_second ? input.second : u"<meta name=\"x\" content=\"y\">";
   kpx::TextEditList edits = DirtyEditList();

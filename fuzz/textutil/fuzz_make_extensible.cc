@@ -6,6 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kpx::fuzzing;
+  const OnlyLinearApplies linear;
   const FuzzInput input = DecodeInput(data, size);
   const std::int16_t modes[] = {kpx::kPublishModeOff, kpx::kPublishModeOn, 1};
   const std::int16_t mode = modes[(input.settings & 0x03) % 3];

@@ -7,6 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kpx::fuzzing;
+  const OnlyLinearApplies linear;
   const FuzzInput input = DecodeInput(data, size);
   if (input.has_second) {
     const std::u16string any = kpx::ResolvePaths(input.page, input.second);

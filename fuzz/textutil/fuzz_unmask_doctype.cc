@@ -5,6 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace kpx::fuzzing;
+  const OnlyLinearApplies linear;
   const FuzzInput input = DecodeInput(data, size);
   kpx::TextEditList edits = DirtyEditList();
   const std::u16string result = kpx::UnmaskDoctype(edits, input.page);

@@ -1,5 +1,6 @@
 // What the text utility fuzz targets share: how the input bytes become a page (and a second
-// argument), and the checks every utility must pass whatever the page.
+// argument), and the checks every utility must pass whatever the page (among them: its edit
+// list is always applied in linear time).
 #pragma once
 
 #include <cstddef>
@@ -52,6 +53,20 @@ inline FuzzInput DecodeInput(const std::uint8_t* data, std::size_t size) {
   input.second = decode(second);
   return input;
 }
+
+// Lives through one run of a target: every edit list the utilities applied meanwhile must have
+// been taken by one of the linear ways. A list that needs the edit-by-edit replay (overlapping
+// or moving edits) is a fault in the utility that recorded it.
+class OnlyLinearApplies {
+ public:
+  OnlyLinearApplies() : before_(TextEditList::ReplayedListCount()) {}
+  ~OnlyLinearApplies() { Check(TextEditList::ReplayedListCount() == before_); }
+  OnlyLinearApplies(const OnlyLinearApplies&) = delete;
+  OnlyLinearApplies& operator=(const OnlyLinearApplies&) = delete;
+
+ private:
+  std::uint64_t before_;
+};
 
 // A list as an earlier operation might have left it: the utility must not see any of it.
 inline TextEditList DirtyEditList() {

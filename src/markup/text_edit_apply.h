@@ -31,16 +31,28 @@ struct SlotNode {
   SlotNodeKind kind;
 };
 
-// Replay: a piece of the text being edited, and an edit waiting with its shifted positions.
-struct TextPiece {
+// Replay: a node of the rope that holds the text being edited (a piece of the original text or
+// of an inserted text), and a mark, an offset that an edit still has to read.
+struct RopePiece {
   const char16_t* data;
   std::size_t length;
-  bool lower;  // lower-case its ASCII letters when written out
+  std::size_t total;  // of the subtree
+  std::uint32_t left;
+  std::uint32_t right;
+  std::uint32_t priority;
+  bool lower;        // lower-case the piece's ASCII letters when written out
+  bool lower_below;  // pending for the whole subtree
 };
-struct PendingEdit {
-  const PackedEdit* edit;
-  std::int64_t position;
-  std::int64_t destination;
+struct EditMark {
+  std::int64_t offset;
+  std::int64_t set;  // pending for the subtree below: set every offset to set (when has_set),
+  std::int64_t add;  // then add add
+  std::uint32_t left;
+  std::uint32_t right;
+  std::uint32_t parent;
+  std::uint32_t priority;
+  bool has_set;
+  bool behind_inserts;  // goes behind text inserted at its offset
 };
 
 // How many ascending runs the position-order way merges.
@@ -64,8 +76,10 @@ struct ApplyScratch {
   std::vector<std::uint32_t> parent;
   std::vector<std::uint32_t> owner;
   std::vector<std::size_t> lowered;  // start, end, start, end, ...
-  std::vector<PendingEdit> pending;
-  std::vector<TextPiece> pieces;
+  std::vector<RopePiece> pieces;
+  std::vector<EditMark> marks;
+  std::vector<std::uint32_t> first_mark;
+  std::vector<std::uint32_t> sorted_marks;
 };
 
 // Applies the edits by walking them in position order and writing the result as it goes: time
@@ -88,10 +102,10 @@ std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text, Reco
                                                   ApplyScratch& scratch);
 std::optional<std::u16string> ApplyEditsInOnePass(std::u16string_view text, RecordedEdits edits);
 
-// Applies the edits one after the other in recording order, shifting the positions of the
-// edits still to come after each one, over a piece table so that the text is copied once.
-// Handles every list; time quadratic in the number of edits. Throws ConverterError
-// (E_INVALIDARG) when an edit falls outside the text as it stands when its turn comes.
+// Applies the edits one after the other in recording order, each at its place as the edits
+// before it left it (see TextEditList), over a rope so that the text is copied once. Handles
+// every list, in time O(n log n) for n edits plus the length of the result. Throws
+// ConverterError (E_INVALIDARG) when an edit reaches outside the text.
 std::u16string ReplayEdits(std::u16string_view text, RecordedEdits edits, ApplyScratch& scratch);
 std::u16string ReplayEdits(std::u16string_view text, RecordedEdits edits);
 

@@ -1,6 +1,7 @@
 #include "markup/text_edit_list.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,8 @@ namespace {
 // Sequences share their word with the kind and the after flag.
 constexpr std::uint64_t kMaxSequence = (std::uint64_t{1} << 61) - 1;
 constexpr std::size_t kNoOffset = static_cast<std::size_t>(-1);
+
+std::atomic<std::uint64_t> g_replayed_lists{0};
 
 std::size_t EndOf(const PackedEdit& edit) noexcept {
   return edit.position + edit.Span();
@@ -191,8 +194,15 @@ void TextEditList::Apply() {
   ApplyScratch& scratch = scratch_.Get();
   std::optional<std::u16string> result = ApplyEditsInPositionOrder(text_, Edits(), scratch);
   if (!result) result = ApplyEditsInOnePass(text_, Edits(), scratch);
-  if (!result) result = ReplayEdits(text_, Edits(), scratch);
+  if (!result) {
+    g_replayed_lists.fetch_add(1, std::memory_order_relaxed);
+    result = ReplayEdits(text_, Edits(), scratch);
+  }
   text_ = std::move(*result);
+}
+
+std::uint64_t TextEditList::ReplayedListCount() noexcept {
+  return g_replayed_lists.load(std::memory_order_relaxed);
 }
 
 }  // namespace kpx

@@ -5,9 +5,12 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <libxml/globals.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +27,25 @@ struct RegistryStore::Key {
   std::u16string name;
   std::vector<std::pair<std::u16string, std::u16string>> values;  // name, data
   std::vector<std::unique_ptr<Key>> children;
+
+  Key() = default;
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  // Takes the subtree apart level by level: a key path deep enough would overflow the stack if
+  // each key's destructor destroyed its children.
+  ~Key() {
+    try {
+      std::vector<std::unique_ptr<Key>> doomed = std::move(children);
+      while (!doomed.empty()) {
+        std::unique_ptr<Key> key = std::move(doomed.back());
+        doomed.pop_back();
+        for (auto& child : key->children) doomed.push_back(std::move(child));
+        key->children.clear();
+      }
+    } catch (...) {
+      // Out of memory for the list: what is left goes the plain way.
+    }
+  }
 };
 
 namespace {
@@ -48,6 +70,36 @@ RegistryStore::Key* Child(const RegistryStore::Key& key, std::u16string_view nam
   }
   return nullptr;
 }
+
+// libxml2 writes some failures (a bad encoding, a failed conversion) to standard error unless
+// told otherwise; the store reports failures by its own errors, so while it calls libxml2 this
+// thread's channels go nowhere.
+class QuietLibxml {
+ public:
+  QuietLibxml()
+      : generic_(xmlGenericError),
+        generic_context_(xmlGenericErrorContext),
+        structured_(xmlStructuredError),
+        structured_context_(xmlStructuredErrorContext) {
+    xmlSetGenericErrorFunc(nullptr, &Ignore);
+    xmlSetStructuredErrorFunc(nullptr, &IgnoreStructured);
+  }
+  ~QuietLibxml() {
+    xmlSetStructuredErrorFunc(structured_context_, structured_);
+    xmlSetGenericErrorFunc(generic_context_, generic_);
+  }
+  QuietLibxml(const QuietLibxml&) = delete;
+  QuietLibxml& operator=(const QuietLibxml&) = delete;
+
+ private:
+  static void Ignore(void*, const char*, ...) {}
+  static void IgnoreStructured(void*, xmlError*) {}
+
+  xmlGenericErrorFunc generic_;
+  void* generic_context_;
+  xmlStructuredErrorFunc structured_;
+  void* structured_context_;
+};
 
 [[noreturn]] void Fail(HRESULT code, const std::string& message) {
   throw RegistryError(code, message);
@@ -102,32 +154,70 @@ void ReadKeys(const std::string& path, xmlNode* element, RegistryStore::Key* key
   }
 }
 
-void WriteKey(xmlNode* parent, const RegistryStore::Key& key) {
-  for (const auto& [name, data] : key.values) {
-    xmlNode* value = xmlNewTextChild(parent, nullptr, reinterpret_cast<const xmlChar*>("value"),
-                                     reinterpret_cast<const xmlChar*>(ToUtf8(data).c_str()));
-    if (!name.empty()) {
-      xmlNewProp(value, reinterpret_cast<const xmlChar*>("name"),
-                 reinterpret_cast<const xmlChar*>(ToUtf8(name).c_str()));
+xmlNode* Checked(xmlNode* node) {
+  if (!node) throw std::bad_alloc();
+  return node;
+}
+
+// Writes key's values and subkeys under parent; explicit stack for deep trees.
+void WriteKeys(xmlNode* parent, const RegistryStore::Key& key) {
+  std::vector<std::pair<xmlNode*, const RegistryStore::Key*>> stack{{parent, &key}};
+  while (!stack.empty()) {
+    auto [node, source] = stack.back();
+    stack.pop_back();
+    for (const auto& [name, data] : source->values) {
+      xmlNode* value =
+          Checked(xmlNewTextChild(node, nullptr, reinterpret_cast<const xmlChar*>("value"),
+                                  reinterpret_cast<const xmlChar*>(ToUtf8(data).c_str())));
+      if (!name.empty()) {
+        xmlNewProp(value, reinterpret_cast<const xmlChar*>("name"),
+                   reinterpret_cast<const xmlChar*>(ToUtf8(name).c_str()));
+      }
     }
-  }
-  for (const auto& child : key.children) {
-    xmlNode* node = xmlNewChild(parent, nullptr, reinterpret_cast<const xmlChar*>("key"), nullptr);
-    xmlNewProp(node, reinterpret_cast<const xmlChar*>("name"),
-               reinterpret_cast<const xmlChar*>(ToUtf8(child->name).c_str()));
-    WriteKey(node, *child);
+    // The subkeys' elements are made here, in order; their contents when they come off the stack.
+    for (const auto& child : source->children) {
+      xmlNode* element =
+          Checked(xmlNewChild(node, nullptr, reinterpret_cast<const xmlChar*>("key"), nullptr));
+      xmlNewProp(element, reinterpret_cast<const xmlChar*>("name"),
+                 reinterpret_cast<const xmlChar*>(ToUtf8(child->name).c_str()));
+      stack.emplace_back(element, child.get());
+    }
   }
 }
 
-void DumpKey(std::ostringstream& out, const RegistryStore::Key& key, int depth) {
-  std::string indent(static_cast<size_t>(depth) * 2, ' ');
+// Indentation stops growing at this depth, so that the dump of a very deep tree stays linear in
+// its size.
+constexpr std::size_t kMaxDumpIndent = 64;
+
+void DumpValues(std::ostringstream& out, const RegistryStore::Key& key, std::size_t depth) {
+  const std::string indent(std::min(depth, kMaxDumpIndent) * 2, ' ');
   for (const auto& [name, data] : key.values) {
     out << indent << (name.empty() ? std::string("(default)") : ToUtf8(name)) << " = \""
         << ToUtf8(data) << "\"\n";
   }
-  for (const auto& child : key.children) {
-    out << indent << ToUtf8(child->name) << "\n";
-    DumpKey(out, *child, depth + 1);
+}
+
+// Each key's values, then each subkey's name followed by its own contents one level further in;
+// explicit stack for deep trees.
+void DumpKeys(std::ostringstream& out, const RegistryStore::Key& root) {
+  struct Frame {
+    const RegistryStore::Key* key;
+    std::size_t next_child;
+    std::size_t depth;
+  };
+  DumpValues(out, root, 1);
+  std::vector<Frame> stack{{&root, 0, 1}};
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    if (frame.next_child == frame.key->children.size()) {
+      stack.pop_back();
+      continue;
+    }
+    const RegistryStore::Key& child = *frame.key->children[frame.next_child++];
+    const std::size_t depth = frame.depth;
+    out << std::string(std::min(depth, kMaxDumpIndent) * 2, ' ') << ToUtf8(child.name) << "\n";
+    DumpValues(out, child, depth + 1);
+    stack.push_back({&child, 0, depth + 1});
   }
 }
 
@@ -162,11 +252,13 @@ RegistryStore RegistryStore::Load(const std::string& path) {
   if (!in) Fail(REGDB_E_READREGDB, path + ": cannot be read: " + std::strerror(errno));
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
+  QuietLibxml quiet;
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
   if (!ctxt) throw std::bad_alloc();
   xmlDocPtr doc =
       xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), path.c_str(), nullptr,
-                        XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+                        // HUGE: no depth limit, for stores with very deep key paths.
+                        XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
   if (!doc) {
     const xmlError* error = xmlCtxtGetLastError(ctxt);
     std::string message = path + ":";
@@ -207,6 +299,7 @@ void RegistryStore::Save() const {
     if (ec) Fail(REGDB_E_WRITEREGDB, path_ + ": cannot create folder: " + ec.message());
   }
 
+  QuietLibxml quiet;
   std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(
       xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")), xmlFreeDoc);
   if (!doc) throw std::bad_alloc();
@@ -216,7 +309,7 @@ void RegistryStore::Save() const {
     xmlNode* hive = xmlNewChild(root, nullptr, reinterpret_cast<const xmlChar*>("hive"), nullptr);
     xmlNewProp(hive, reinterpret_cast<const xmlChar*>("name"),
                reinterpret_cast<const xmlChar*>(kHiveNames[i]));
-    WriteKey(hive, *roots_[i]);
+    WriteKeys(hive, *roots_[i]);
   }
   xmlChar* text = nullptr;
   int size = 0;
@@ -384,7 +477,7 @@ std::string RegistryStore::Dump() const {
   std::ostringstream out;
   for (int i = 0; i < 2; ++i) {
     out << kHiveNames[i] << "\n";
-    DumpKey(out, *roots_[i], 1);
+    DumpKeys(out, *roots_[i]);
   }
   return out.str();
 }

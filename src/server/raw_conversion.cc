@@ -1,7 +1,12 @@
 // convertRawWithDOM: the cleaner in XML mode, loaded into a document; when the load itself fails,
 // a log file beside the host program tells what went in and what came out.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "base/module_paths.h"
 #include "base/stage_timer.h"
@@ -28,20 +33,28 @@ std::u16string EscapeAmpersands(std::u16string_view text) {
   return out;
 }
 
-// Appends text to the log as UTF-16 code units, two bytes each (low byte first). The file is
-// opened anew for each piece, as the log has always been written; one that cannot be opened is
-// skipped.
-void WriteLogPiece(const std::string& path, const char* mode, std::u16string_view text) {
-  std::FILE* file = std::fopen(path.c_str(), mode);
-  if (!file) return;
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
+// Appends text to bytes as UTF-16 code units, two bytes each (low byte first).
+void AppendUtf16Le(std::string& bytes, std::u16string_view text) {
   for (char16_t c : text) {
     bytes.push_back(static_cast<char>(c & 0xFF));
     bytes.push_back(static_cast<char>(c >> 8));
   }
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
+}
+
+// Writes the log in one go. A symbolic link where the log goes is never followed (someone else's
+// file would be overwritten), a FIFO there does not hold the host up, and a log that cannot be
+// written is simply not written: the conversion's result does not depend on it.
+void WriteLogFile(const std::string& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(),
+                        O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0644);
+  if (fd < 0) return;
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) break;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  ::close(fd);
 }
 
 std::u16string Ascii(const char* text) {
@@ -65,16 +78,16 @@ void WriteRawConversionLog(std::u16string_view html, std::u16string_view xml,
     error->get_reason(reason.Put());
     error_line = Ascii(position) + reason.Str();
   }
-  const std::string path = ExecutableDirectory() + "/" + kLogName;
-  WriteLogPiece(path, "wb", u"CXH2XConverter::convertRawWithDOM() log");
-  WriteLogPiece(path, "ab", u"\n\n[HTML]\n\n");
-  WriteLogPiece(path, "ab", html);
-  WriteLogPiece(path, "ab", u"\n\n[XML]\n\n");
-  WriteLogPiece(path, "ab", xml);
-  WriteLogPiece(path, "ab", u"\n\n[input warnings]\n\n");
-  WriteLogPiece(path, "ab", messages);
-  WriteLogPiece(path, "ab", u"\n\n[output errors]\n\n");
-  WriteLogPiece(path, "ab", error_line);
+  std::string bytes;
+  bytes.reserve(2 * (html.size() + xml.size() + messages.size() + error_line.size() + 128));
+  for (std::u16string_view piece :
+       {std::u16string_view(u"CXH2XConverter::convertRawWithDOM() log\n\n[HTML]\n\n"), html,
+        std::u16string_view(u"\n\n[XML]\n\n"), xml,
+        std::u16string_view(u"\n\n[input warnings]\n\n"), messages,
+        std::u16string_view(u"\n\n[output errors]\n\n"), std::u16string_view(error_line)}) {
+    AppendUtf16Le(bytes, piece);
+  }
+  WriteLogFile(ExecutableDirectory() + "/" + kLogName, bytes);
 }
 
 }  // namespace

@@ -162,7 +162,6 @@ HRESULT PerformTableOperation(IDispatch* document, LONG op) {
   ComPtr<IHTMLDocument2> doc;
   if (document) document->QueryInterface(IHTMLDocument2::kIID, doc.PutVoid());
   if (!doc) return E_INVALIDARG;
-  if (!IsOffered(op)) return E_NOTIMPL;
 
   SelectedCells selected = CollectSelectedCells(doc.Get());
   std::optional<std::u16string> dir = ReadAttribute(selected.table.Get(), u"dir");
@@ -171,6 +170,9 @@ HRESULT PerformTableOperation(IDispatch* document, LONG op) {
   TableGrid grid(selected.table.As<IHTMLTable>());
   if (!grid.Table()) Check(E_NOINTERFACE);
   BuildGrid(grid);
+  // The code is looked at only now: a bad selection, a right-to-left table or a table that is
+  // no grid answer first, whatever the code.
+  if (!IsOffered(op)) return E_NOTIMPL;
   const GridSelection selection = Translate(grid, selected.cells);
   const GridPosition first = selection.cells.front();
   const int first_id = grid.Slot(first.row, first.column).cell.id;

@@ -114,6 +114,14 @@ class XhtmlConversion {
       const std::size_t edits_before = edits_.EditCount();
       const MarkupItem kind = scanner_.NextItem();
       if (kind == MarkupItem::kEnd) break;
+      if (CrossesRawContentEnd()) {
+        // Not markup after all: the repairs of an item that runs into the end tag of the script
+        // or style around it would overlap that end tag and the guard before it.
+        edits_.Withdraw(edits_.EditCount() - edits_before);
+        scanner_.SetPosition(raw_content_end_);
+        raw_content_end_ = kNoRawContent;
+        continue;
+      }
       if (kind != MarkupItem::kTag) continue;
       holding_ = IsHeldTag(scanner_.Tag());
       if (holding_ && edits_.EditCount() != edits_before) ReadHeldTagAgain(edits_before);
@@ -172,7 +180,10 @@ class XhtmlConversion {
     if (plan.insert_closer) Insert(plan.content_end, RawContentGuards::CloserText(kind));
     const std::u16string name = tag.name.Str();
     scanner_.SetPosition(extent.end);
-    if (plan.end_tag_found) return;
+    if (plan.end_tag_found) {
+      raw_content_end_ = plan.content_end;
+      return;
+    }
     for (;;) {
       const MarkupItem item = scanner_.NextItem();
       if (item == MarkupItem::kEnd) return;
@@ -180,6 +191,17 @@ class XhtmlConversion {
         return;
       }
     }
+  }
+
+  // Whether the item just read starts in the body of a script, style or comment element and
+  // ends past the start of its end tag. The body is read as markup up to that end tag only.
+  bool CrossesRawContentEnd() {
+    if (raw_content_end_ == kNoRawContent) return false;
+    if (scanner_.ItemStart() >= raw_content_end_) {
+      raw_content_end_ = kNoRawContent;
+      return false;
+    }
+    return scanner_.ItemEnd() > raw_content_end_;
   }
 
   void HandleStartTag(const ElementEntry& entry, const TagExtent& extent) {
@@ -334,6 +356,9 @@ class XhtmlConversion {
   std::vector<std::size_t> open_paragraphs_;  // indices of the p entries on the stack
   std::size_t open_heads_ = 0;                // head entries on the stack
   KeptMeta kept_meta_;
+  // Where the end tag of the script, style or comment element whose body is being read starts.
+  static constexpr std::size_t kNoRawContent = static_cast<std::size_t>(-1);
+  std::size_t raw_content_end_ = kNoRawContent;
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/status.h"
+#include "xmldom/error_capture.h"
 #include "xmldom/strings.h"
 
 namespace kpx {
@@ -30,6 +31,7 @@ std::string DeclarationOf(const xmlDoc* doc) {
 }
 
 std::string WriteTree(const xmlNode* node) {
+  ErrorCapture capture;  // a failed conversion is told by status, never on standard error
   std::unique_ptr<xmlBuffer, BufferFree> buffer(xmlBufferCreate());
   if (!buffer) throw std::bad_alloc();
   // UTF-8 output leaves every character as it is; only markup characters are escaped.
@@ -37,7 +39,10 @@ std::string WriteTree(const xmlNode* node) {
   if (!save) throw std::bad_alloc();
   const long written = xmlSaveTree(save, const_cast<xmlNode*>(node));
   const int closed = xmlSaveClose(save);
-  if (written < 0 || closed < 0) throw ConverterError(E_FAIL, "the node could not be written");
+  if (written < 0 || closed < 0) {
+    const std::string reason = capture.FirstLine();
+    throw ConverterError(E_FAIL, reason.empty() ? "the node could not be written" : reason);
+  }
   return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
                      static_cast<size_t>(xmlBufferLength(buffer.get())));
 }

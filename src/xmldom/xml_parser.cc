@@ -99,12 +99,14 @@ ParseOutcome Parse(std::string_view bytes, const char* url, const char* encoding
     outcome.error.reason = "the text is too large to load";
     return outcome;
   }
+  // Messages that bypass the context (encoding conversion, input errors), from the context's
+  // making to its freeing.
+  ErrorCapture stray;
   std::unique_ptr<xmlParserCtxt, ParserContextFree> ctxt(xmlNewParserCtxt());
   if (!ctxt) throw std::bad_alloc();
   ctxt->_private = &first;
   ctxt->sax->serror = &OnParseError;
 
-  ErrorCapture stray;  // messages that bypass the context (encoding conversion)
   // Never: XML_PARSE_NOENT (substitution would load external entities), XML_PARSE_DTDLOAD,
   // XML_PARSE_DTDVALID, XML_PARSE_DTDATTR, XML_PARSE_XINCLUDE.
   options |= XML_PARSE_NONET | XML_PARSE_NOWARNING;

@@ -1,6 +1,6 @@
-// Both ways of applying edits checked against the plain rule, applied literally on a string:
-// perform each edit in recording order and shift every later edit after it. The literal
-// version is quadratic and lives only here, as the reference.
+// Every way of applying edits checked against the plain rule, applied literally on a string:
+// perform each edit in recording order and move the places of every later edit after it. The
+// literal version is quadratic and lives only here, as the reference.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,33 +28,26 @@ using kpx::testing::MakeList;
 using kpx::testing::Mov;
 using kpx::testing::Narrow;
 
-struct RefEdit {
-  EditKind kind;
-  bool after;
-  std::int64_t position;
-  std::int64_t count;
-  std::int64_t destination;
-  std::u16string text;
+// An offset an edit still has to read, with its tie rule.
+struct RefMark {
+  std::int64_t offset;
+  bool behind_inserts;  // goes behind text inserted at its offset
 };
 
-// After applying a change at `at`, shifts every later edit as the rule says.
-void ReferenceShift(std::vector<RefEdit>& edits, std::size_t index, std::int64_t at,
-                    std::int64_t change, bool applied_delete) {
-  if (change == 0) return;
-  for (std::size_t j = index + 1; j < edits.size(); ++j) {
-    RefEdit& e = edits[j];
-    if (at < e.position) {
-      e.position += change;
-    } else if (at == e.position && !applied_delete) {
-      if (e.kind == EditKind::kInsert) {
-        if (e.after) e.position += change;
-      } else if (e.kind == EditKind::kDelete || e.kind == EditKind::kLowerCase) {
-        e.position += change;
-      }
-    }
-    if (e.kind == EditKind::kMove &&
-        (at < e.destination || (at == e.destination && !applied_delete && e.after))) {
-      e.destination += change;
+// After text of length was inserted at at, moves every mark as the rule says.
+void ReferenceInserted(std::vector<RefMark>& marks, std::int64_t at, std::int64_t length) {
+  for (RefMark& m : marks) {
+    if (m.offset > at || (m.offset == at && m.behind_inserts)) m.offset += length;
+  }
+}
+
+// After [start, end) was taken out: marks inside it go to start, those after it move back.
+void ReferenceRemoved(std::vector<RefMark>& marks, std::int64_t start, std::int64_t end) {
+  for (RefMark& m : marks) {
+    if (m.offset >= end) {
+      m.offset -= end - start;
+    } else if (m.offset > start) {
+      m.offset = start;
     }
   }
 }
@@ -62,45 +55,69 @@ void ReferenceShift(std::vector<RefEdit>& edits, std::size_t index, std::int64_t
 // The literal algorithm on a real string; nothing when an edit falls outside the text.
 // Edits that change nothing (empty insert, zero count) are passed over.
 std::optional<std::u16string> ReferenceApply(std::u16string text, kpx::RecordedEdits source) {
-  std::vector<RefEdit> edits;
-  for (const TextEdit& e : source) {
-    edits.push_back({e.kind, e.after, static_cast<std::int64_t>(e.position),
-                     static_cast<std::int64_t>(e.count), static_cast<std::int64_t>(e.destination),
-                     e.text.Str()});
-  }
-  auto inside = [&text](std::int64_t at, std::int64_t count) {
-    return at >= 0 && count >= 0 && at + count <= static_cast<std::int64_t>(text.size());
-  };
+  std::vector<TextEdit> edits(source.begin(), source.end());
+  // Each edit's marks: start, end (delete, lower-case, move) and destination (move).
+  std::vector<RefMark> marks;
+  std::vector<std::size_t> first(edits.size());
   for (std::size_t i = 0; i < edits.size(); ++i) {
-    const RefEdit e = edits[i];
-    const bool no_op = e.kind == EditKind::kInsert ? e.text.empty() : e.count == 0;
-    if (no_op) continue;
-    const auto at = static_cast<std::size_t>(e.position);
+    const TextEdit& e = edits[i];
+    first[i] = marks.size();
+    const auto at = static_cast<std::int64_t>(e.position);
+    const auto end = static_cast<std::int64_t>(e.position + e.count);
     switch (e.kind) {
       case EditKind::kInsert:
-        if (!inside(e.position, 0)) return std::nullopt;
-        text.insert(at, e.text);
-        ReferenceShift(edits, i, e.position, static_cast<std::int64_t>(e.text.size()), false);
+        marks.push_back({at, e.after});
         break;
       case EditKind::kDelete:
-        if (!inside(e.position, e.count)) return std::nullopt;
-        text.erase(at, static_cast<std::size_t>(e.count));
-        ReferenceShift(edits, i, e.position, -e.count, true);
+      case EditKind::kLowerCase:
+        marks.push_back({at, true});
+        marks.push_back({end, false});
+        break;
+      case EditKind::kMove:
+        marks.push_back({at, false});
+        marks.push_back({end, false});
+        marks.push_back({static_cast<std::int64_t>(e.destination), e.after});
+        break;
+    }
+  }
+  auto inside = [&text](std::int64_t at) {
+    return at >= 0 && at <= static_cast<std::int64_t>(text.size());
+  };
+  for (std::size_t i = 0; i < edits.size(); ++i) {
+    const TextEdit& e = edits[i];
+    const bool no_op = e.kind == EditKind::kInsert ? e.text.View().empty() : e.count == 0;
+    if (no_op) continue;
+    const std::int64_t start = marks[first[i]].offset;
+    const std::int64_t end = e.kind == EditKind::kInsert ? start : marks[first[i] + 1].offset;
+    if (!inside(start) || !inside(end)) return std::nullopt;
+    const auto at = static_cast<std::size_t>(start);
+    const auto count = static_cast<std::size_t>(std::max<std::int64_t>(end - start, 0));
+    switch (e.kind) {
+      case EditKind::kInsert:
+        text.insert(at, e.text.View());
+        ReferenceInserted(marks, start, static_cast<std::int64_t>(e.text.Length()));
+        break;
+      case EditKind::kDelete:
+        text.erase(at, count);
+        if (count) ReferenceRemoved(marks, start, end);
         break;
       case EditKind::kLowerCase:
-        if (!inside(e.position, e.count)) return std::nullopt;
-        for (std::int64_t k = 0; k < e.count; ++k) text[at + k] = kpx::AsciiToLower(text[at + k]);
+        for (std::size_t k = 0; k < count; ++k) text[at + k] = kpx::AsciiToLower(text[at + k]);
         break;
       case EditKind::kMove: {
-        if (!inside(e.position, e.count)) return std::nullopt;
-        const std::u16string taken = text.substr(at, static_cast<std::size_t>(e.count));
-        text.erase(at, taken.size());
-        ReferenceShift(edits, i, e.position, -e.count, false);
-        std::int64_t to = edits[i].destination;
-        if (to > e.position || (to == e.position && e.after)) to -= e.count;
-        if (!inside(to, 0)) return std::nullopt;
+        std::int64_t to = marks[first[i] + 2].offset;
+        if (!inside(to)) return std::nullopt;
+        if (count == 0) break;
+        const std::u16string taken = text.substr(at, count);
+        text.erase(at, count);
+        ReferenceRemoved(marks, start, end);
+        if (to >= end) {
+          to -= end - start;
+        } else if (to > start) {
+          to = start;
+        }
         text.insert(static_cast<std::size_t>(to), taken);
-        ReferenceShift(edits, i, to, e.count, false);
+        ReferenceInserted(marks, to, end - start);
         break;
       }
     }

@@ -93,6 +93,29 @@ TEST_F(RegistryStoreTest, DeleteKeyRemovesTheSubtreeOnly) {
   EXPECT_TRUE(store.KeyExists(RegistryHive::kClassesRoot, u"CLSID\\{B}"));
 }
 
+TEST_F(RegistryStoreTest, AVeryDeepKeyPathIsSavedLoadedDumpedAndDeleted) {
+  // Far deeper than the stack would take one frame per level.
+  constexpr std::size_t kDepth = 100000;
+  std::u16string path = u"k";
+  for (std::size_t i = 1; i < kDepth; ++i) path += u"\\k";
+  {
+    RegistryStore store = RegistryStore::Load(path_);
+    store.SetValue(RegistryHive::kCurrentUser, path, u"", u"deep");
+    store.SetValue(RegistryHive::kCurrentUser, u"k\\k\\side", u"", u"near");
+    store.Save();
+  }
+  RegistryStore again = RegistryStore::Load(path_);
+  EXPECT_EQ(again.GetValue(RegistryHive::kCurrentUser, path, u""), u"deep");
+  EXPECT_EQ(again.SubKeys(RegistryHive::kCurrentUser, u"k\\k"),
+            (std::vector<std::u16string>{u"k", u"side"}));
+  const std::string dump = again.Dump();
+  EXPECT_EQ(dump.rfind("HKEY_CLASSES_ROOT\nHKEY_CURRENT_USER\n  k\n    k\n      k\n", 0), 0u);
+  EXPECT_NE(dump.find("side\n"), std::string::npos);
+  EXPECT_NE(dump.find("(default) = \"deep\""), std::string::npos);
+  EXPECT_LT(dump.size(), kDepth * 200);  // the indentation stops growing
+  EXPECT_TRUE(again.DeleteKey(RegistryHive::kCurrentUser, u"k"));
+}
+
 TEST_F(RegistryStoreTest, SaveReplacesAtomicallyAndLeavesNoTemporaryFile) {
   RegistryStore store = RegistryStore::Load(path_);
   store.SetValue(RegistryHive::kCurrentUser, u"K", u"v", u"1");

@@ -59,13 +59,17 @@ TEST_F(RawConversionTest, ArgumentsAndALeadingByteOrderMark) {
   EXPECT_TRUE(doc);
 }
 
-TEST_F(RawConversionTest, FailedLoadWritesTheLogInOrder) {
-  // The cleaner repairs nearly everything; a nesting deeper than the XML parser takes is left.
+// The cleaner repairs nearly everything; a nesting deeper than the XML parser takes is left.
+std::u16string PageTheLoadRefuses() {
   std::u16string deep = u"<html><body><p>a</p><x:y>";
   for (int i = 0; i < 300; ++i) deep += u"<div>";
   deep += u"z";
   for (int i = 0; i < 300; ++i) deep += u"</div>";
-  Bstr html(deep);
+  return deep;
+}
+
+TEST_F(RawConversionTest, FailedLoadWritesTheLogInOrder) {
+  Bstr html(PageTheLoadRefuses());
   ComPtr<IXMLDOMDocument> doc;
   HRESULT hr = converter_->convertRawWithDOM(html.Get(), doc.Put());
   EXPECT_EQ(hr, S_FALSE);
@@ -82,6 +86,21 @@ TEST_F(RawConversionTest, FailedLoadWritesTheLogInOrder) {
     at = found + heading.size();
   }
   EXPECT_EQ(log.rfind(u"CXH2XConverter", 0), 0u);
+}
+
+TEST_F(RawConversionTest, ALinkWhereTheLogGoesIsNotFollowed) {
+  const std::string target = log_ + ".target";
+  std::ofstream(target) << "keep";
+  std::filesystem::create_symlink(target, log_);
+  Bstr html(PageTheLoadRefuses());
+  ComPtr<IXMLDOMDocument> doc;
+  EXPECT_EQ(converter_->convertRawWithDOM(html.Get(), doc.Put()), S_FALSE);
+  EXPECT_TRUE(std::filesystem::is_symlink(log_));
+  std::ifstream in(target);
+  std::string kept;
+  in >> kept;
+  EXPECT_EQ(kept, "keep");
+  std::filesystem::remove(target);
 }
 
 }  // namespace

@@ -205,6 +205,11 @@ TEST(TableOperationsTest, FailuresLeaveTheDocumentAsItWas) {
        "caret:0.0", opInsertRow, E_FAIL, nullptr},
       {"right to left", "<table dir=' RTL'><tr><td>a</td><td>b</td></tr></table>", "caret:0.0",
        opInsertColumn, E_NOTIMPL, nullptr},
+      // The code is checked after the selection, the direction and the grid.
+      {"an unsupported code with nothing selected", k3x3, "none", 0, E_FAIL, nullptr},
+      {"an unsupported code on an invalid table",
+       "<table><tr><td>a</td><td rowspan=2>b</td></tr><tr><td colspan=3>c</td></tr></table>",
+       "caret:0.0", 19, E_FAIL, nullptr},
   };
   for (const Case& c : cases) Check(c);
   for (LONG op : {0, 2, 3, 5, 6, 11, 19, -1}) {

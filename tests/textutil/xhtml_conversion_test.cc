@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "text_utility_test_util.h"
@@ -118,7 +120,41 @@ TEST(XhtmlConversionTest, ScriptsAndStyles) {
       {"body after whitespace", u"<script>\n  f();\n</script>",
        u"<script type=\"text/javascript\">" + kScriptOpener + u"\n  f();\n" + kScriptCloser +
            u"</script>"},
+      // A tag in the body that runs past the end tag is no tag: nothing in it is repaired, and
+      // the end tag and the guard before it stay whole.
+      {"a tag across the end tag", u"<script></A new Array();\n //]]></script><BR>",
+       u"<script type=\"text/javascript\">" + kScriptOpener + u"</A new Array();\n //]]>" +
+           kScriptCloser + u"</script><br />"},
   });
+}
+
+// A malformed page once made the conversion record overlapping edits (the guard before a
+// script's end tag inside the repairs of a tag that ran across it).
+TEST(XhtmlConversionTest, AMalformedPageIsConvertedInLinearTime) {
+  std::ifstream in(KPX_TEST_DATA_DIR "/data/make-extensible-refused.html", std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  const std::u16string page = ToUtf16(bytes.str());
+  ASSERT_GT(page.size(), 40000u);
+  auto count = [](std::u16string_view text, std::u16string_view word) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(word); at != text.npos; at = text.find(word, at + 1)) ++n;
+    return n;
+  };
+  for (const std::int16_t mode : {kPublishModeOff, kPublishModeOn}) {
+    SCOPED_TRACE(mode);
+    const std::uint64_t replayed = TextEditList::ReplayedListCount();
+    TextEditList edits;
+    const std::u16string result = ConvertToXhtml(edits, page, mode);
+    EXPECT_EQ(TextEditList::ReplayedListCount(), replayed);
+    // Every guard opened is closed, no end tag of a script was cut, and the tag that ran across
+    // one is as it was.
+    EXPECT_GT(count(result, u"<!--//--><![CDATA[//><!--"), 0u);
+    EXPECT_EQ(count(result, u"<!--//--><![CDATA[//><!--"), count(result, u"//--><!]]>"));
+    EXPECT_EQ(count(result, u"</script>"), count(page, u"</script>"));
+    EXPECT_NE(result.find(u"</a new Array();\n    //]]>\r\n//--><!]]>\r\n</script>"),
+              std::u16string::npos);
+  }
 }
 
 TEST(XhtmlConversionTest, ParagraphsHoldingBlocks) {

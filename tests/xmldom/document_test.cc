@@ -2,6 +2,9 @@
 // safety and reloading.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <string>
 
 #include "base/utf.h"
@@ -250,6 +253,63 @@ TEST(DomDocumentTest, LoadReportsFilesThatCannotBeReadOrParsed) {
   VARIANT empty = PathVariant("");
   EXPECT_EQ(doc->load(empty, &ok), S_FALSE);
   VariantClear(&empty);
+}
+
+// Standard error as a file for as long as it lives: what the code under test writes there.
+class StandardErrorCapture {
+ public:
+  StandardErrorCapture() : file_(std::tmpfile()), saved_(::dup(2)) {
+    std::fflush(stderr);
+    ::dup2(::fileno(file_), 2);
+  }
+  ~StandardErrorCapture() { Restore(); }
+  std::string Written() {
+    Restore();
+    std::string text;
+    std::rewind(file_);
+    for (int c = std::fgetc(file_); c != EOF; c = std::fgetc(file_)) text += static_cast<char>(c);
+    return text;
+  }
+
+ private:
+  void Restore() {
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    ::dup2(saved_, 2);
+    ::close(saved_);
+    saved_ = -1;
+  }
+  std::FILE* file_;
+  int saved_;
+};
+
+// A library in an IDE never writes to its host's standard error: libxml2's messages about bad
+// encodings and failed conversions end up in the parse error or nowhere, on every entry.
+TEST(DomDocumentTest, NothingReachesStandardError) {
+  const char* const files[] = {
+      "<?xml version='1.0' encoding='ISO-2022-JP'?>\n<a>\x80\xFF\x1B$B\xFF</a>",
+      "<?xml version='1.0' encoding='UTF-16'?><a/>",
+      "<?xml version='1.0' encoding='no-such-encoding'?><a/>",
+      "<?xml version='1.0' encoding='UTF-8'?><a>\xC3\x28\xFF</a>",
+  };
+  StandardErrorCapture stderr_capture;
+  for (const char* bytes : files) {
+    TempFile file("kpx-encoding", bytes);
+    ComPtr<IXMLDOMDocument> doc = NewDocument();
+    VARIANT path = PathVariant(file.path());
+    VARIANT_BOOL ok = VARIANT_TRUE;
+    doc->load(path, &ok);
+    Xml(doc.Get());
+    VariantClear(&path);
+  }
+  bool ok = false;
+  ComPtr<IXMLDOMDocument> doc = NewDocument();
+  const char16_t lone_surrogate[] = {u'<', u'a', u'>', 0xD800, u'<', u'/', u'a', u'>', 0};
+  LoadText(doc.Get(), u"<?xml version='1.0' encoding='EBCDIC'?><a/>", &ok);
+  LoadText(doc.Get(), lone_surrogate, &ok);
+  LoadText(doc.Get(), u"<a b='&#xFFFF;'>x</a>", &ok);
+  Xml(doc.Get());
+  EXPECT_EQ(stderr_capture.Written(), "");
 }
 
 // External entities, external parameter entities and external DTDs must never be read, neither
