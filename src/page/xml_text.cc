@@ -1,6 +1,10 @@
 // Page XML text writing and XML name checks.
 #include "page/xml_text.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "markup/attribute_escaping.h"
 
 namespace kpx {
@@ -124,12 +128,37 @@ static inline bool NeedsCDataCare(char16_t c) {
   return c == u'<' || c == u']' || c < 0x20 || (c >= 0xD800 && c <= 0xDFFF) || c >= 0xFFFE;
 }
 
+// The first index from i on whose character NeedsCDataCare, or the text's size. Eight characters
+// at a time where SSE2 is there: most literal text needs no care at all.
+size_t NextCDataCare(std::u16string_view text, size_t i) {
+#ifdef __SSE2__
+  const __m128i lt = _mm_set1_epi16('<');
+  const __m128i bracket = _mm_set1_epi16(']');
+  const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
+  // Unsigned compares through the sign bias: c < 0x20, or c >= 0xD800 (surrogates, U+E000 and
+  // up: a character from U+E000 to U+FFFD is then looked at one by one, which is rare).
+  const __m128i below = _mm_set1_epi16(static_cast<short>(0x20 ^ 0x8000));
+  const __m128i above = _mm_set1_epi16(static_cast<short>((0xD800 - 1) ^ 0x8000));
+  for (; i + 8 <= text.size(); i += 8) {
+    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    const __m128i biased = _mm_xor_si128(chars, bias);
+    const __m128i care = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi16(chars, lt), _mm_cmpeq_epi16(chars, bracket)),
+        _mm_or_si128(_mm_cmplt_epi16(biased, below), _mm_cmpgt_epi16(biased, above)));
+    const int mask = _mm_movemask_epi8(care);
+    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
+  }
+#endif
+  while (i < text.size() && !NeedsCDataCare(text[i])) ++i;
+  return i;
+}
+
 void AppendCDataContent(std::u16string& out, std::u16string_view text) {
   size_t run = 0;  // start of the characters that are copied as they stand
   size_t i = 0;
   while (i < text.size()) {
     if (!NeedsCDataCare(text[i])) {
-      ++i;
+      i = NextCDataCare(text, i + 1);
       continue;
     }
     if (text[i] == u'<' && StartsWith(text, i, u"<![CDATA[")) {
