@@ -168,11 +168,11 @@ class BuiltInParser {
   bool MakeEmbracedComponent(std::u16string_view name, size_t start, size_t end, bool inside_tag) {
     ComPtr<HostPageModel> component = ctx_.FindOnPage(name);
     if (!component || ctx_.IsMatched(component.Get())) return false;
-    const std::u16string type = ctx_.Model().TypeName(component.Get());
+    const std::u16string type = ctx_.ComponentType(component.Get());
     if (!CanCarryExtendedHtml(type)) return false;
     PageNode* node = MakeNode(ctx_.ComponentNodeName(component.Get()), start, end);
     node->host = component;
-    node->attributes.Set(u"id", Decimal(ctx_.Model().Id(component.Get())));
+    node->attributes.Set(u"id", Decimal(ctx_.ComponentId(component.Get())));
     node->attributes.Set(u"name", name);
     if (inside_tag) node->attributes.Set(u"kpsInsideTag", u"true");
     ctx_.MarkMatched(component.Get());
@@ -201,7 +201,7 @@ class BuiltInParser {
       ComPtr<HostPageModel> component = ctx_.FindOnPage(base);
       ctx_.CheckHostCalls(at);
       if (!component || ctx_.IsMatched(component.Get()) ||
-          !CanCarryExtendedHtml(ctx_.Model().TypeName(component.Get()))) {
+          !CanCarryExtendedHtml(ctx_.ComponentType(component.Get()))) {
         continue;
       }
       Consume(at, at + length);
@@ -394,7 +394,7 @@ class BuiltInParser {
         node->host = component;
         node->attributes.Set(u"type", type);
         node->attributes.Set(u"name", name);
-        node->attributes.Set(u"id", Decimal(ctx_.Model().Id(component.Get())));
+        node->attributes.Set(u"id", Decimal(ctx_.ComponentId(component.Get())));
         ctx_.MarkMatched(component.Get());
         ctx_.OpenTags().PushBoundary(node, name);
         if (EqualsIgnoringAsciiCase(node->name, u"Panel")) {
@@ -547,7 +547,7 @@ class BuiltInParser {
     node.attributes.Set(u"kpsPrimitiveAsBlock", u"true");
     ComPtr<HostPageModel> component = ctx_.FindForBlock(&node, name);
     if (component && !ctx_.IsMatched(component.Get())) {
-      inner->attributes.Set(u"id", Decimal(ctx_.Model().Id(component.Get())));
+      inner->attributes.Set(u"id", Decimal(ctx_.ComponentId(component.Get())));
       inner->host = component;
       ctx_.MarkMatched(component.Get());
     }

@@ -174,11 +174,18 @@ ComPtr<HostPageModel> ParseContext::FindForBlock(const PageNode* from, std::u16s
   return FindOnPage(name);
 }
 
-std::pair<long, std::u16string> ParseContext::RegistryKey(HostPageModel* component) {
+const ParseContext::ComponentFacts& ParseContext::Facts(HostPageModel* component) {
+  auto found = facts_.find(component);
+  if (found != facts_.end()) return found->second;
+  ComponentFacts facts;
   ComPtr<HostPageModel> parent;
   long parent_id = 0;
   if (SUCCEEDED(component->GetParent(parent.Put())) && parent) parent_id = model_.Id(parent.Get());
-  return {parent_id, Lowered(model_.Name(component))};
+  facts.registry_key = {parent_id, Lowered(model_.Name(component))};
+  facts.type = model_.TypeName(component);
+  facts.id = model_.Id(component);
+  facts_holders_.emplace_back(component);
+  return facts_.emplace(component, std::move(facts)).first->second;
 }
 
 bool ParseContext::IsMatched(HostPageModel* component) {
@@ -192,7 +199,7 @@ void ParseContext::MarkMatched(HostPageModel* component) {
 }
 
 std::u16string ParseContext::ComponentNodeName(HostPageModel* component) {
-  std::u16string type = model_.TypeName(component);
+  const std::u16string type = ComponentType(component);
   const ComponentClass& found = Classify(type);
   return found.known && !found.canonical.empty() ? found.canonical : type;
 }

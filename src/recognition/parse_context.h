@@ -95,13 +95,28 @@ class ParseContext final : public PageDocument, private WarningSink {
   void MarkMatched(HostPageModel* component);
   // The node name of a component node: the canonical name of the host component's type.
   std::u16string ComponentNodeName(HostPageModel* component);
+  // The host component's type name and identifier, asked once per component and parse.
+  const std::u16string& ComponentType(HostPageModel* component) { return Facts(component).type; }
+  long ComponentId(HostPageModel* component) { return Facts(component).id; }
 
   // Records error 10 when a host call failed since the last check.
   void CheckHostCalls(size_t offset);
 
  private:
   void Report(std::u16string_view key, size_t offset, int argument) override;
-  std::pair<long, std::u16string> RegistryKey(HostPageModel* component);
+  struct ComponentFacts {
+    std::pair<long, std::u16string> registry_key;  // (parent identifier, lower-case name)
+    std::u16string type;
+    long id = 0;
+  };
+  // What the parse needs of a host component, by object (a host that hands out the same object
+  // for a component is asked once; another one is asked again, which is still right).
+  const ComponentFacts& Facts(HostPageModel* component);
+  std::pair<long, std::u16string> RegistryKey(HostPageModel* component) {
+    return Facts(component).registry_key;
+  }
+  std::unordered_map<HostPageModel*, ComponentFacts> facts_;
+  std::vector<ComPtr<HostPageModel>> facts_holders_;  // keeps the objects behind facts_ alive
 
   const std::u16string text_;  // what the document's view and the scanner read
   RecognitionHost host_;
