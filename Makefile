@@ -10,13 +10,15 @@ FUZZ_SECONDS ?= 20
 # Debian packages the build needs.
 PACKAGES = cmake make g++ clang pkg-config libtidy-dev libxml2-dev libxslt1-dev libcli11-dev \
            libutfcpp-dev libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev xsltproc \
-           libgumbo-dev
+           libgumbo-dev locales
 
 .PHONY: all deps build asan test demo bench fuzz install clean format
 
 all: build
 
 # Installs missing packages with apt-get when run as root; otherwise prints the line and stops.
+# Also generates the de_DE.UTF-8 locale (as root), under which the number-text tests check that
+# output does not follow a comma-decimal locale; without it those tests are skipped.
 deps:
 	@missing=""; \
 	for p in $(PACKAGES); do \
@@ -31,6 +33,17 @@ deps:
 	    echo "Missing packages. Run as root:"; \
 	    echo "  apt-get install -y$$missing"; \
 	    exit 1; \
+	  fi; \
+	fi
+	@if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Generating the de_DE.UTF-8 locale"; \
+	    [ -f /etc/locale.gen ] && sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen; \
+	    grep -qxs 'de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen; \
+	    locale-gen; \
+	  else \
+	    echo "The de_DE.UTF-8 locale is missing (its tests are skipped). Run as root:"; \
+	    echo "  sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen && locale-gen"; \
 	  fi; \
 	fi
 

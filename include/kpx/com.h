@@ -37,8 +37,12 @@ using BSTR = OLECHAR*;
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+  return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+  return hr < 0;
+}
 
 // Windows numeric values, so that statuses read the same on every platform.
 constexpr HRESULT S_OK = 0;
@@ -106,11 +110,11 @@ struct ITypeInfo;  // type information objects are opaque to callers of this sub
 
 struct IUnknown {
   using Base = void;
-  static constexpr IID kIID = {0x00000000, 0x0000, 0x0000,
-                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+  static constexpr IID kIID = {
+      0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
   virtual HRESULT QueryInterface(REFIID riid, void** ppv) = 0;  // 0
-  virtual ULONG AddRef() = 0;                                    // 1
-  virtual ULONG Release() = 0;                                   // 2
+  virtual ULONG AddRef() = 0;                                   // 1
+  virtual ULONG Release() = 0;                                  // 2
 };
 
 struct VARIANT;
@@ -144,23 +148,23 @@ constexpr DISPID DISPID_PROPERTYPUT = -3;
 
 struct IDispatch : IUnknown {
   using Base = IUnknown;
-  static constexpr IID kIID = {0x00020400, 0x0000, 0x0000,
-                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-  virtual HRESULT GetTypeInfoCount(UINT* pctinfo) = 0;                                  // 3
-  virtual HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;         // 4
+  static constexpr IID kIID = {
+      0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+  virtual HRESULT GetTypeInfoCount(UINT* pctinfo) = 0;                           // 3
+  virtual HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;  // 4
   virtual HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
-                                DISPID* rgDispId) = 0;                                  // 5
+                                DISPID* rgDispId) = 0;  // 5
   virtual HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
                          DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
-                         UINT* puArgErr) = 0;                                           // 6
+                         UINT* puArgErr) = 0;  // 6
 };
 
 struct IClassFactory : IUnknown {
   using Base = IUnknown;
-  static constexpr IID kIID = {0x00000001, 0x0000, 0x0000,
-                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+  static constexpr IID kIID = {
+      0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
   virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) = 0;  // 3
-  virtual HRESULT LockServer(int32_t lock) = 0;                                   // 4
+  virtual HRESULT LockServer(int32_t lock) = 0;                                  // 4
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -190,24 +194,24 @@ struct VARIANT {
   WORD wReserved2;
   WORD wReserved3;
   union {
-    LONG lVal;             // VT_I4
-    SHORT iVal;            // VT_I2
-    VARIANT_BOOL boolVal;  // VT_BOOL
-    double dblVal;         // VT_R8
-    ULONG ulVal;           // VT_UI4
-    int32_t intVal;        // VT_INT
-    HRESULT scode;         // VT_ERROR
-    BSTR bstrVal;          // VT_BSTR
-    IUnknown* punkVal;     // VT_UNKNOWN
-    IDispatch* pdispVal;   // VT_DISPATCH
-    LONG* plVal;           // VT_BYREF | VT_I4
-    SHORT* piVal;          // VT_BYREF | VT_I2
+    LONG lVal;               // VT_I4
+    SHORT iVal;              // VT_I2
+    VARIANT_BOOL boolVal;    // VT_BOOL
+    double dblVal;           // VT_R8
+    ULONG ulVal;             // VT_UI4
+    int32_t intVal;          // VT_INT
+    HRESULT scode;           // VT_ERROR
+    BSTR bstrVal;            // VT_BSTR
+    IUnknown* punkVal;       // VT_UNKNOWN
+    IDispatch* pdispVal;     // VT_DISPATCH
+    LONG* plVal;             // VT_BYREF | VT_I4
+    SHORT* piVal;            // VT_BYREF | VT_I2
     VARIANT_BOOL* pboolVal;  // VT_BYREF | VT_BOOL
-    double* pdblVal;       // VT_BYREF | VT_R8
-    BSTR* pbstrVal;        // VT_BYREF | VT_BSTR
-    IUnknown** ppunkVal;   // VT_BYREF | VT_UNKNOWN
-    IDispatch** ppdispVal;  // VT_BYREF | VT_DISPATCH
-    VARIANT* pvarVal;      // VT_BYREF | VT_VARIANT
+    double* pdblVal;         // VT_BYREF | VT_R8
+    BSTR* pbstrVal;          // VT_BYREF | VT_BSTR
+    IUnknown** ppunkVal;     // VT_BYREF | VT_UNKNOWN
+    IDispatch** ppdispVal;   // VT_BYREF | VT_DISPATCH
+    VARIANT* pvarVal;        // VT_BYREF | VT_VARIANT
     void* byref;
   };
 };
@@ -229,36 +233,40 @@ using KpxCreateFunction = HRESULT (*)(IUnknown* outer, REFIID riid, void** ppv);
 
 extern "C" {
 
+// None of the functions below throws: failures, running out of memory among them
+// (E_OUTOFMEMORY), come back as a status or a null result.
+
 // System strings: a length-prefixed, zero-terminated UTF-16 buffer. A null BSTR is the empty
 // string. SysAllocString(nullptr) returns nullptr; allocation failure returns nullptr.
-KPX_API BSTR SysAllocString(const OLECHAR* text);
-KPX_API BSTR SysAllocStringLen(const OLECHAR* text, UINT length);
-KPX_API void SysFreeString(BSTR text);
-KPX_API UINT SysStringLen(BSTR text);
-KPX_API int32_t SysReAllocStringLen(BSTR* text, const OLECHAR* from, UINT length);
+KPX_API BSTR SysAllocString(const OLECHAR* text) noexcept;
+KPX_API BSTR SysAllocStringLen(const OLECHAR* text, UINT length) noexcept;
+KPX_API void SysFreeString(BSTR text) noexcept;
+KPX_API UINT SysStringLen(BSTR text) noexcept;
+KPX_API int32_t SysReAllocStringLen(BSTR* text, const OLECHAR* from, UINT length) noexcept;
 
 // Variants. VariantClear releases a held string or interface and leaves VT_EMPTY.
 // VariantChangeType converts to VT_I4, VT_I2, VT_BOOL, VT_R8 or VT_BSTR as automation does;
 // DISP_E_TYPEMISMATCH when the value cannot be read as the target, DISP_E_OVERFLOW when out of
 // range, DISP_E_BADVARTYPE for a type outside this subset.
-KPX_API void VariantInit(VARIANT* v);
-KPX_API HRESULT VariantClear(VARIANT* v);
-KPX_API HRESULT VariantCopy(VARIANT* dest, const VARIANT* src);
-KPX_API HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt);
+KPX_API void VariantInit(VARIANT* v) noexcept;
+KPX_API HRESULT VariantClear(VARIANT* v) noexcept;
+KPX_API HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) noexcept;
+KPX_API HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags,
+                                  VARTYPE vt) noexcept;
 
 // The in-process class table: the library's own classes, the XML stand-in classes, and what a
 // host registers. CoCreateInstance accepts any context mask that includes the in-process server
 // (CLSCTX_ALL among them); REGDB_E_CLASSNOTREG for an unknown class; CLASS_E_NOAGGREGATION when
 // an outer object is given.
 KPX_API HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid,
-                                 void** ppv);
+                                 void** ppv) noexcept;
 // Registers (or replaces) a class; a null function removes it.
-KPX_API HRESULT KpxRegisterClass(REFCLSID clsid, KpxCreateFunction create);
+KPX_API HRESULT KpxRegisterClass(REFCLSID clsid, KpxCreateFunction create) noexcept;
 
 // Text form of a GUID, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (upper case), into 39 code units.
-KPX_API int32_t StringFromGUID2(REFGUID guid, OLECHAR* out, int32_t capacity);
+KPX_API int32_t StringFromGUID2(REFGUID guid, OLECHAR* out, int32_t capacity) noexcept;
 // Reads "{...}" (either case); E_INVALIDARG when the text is not a GUID.
-KPX_API HRESULT CLSIDFromString(LPCOLESTR text, CLSID* out);
+KPX_API HRESULT CLSIDFromString(LPCOLESTR text, CLSID* out) noexcept;
 
 }  // extern "C"
 

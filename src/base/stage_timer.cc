@@ -1,7 +1,7 @@
 // Stage timing with the steady clock; recent trace lines kept per thread.
 #include "base/stage_timer.h"
 
-#include <cstdio>
+#include <charconv>
 #include <deque>
 
 namespace kpx {
@@ -31,9 +31,16 @@ StageTimer::~StageTimer() {
 }
 
 std::string StageTimer::FormatLine(const char* label, double milliseconds) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%s took %lf ms\n", label, milliseconds);
-  return buffer;
+  // Six decimals, as "%lf" writes them under "C", whatever the process locale.
+  char number[400];  // the widest double in fixed notation
+  const auto written =
+      std::to_chars(number, number + sizeof number, milliseconds, std::chars_format::fixed, 6);
+  std::string line = label;
+  line += " took ";
+  line.append(number, written.ptr);
+  line += " ms\n";
+  if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);
+  return line;
 }
 
 std::vector<std::string> StageTimer::RecentLines() {

@@ -25,6 +25,7 @@ class StageTimer {
   static void ClearRecentLines();
 
   static constexpr size_t kKeptLines = 64;
+  static constexpr size_t kMaxLineLength = 63;
 
  private:
   const char* label_;

@@ -108,7 +108,7 @@ bool HtmlCleaner::SetOption(int option, bool on) {
   return tidyOptParseValue(doc_, tidyOptGetName(handle), on ? "yes" : "no") == yes;
 }
 
-Bool TIDY_CALL HtmlCleaner::OnReport(TidyMessage message) {
+Bool TIDY_CALL HtmlCleaner::OnReport(TidyMessage message) noexcept {
   auto* self = static_cast<HtmlCleaner*>(tidyGetAppData(tidyGetMessageDoc(message)));
   try {
     return (self == nullptr || self->KeepReport(message)) ? yes : no;

@@ -52,7 +52,7 @@ class HtmlCleaner {
 
  private:
   struct RunState;
-  static Bool TIDY_CALL OnReport(TidyMessage message);
+  static Bool TIDY_CALL OnReport(TidyMessage message) noexcept;
   bool KeepReport(TidyMessage message);
 
   TidyDocumentAllocator allocator_;  // declared first: outlives the document

@@ -3,7 +3,7 @@
 
 #include <tidy/tidy.h>
 
-#include <unordered_set>
+#include <cstddef>
 
 namespace kpx {
 
@@ -12,6 +12,10 @@ namespace kpx {
 // attributes are never freed. A converter that cleans page after page would grow without end,
 // so each document allocates through this allocator, which knows every live block and frees
 // what the library left behind once the document is gone. Callers hold the tidy lock.
+//
+// The blocks are chained through a header in front of each one, so keeping track allocates
+// nothing of its own: the callbacks cannot fail, nor throw, except where libtidy itself would
+// (malloc giving nothing: libtidy cannot go on, and the process ends as its own allocator does).
 class TidyDocumentAllocator {
  public:
   TidyDocumentAllocator();
@@ -22,11 +26,20 @@ class TidyDocumentAllocator {
   TidyAllocator* get() { return &handle_.base; }
 
  private:
-  static void* TIDY_CALL Alloc(TidyAllocator* self, size_t size);
-  static void* TIDY_CALL Realloc(TidyAllocator* self, void* block, size_t size);
-  static void TIDY_CALL Free(TidyAllocator* self, void* block);
-  static void TIDY_CALL Panic(TidyAllocator* self, ctmbstr message);
+  // In front of every block; keeps the block aligned as malloc's are.
+  struct alignas(std::max_align_t) Header {
+    Header* previous;
+    Header* next;
+  };
+
+  static void* TIDY_CALL Alloc(TidyAllocator* self, size_t size) noexcept;
+  static void* TIDY_CALL Realloc(TidyAllocator* self, void* block, size_t size) noexcept;
+  static void TIDY_CALL Free(TidyAllocator* self, void* block) noexcept;
+  static void TIDY_CALL Panic(TidyAllocator* self, ctmbstr message) noexcept;
   static TidyDocumentAllocator* Of(TidyAllocator* self);
+
+  void Link(Header* header);
+  void Unlink(Header* header);
 
   // What libtidy is handed: its allocator first, so that Of() can find the owner from it.
   struct Handle {
@@ -34,7 +47,7 @@ class TidyDocumentAllocator {
     TidyDocumentAllocator* owner;
   };
   Handle handle_;
-  std::unordered_set<void*> live_;
+  Header* live_ = nullptr;  // the most recently allocated block
 };
 
 }  // namespace kpx

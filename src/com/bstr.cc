@@ -31,7 +31,7 @@ BSTR Allocate(UINT length) {
 
 extern "C" {
 
-KPX_API BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
+KPX_API BSTR SysAllocStringLen(const OLECHAR* text, UINT length) noexcept {
   BSTR s = Allocate(length);
   if (!s) return nullptr;
   if (text) {
@@ -42,7 +42,7 @@ KPX_API BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
   return s;
 }
 
-KPX_API BSTR SysAllocString(const OLECHAR* text) {
+KPX_API BSTR SysAllocString(const OLECHAR* text) noexcept {
   if (!text) return nullptr;
   size_t length = 0;
   while (text[length] != 0) ++length;
@@ -50,15 +50,15 @@ KPX_API BSTR SysAllocString(const OLECHAR* text) {
   return SysAllocStringLen(text, static_cast<UINT>(length));
 }
 
-KPX_API void SysFreeString(BSTR text) {
+KPX_API void SysFreeString(BSTR text) noexcept {
   if (text) std::free(PrefixOf(text));
 }
 
-KPX_API UINT SysStringLen(BSTR text) {
+KPX_API UINT SysStringLen(BSTR text) noexcept {
   return text ? *PrefixOf(text) / static_cast<UINT>(sizeof(OLECHAR)) : 0;
 }
 
-KPX_API int32_t SysReAllocStringLen(BSTR* text, const OLECHAR* from, UINT length) {
+KPX_API int32_t SysReAllocStringLen(BSTR* text, const OLECHAR* from, UINT length) noexcept {
   if (!text) return 0;
   BSTR fresh = SysAllocStringLen(from, length);
   if (!fresh) return 0;

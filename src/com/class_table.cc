@@ -6,6 +6,8 @@
 #include <mutex>
 #include <vector>
 
+#include "base/status.h"
+
 namespace kpx {
 
 namespace {
@@ -45,30 +47,35 @@ void SetEntryLocked(ClassTable& table, REFCLSID clsid, KpxCreateFunction create)
 
 extern "C" {
 
-KPX_API HRESULT KpxRegisterClass(REFCLSID clsid, KpxCreateFunction create) {
-  kpx::ClassTable& table = kpx::Table();
-  std::lock_guard<std::mutex> lock(table.mutex);
-  kpx::SetEntryLocked(table, clsid, create);
-  return S_OK;
+KPX_API HRESULT KpxRegisterClass(REFCLSID clsid, KpxCreateFunction create) noexcept {
+  return kpx::Guarded([&] {
+    kpx::ClassTable& table = kpx::Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    kpx::SetEntryLocked(table, clsid, create);
+    return S_OK;
+  });
 }
 
 KPX_API HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid,
-                                 void** ppv) {
+                                 void** ppv) noexcept {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   // Every class here is in-process: a context that does not allow that cannot be served.
   if (!(context & (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER))) return REGDB_E_CLASSNOTREG;
-  KpxCreateFunction create = nullptr;
-  {
-    kpx::ClassTable& table = kpx::Table();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    for (const auto& entry : table.entries) {
-      if (entry.clsid == clsid) create = entry.create;
+  // The creation function may be a host's.
+  return kpx::Guarded([&] {
+    KpxCreateFunction create = nullptr;
+    {
+      kpx::ClassTable& table = kpx::Table();
+      std::lock_guard<std::mutex> lock(table.mutex);
+      for (const auto& entry : table.entries) {
+        if (entry.clsid == clsid) create = entry.create;
+      }
     }
-  }
-  if (!create) return REGDB_E_CLASSNOTREG;
-  if (outer) return CLASS_E_NOAGGREGATION;
-  return create(outer, riid, ppv);
+    if (!create) return REGDB_E_CLASSNOTREG;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    return create(outer, riid, ppv);
+  });
 }
 
 }  // extern "C"

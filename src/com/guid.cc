@@ -35,7 +35,7 @@ bool Expect(LPCOLESTR text, int* pos, OLECHAR c) {
 
 extern "C" {
 
-KPX_API int32_t StringFromGUID2(REFGUID g, OLECHAR* out, int32_t capacity) {
+KPX_API int32_t StringFromGUID2(REFGUID g, OLECHAR* out, int32_t capacity) noexcept {
   constexpr int kLength = 38;
   if (!out || capacity < kLength + 1) return 0;
   char buffer[kLength + 1];
@@ -46,7 +46,7 @@ KPX_API int32_t StringFromGUID2(REFGUID g, OLECHAR* out, int32_t capacity) {
   return kLength + 1;
 }
 
-KPX_API HRESULT CLSIDFromString(LPCOLESTR text, CLSID* out) {
+KPX_API HRESULT CLSIDFromString(LPCOLESTR text, CLSID* out) noexcept {
   if (!text || !out) return E_INVALIDARG;
   int pos = 0;
   uint32_t d1, d2, d3, b;

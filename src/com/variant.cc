@@ -1,16 +1,17 @@
 // Variants: clearing, copying and the conversions that automation callers rely on.
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "kpx/com.h"
 
 #include "base/ascii_case.h"
+#include "base/status.h"
 
 namespace {
 
@@ -92,18 +93,20 @@ HRESULT ParseNumber(BSTR text, double* value) {
   size_t begin = narrow.find_first_not_of(" \t\r\n");
   size_t end = narrow.find_last_not_of(" \t\r\n");
   if (begin == std::string::npos) return DISP_E_TYPEMISMATCH;
-  std::string core = narrow.substr(begin, end - begin + 1);
+  std::string_view core(narrow.data() + begin, end - begin + 1);
   for (char c : core) {
     if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' ||
           c == 'e' || c == 'E')) {
       return DISP_E_TYPEMISMATCH;
     }
   }
-  char* stop = nullptr;
-  errno = 0;
-  double d = std::strtod(core.c_str(), &stop);
-  if (stop != core.c_str() + core.size()) return DISP_E_TYPEMISMATCH;
-  if (errno == ERANGE || !std::isfinite(d)) return DISP_E_OVERFLOW;
+  // from_chars takes no plus sign of its own.
+  if (core.size() > 1 && core[0] == '+' && core[1] != '-' && core[1] != '+') core.remove_prefix(1);
+  double d = 0;
+  const auto [stop, error] = std::from_chars(core.data(), core.data() + core.size(), d);
+  if (error == std::errc::result_out_of_range) return DISP_E_OVERFLOW;
+  if (error != std::errc() || stop != core.data() + core.size()) return DISP_E_TYPEMISMATCH;
+  if (!std::isfinite(d)) return DISP_E_OVERFLOW;
   *value = d;
   return S_OK;
 }
@@ -154,13 +157,29 @@ HRESULT ToInteger(double d, double low, double high, double* out) {
   return S_OK;
 }
 
-BSTR NewString(const std::string& ascii) {
-  std::u16string wide(ascii.begin(), ascii.end());
-  return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+BSTR NewString(std::string_view ascii) {
+  BSTR text = SysAllocStringLen(nullptr, static_cast<UINT>(ascii.size()));
+  if (text) std::copy(ascii.begin(), ascii.end(), text);
+  return text;
+}
+
+// Numbers as text, whatever the process locale: an integer in full, a double as %.15g writes
+// it under "C" ("1.5", "1e+20").
+template <class Integer>
+BSTR IntegerString(Integer value) {
+  char buffer[16];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return NewString(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
+}
+
+BSTR DoubleString(double value) {
+  char buffer[32];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  return NewString(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
 }
 
 HRESULT ToBstr(const VARIANT& v, USHORT flags, BSTR* out) {
-  char buffer[64];
   switch (v.vt) {
     case VT_EMPTY:
       *out = SysAllocStringLen(nullptr, 0);
@@ -169,14 +188,14 @@ HRESULT ToBstr(const VARIANT& v, USHORT flags, BSTR* out) {
       *out = SysAllocStringLen(v.bstrVal, SysStringLen(v.bstrVal));
       break;
     case VT_I2:
-      *out = NewString(std::to_string(v.iVal));
+      *out = IntegerString(v.iVal);
       break;
     case VT_I4:
     case VT_INT:
-      *out = NewString(std::to_string(v.lVal));
+      *out = IntegerString(v.lVal);
       break;
     case VT_UI4:
-      *out = NewString(std::to_string(v.ulVal));
+      *out = IntegerString(v.ulVal);
       break;
     case VT_BOOL:
       if (flags & kAlphaBool) {
@@ -186,8 +205,7 @@ HRESULT ToBstr(const VARIANT& v, USHORT flags, BSTR* out) {
       }
       break;
     case VT_R8:
-      std::snprintf(buffer, sizeof buffer, "%.15g", v.dblVal);
-      *out = NewString(buffer);
+      *out = DoubleString(v.dblVal);
       break;
     default:
       return DISP_E_TYPEMISMATCH;
@@ -195,59 +213,7 @@ HRESULT ToBstr(const VARIANT& v, USHORT flags, BSTR* out) {
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-}  // namespace
-
-extern "C" {
-
-KPX_API void VariantInit(VARIANT* v) {
-  if (!v) return;
-  std::memset(v, 0, sizeof *v);
-  v->vt = VT_EMPTY;
-}
-
-KPX_API HRESULT VariantClear(VARIANT* v) {
-  if (!v) return E_INVALIDARG;
-  if (!IsKnownType(v->vt)) return DISP_E_BADVARTYPE;
-  switch (v->vt) {
-    case VT_BSTR:
-      SysFreeString(v->bstrVal);
-      break;
-    case VT_DISPATCH:
-      if (v->pdispVal) v->pdispVal->Release();
-      break;
-    case VT_UNKNOWN:
-      if (v->punkVal) v->punkVal->Release();
-      break;
-    default:
-      break;
-  }
-  VariantInit(v);
-  return S_OK;
-}
-
-KPX_API HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
-  if (!dest || !src) return E_INVALIDARG;
-  if (!IsKnownType(src->vt)) return DISP_E_BADVARTYPE;
-  if (dest == src) return S_OK;
-  VARIANT copy = *src;
-  if (src->vt == VT_BSTR && src->bstrVal) {
-    copy.bstrVal = SysAllocStringLen(src->bstrVal, SysStringLen(src->bstrVal));
-    if (!copy.bstrVal) return E_OUTOFMEMORY;
-  } else if (src->vt == VT_DISPATCH && src->pdispVal) {
-    src->pdispVal->AddRef();
-  } else if (src->vt == VT_UNKNOWN && src->punkVal) {
-    src->punkVal->AddRef();
-  }
-  HRESULT hr = VariantClear(dest);
-  if (FAILED(hr)) {
-    VariantClear(&copy);
-    return hr;
-  }
-  *dest = copy;
-  return S_OK;
-}
-
-KPX_API HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt) {
+HRESULT ChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt) {
   if (!dest || !src) return E_INVALIDARG;
   if (!IsKnownType(src->vt)) return DISP_E_BADVARTYPE;
   VARIANT value;
@@ -313,6 +279,63 @@ KPX_API HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flag
   }
   *dest = result;
   return S_OK;
+}
+
+}  // namespace
+
+extern "C" {
+
+KPX_API void VariantInit(VARIANT* v) noexcept {
+  if (!v) return;
+  std::memset(v, 0, sizeof *v);
+  v->vt = VT_EMPTY;
+}
+
+KPX_API HRESULT VariantClear(VARIANT* v) noexcept {
+  if (!v) return E_INVALIDARG;
+  if (!IsKnownType(v->vt)) return DISP_E_BADVARTYPE;
+  switch (v->vt) {
+    case VT_BSTR:
+      SysFreeString(v->bstrVal);
+      break;
+    case VT_DISPATCH:
+      if (v->pdispVal) v->pdispVal->Release();
+      break;
+    case VT_UNKNOWN:
+      if (v->punkVal) v->punkVal->Release();
+      break;
+    default:
+      break;
+  }
+  VariantInit(v);
+  return S_OK;
+}
+
+KPX_API HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) noexcept {
+  if (!dest || !src) return E_INVALIDARG;
+  if (!IsKnownType(src->vt)) return DISP_E_BADVARTYPE;
+  if (dest == src) return S_OK;
+  VARIANT copy = *src;
+  if (src->vt == VT_BSTR && src->bstrVal) {
+    copy.bstrVal = SysAllocStringLen(src->bstrVal, SysStringLen(src->bstrVal));
+    if (!copy.bstrVal) return E_OUTOFMEMORY;
+  } else if (src->vt == VT_DISPATCH && src->pdispVal) {
+    src->pdispVal->AddRef();
+  } else if (src->vt == VT_UNKNOWN && src->punkVal) {
+    src->punkVal->AddRef();
+  }
+  HRESULT hr = VariantClear(dest);
+  if (FAILED(hr)) {
+    VariantClear(&copy);
+    return hr;
+  }
+  *dest = copy;
+  return S_OK;
+}
+
+KPX_API HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags,
+                                  VARTYPE vt) noexcept {
+  return kpx::Guarded([&] { return ChangeType(dest, src, flags, vt); });
 }
 
 }  // extern "C"

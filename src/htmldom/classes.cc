@@ -3,11 +3,15 @@
 
 #include <mutex>
 
+#include "base/status.h"
+
 namespace kpx {
 
 void RegisterHtmlDomClasses() {
   static std::once_flag once;
-  std::call_once(once, [] { KpxRegisterClass(CLSID_HTMLDocument, &CreateHTMLDocument); });
+  // A failure (out of memory) throws, so that the next call tries again.
+  std::call_once(once,
+                 [] { ThrowIfFailed(KpxRegisterClass(CLSID_HTMLDocument, &CreateHTMLDocument)); });
 }
 
 }  // namespace kpx

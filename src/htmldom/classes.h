@@ -8,7 +8,8 @@ namespace kpx {
 
 HRESULT CreateHTMLDocument(IUnknown* outer, REFIID riid, void** ppv);
 
-// Enters HTMLDocument in the class table, once per process.
+// Enters HTMLDocument in the class table, once per process; throws ConverterError(E_OUTOFMEMORY)
+// without memory, and the next call tries again.
 void RegisterHtmlDomClasses();
 
 }  // namespace kpx

@@ -12,26 +12,28 @@
 
 extern "C" {
 
-KPX_API HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+KPX_API HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) noexcept {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
-  kpx::EnsureServerClassesRegistered();
-  if (clsid == CLSID_XH2XConverter) {
-    return kpx::CreateClassFactory(&kpx::CreateXH2XConverter, riid, ppv);
-  }
-  if (clsid == CLSID_ComponentIDs) {
-    return kpx::CreateClassFactory(&kpx::CreateComponentIds, riid, ppv);
-  }
-  return CLASS_E_CLASSNOTAVAILABLE;
+  return kpx::Guarded([&] {
+    kpx::EnsureServerClassesRegistered();
+    if (clsid == CLSID_XH2XConverter) {
+      return kpx::CreateClassFactory(&kpx::CreateXH2XConverter, riid, ppv);
+    }
+    if (clsid == CLSID_ComponentIDs) {
+      return kpx::CreateClassFactory(&kpx::CreateComponentIds, riid, ppv);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+  });
 }
 
-KPX_API HRESULT DllCanUnloadNow() {
+KPX_API HRESULT DllCanUnloadNow() noexcept {
   return kpx::ModuleCanUnload() ? S_OK : S_FALSE;
 }
 
 // Both write the registry store (see RegistryStore::DefaultPath); a store that cannot be read or
 // written gives REGDB_E_READREGDB or REGDB_E_WRITEREGDB and is left as it was.
-KPX_API HRESULT DllRegisterServer() {
+KPX_API HRESULT DllRegisterServer() noexcept {
   return kpx::Guarded([] {
     const std::u16string module = kpx::ToUtf16(kpx::ModuleFilePath());
     if (module.empty()) return E_UNEXPECTED;
@@ -42,7 +44,7 @@ KPX_API HRESULT DllRegisterServer() {
   });
 }
 
-KPX_API HRESULT DllUnregisterServer() {
+KPX_API HRESULT DllUnregisterServer() noexcept {
   return kpx::Guarded([] {
     kpx::RegistryStore::Update(kpx::RegistryStore::DefaultPath(),
                                [](kpx::RegistryStore& store) { kpx::UnregisterServer(store); });

@@ -2,7 +2,7 @@
 #include "kpx/com.h"
 #include "server/registration.h"
 
-extern "C" KPX_API const char* KpxLibraryVersion() {
+extern "C" KPX_API const char* KpxLibraryVersion() noexcept {
   return "0.1.0";
 }
 

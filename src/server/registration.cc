@@ -7,6 +7,7 @@
 
 #include <mutex>
 
+#include "base/status.h"
 #include "kpx/converter.h"
 #include "server/component_ids.h"
 #include "server/type_library.h"
@@ -130,9 +131,10 @@ void RegisterStandInClasses() {
 void EnsureServerClassesRegistered() {
   RegisterStandInClasses();
   static std::once_flag once;
+  // A failure (out of memory) throws, so that the next call tries again.
   std::call_once(once, [] {
-    KpxRegisterClass(CLSID_XH2XConverter, &CreateXH2XConverter);
-    KpxRegisterClass(CLSID_ComponentIDs, &CreateComponentIds);
+    ThrowIfFailed(KpxRegisterClass(CLSID_XH2XConverter, &CreateXH2XConverter));
+    ThrowIfFailed(KpxRegisterClass(CLSID_ComponentIDs, &CreateComponentIds));
   });
 }
 

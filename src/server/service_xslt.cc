@@ -8,7 +8,9 @@
 // A handle that is not the running transform's gets nothing done: no number that a stylesheet
 // passes ever becomes a pointer.
 #include <atomic>
+#include <charconv>
 #include <random>
+#include <string_view>
 
 #include "base/module_paths.h"
 #include "base/stage_timer.h"
@@ -35,12 +37,14 @@ LONG NextHandle() {
   return static_cast<LONG>((next++ & 0x3FFFFFFFu) + 1);
 }
 
-bool ParseHandle(const std::string& text, LONG* value) {
-  if (text.empty() || text.size() > 12) return false;
-  char* end = nullptr;
-  double number = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size() || number != static_cast<LONG>(number)) return false;
-  *value = static_cast<LONG>(number);
+// A handle or a kind as the function receives it: XPath writes a number that is a 32-bit integer
+// in plain decimal digits ("12", "-3"), and anything else ("1.5", "1e+10", "NaN", "Infinity",
+// an out-of-range value, text) is not one.
+bool ParseInteger(std::string_view text, LONG* value) {
+  LONG parsed = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+  if (error != std::errc() || end != text.data() + text.size()) return false;
+  *value = parsed;
   return true;
 }
 
@@ -48,14 +52,14 @@ std::vector<XsltExtensionFunction> BridgeFunctions(ComPtr<IMessageWindowBridge> 
                                                    LONG handle) {
   auto owns = [handle](const std::string& text) {
     LONG value = 0;
-    return ParseHandle(text, &value) && value == handle;
+    return ParseInteger(text, &value) && value == handle;
   };
   std::vector<XsltExtensionFunction> functions;
   functions.push_back({kMessageWindowNamespace, "add-message",
                        [bridge, owns](const std::vector<std::string>& args) {
                          if (args.size() != 3 || !owns(args[0])) return false;
                          LONG kind = 0;
-                         if (!ParseHandle(args[1], &kind) || kind < MessageInfo ||
+                         if (!ParseInteger(args[1], &kind) || kind < MessageInfo ||
                              kind > MessageError) {
                            return false;
                          }

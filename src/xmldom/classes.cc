@@ -31,9 +31,10 @@ HRESULT CreateXSLTemplate(IUnknown* outer, REFIID riid, void** ppv) {
 
 void RegisterXmlDomClasses() {
   static std::once_flag once;
+  // A failure (out of memory) throws, so that the next call tries again.
   std::call_once(once, [] {
-    KpxRegisterClass(CLSID_DOMDocument, &CreateDOMDocument);
-    KpxRegisterClass(CLSID_XSLTemplate, &CreateXSLTemplate);
+    ThrowIfFailed(KpxRegisterClass(CLSID_DOMDocument, &CreateDOMDocument));
+    ThrowIfFailed(KpxRegisterClass(CLSID_XSLTemplate, &CreateXSLTemplate));
   });
 }
 

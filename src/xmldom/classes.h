@@ -9,7 +9,8 @@ namespace kpx {
 HRESULT CreateDOMDocument(IUnknown* outer, REFIID riid, void** ppv);
 HRESULT CreateXSLTemplate(IUnknown* outer, REFIID riid, void** ppv);
 
-// Enters DOMDocument and XSLTemplate in the class table, once per process.
+// Enters DOMDocument and XSLTemplate in the class table, once per process; throws
+// ConverterError(E_OUTOFMEMORY) without memory, and the next call tries again.
 void RegisterXmlDomClasses();
 
 }  // namespace kpx

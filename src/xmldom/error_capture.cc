@@ -75,7 +75,7 @@ std::string ErrorCapture::FirstLine() const {
   return text_.substr(0, end);
 }
 
-void ErrorCapture::Append(const char* text, size_t size) {
+void ErrorCapture::Append(const char* text, size_t size) noexcept {
   if (text_.size() >= kMaxCapturedText) return;
   try {
     text_.append(text, std::min(size, kMaxCapturedText - text_.size()));
@@ -84,7 +84,7 @@ void ErrorCapture::Append(const char* text, size_t size) {
   }
 }
 
-void ErrorCapture::OnGeneric(void* self, const char* format, ...) {
+void ErrorCapture::OnGeneric(void* self, const char* format, ...) noexcept {
   char buffer[1024];
   va_list args;
   va_start(args, format);
@@ -93,12 +93,12 @@ void ErrorCapture::OnGeneric(void* self, const char* format, ...) {
   static_cast<ErrorCapture*>(self)->Append(buffer, size);
 }
 
-void ErrorCapture::OnStructured(void* self, xmlError* error) {
+void ErrorCapture::OnStructured(void* self, xmlError* error) noexcept {
   if (!error || !error->message) return;
   static_cast<ErrorCapture*>(self)->Append(error->message, std::strlen(error->message));
 }
 
-void ErrorCapture::OnXsltGeneric(void*, const char* format, ...) {
+void ErrorCapture::OnXsltGeneric(void*, const char* format, ...) noexcept {
   char buffer[1024];
   va_list args;
   va_start(args, format);
@@ -109,13 +109,15 @@ void ErrorCapture::OnXsltGeneric(void*, const char* format, ...) {
     return;
   }
   // Another thread's message: to the handler it would have reached without us.
-  xmlGenericErrorFunc saved;
-  void* saved_context;
-  {
+  xmlGenericErrorFunc saved = nullptr;
+  void* saved_context = nullptr;
+  try {
     XsltChannel& channel = Channel();
     std::lock_guard<std::mutex> lock(channel.mutex);
     saved = channel.saved;
     saved_context = channel.saved_context;
+  } catch (...) {
+    return;  // the mutex failed: the message is dropped
   }
   if (saved) saved(saved_context, "%s", buffer);
 }

@@ -28,10 +28,11 @@ class ErrorCapture {
   std::string FirstLine() const;
 
  private:
-  static void OnGeneric(void* self, const char* format, ...);
-  static void OnStructured(void* self, xmlError* error);
-  static void OnXsltGeneric(void* unused, const char* format, ...);
-  void Append(const char* text, size_t size);
+  // Called by libxml2 and libxslt: nothing is thrown from them.
+  static void OnGeneric(void* self, const char* format, ...) noexcept;
+  static void OnStructured(void* self, xmlError* error) noexcept;
+  static void OnXsltGeneric(void* unused, const char* format, ...) noexcept;
+  void Append(const char* text, size_t size) noexcept;
 
   xmlGenericErrorFunc old_generic_;
   void* old_generic_context_;

@@ -66,7 +66,8 @@ void RecordPosition(xmlParserCtxt* ctxt, FirstError& first) {
                                 static_cast<size_t>(to - from));
 }
 
-void OnParseError(void* data, xmlError* error) {
+// Called by libxml2: nothing is thrown from here.
+void OnParseError(void* data, xmlError* error) noexcept {
   auto* ctxt = static_cast<xmlParserCtxt*>(data);
   if (!ctxt || !error) return;
   auto* first = static_cast<FirstError*>(ctxt->_private);

@@ -1,8 +1,10 @@
 // The XSLProcessor object.
 #include "xmldom/xsl_processor.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <string>
+#include <type_traits>
 
 #include "base/status.h"
 #include "base/utf.h"
@@ -22,13 +24,18 @@ const VARIANT& Dereferenced(const VARIANT& value) {
   return value;
 }
 
-// The XPath expression for a number; infinities and NaN have no literal.
-std::string NumberExpression(double number) {
-  if (std::isnan(number)) return "number('NaN')";
-  if (std::isinf(number)) return number > 0 ? "1 div 0" : "-1 div 0";
+// The XPath expression for a number, written without the process locale: the shortest decimal
+// that reads back as the same value ("1.5", "1e+20": libxml2 reads an exponent too). Infinities
+// and NaN have no literal.
+template <class Number>
+std::string NumberExpression(Number number) {
+  if constexpr (std::is_floating_point_v<Number>) {
+    if (std::isnan(number)) return "number('NaN')";
+    if (std::isinf(number)) return number > 0 ? "1 div 0" : "-1 div 0";
+  }
   char text[32];
-  std::snprintf(text, sizeof text, "%.17g", number);
-  return text;
+  const auto result = std::to_chars(text, text + sizeof text, number);
+  return std::string(text, result.ptr);
 }
 
 // The value of a parameter, or false for a type that cannot be one.
@@ -41,16 +48,17 @@ bool ReadParameter(const VARIANT& value, XsltParameter& parameter) {
       parameter.is_string = true;
       return true;
     case VT_I2:
-      parameter.value = std::to_string(by_ref ? *value.piVal : value.iVal);
+      parameter.value = NumberExpression(by_ref ? *value.piVal : value.iVal);
       break;
     case VT_I4:
-      parameter.value = std::to_string(by_ref ? *value.plVal : value.lVal);
+      parameter.value = NumberExpression(by_ref ? *value.plVal : value.lVal);
       break;
     case VT_INT:
-      parameter.value = std::to_string(by_ref ? *static_cast<int32_t*>(value.byref) : value.intVal);
+      parameter.value =
+          NumberExpression(by_ref ? *static_cast<int32_t*>(value.byref) : value.intVal);
       break;
     case VT_UI4:
-      parameter.value = std::to_string(by_ref ? *static_cast<ULONG*>(value.byref) : value.ulVal);
+      parameter.value = NumberExpression(by_ref ? *static_cast<ULONG*>(value.byref) : value.ulVal);
       break;
     case VT_R8:
       parameter.value = NumberExpression(by_ref ? *value.pdblVal : value.dblVal);

@@ -13,10 +13,12 @@
 
 #include <sys/stat.h>
 
+#include <exception>
 #include <mutex>
 #include <string>
 #include <string_view>
 
+#include "base/classic_locale.h"
 #include "base/status.h"
 #include "xmldom/error_capture.h"
 #include "xmldom/strings.h"
@@ -62,18 +64,18 @@ bool IsReadableLocalName(const xmlChar* uri) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// Called by libxslt: nothing may be thrown from here (a document that cannot be looked at is not
+// loaded).
 xmlDoc* SafeDocLoader(const xmlChar* uri, xmlDict* dict, int options, void* ctxt,
-                      xsltLoadType type) {
+                      xsltLoadType type) noexcept {
+  xsltDocLoaderFunc wrapped = nullptr;
   try {
     if (!uri || !IsReadableLocalName(uri)) return nullptr;
-  } catch (...) {
-    return nullptr;
-  }
-  xsltDocLoaderFunc wrapped;
-  {
     LoaderSwap& swap = Loader();
     std::lock_guard<std::mutex> lock(swap.mutex);
     wrapped = swap.wrapped;
+  } catch (...) {
+    return nullptr;
   }
   if (!wrapped) return nullptr;
   options &= ~(XML_PARSE_NOENT | XML_PARSE_DTDLOAD | XML_PARSE_DTDATTR | XML_PARSE_DTDVALID |
@@ -112,33 +114,43 @@ std::string FailureText(const ErrorCapture& capture, const char* fallback) {
   return text.empty() ? fallback : text;
 }
 
+// What a running transform's extension functions reach through the transform context: the
+// functions, and the first exception one of them threw (carried past libxslt's frames and thrown
+// again once the transform has returned).
+struct ExtensionRun {
+  const std::vector<XsltExtensionFunction>* functions = nullptr;
+  std::exception_ptr failure;
+};
+
 // Calls the extension function that the running transform registered under the called name.
-void CallExtension(xmlXPathParserContextPtr parser, int nargs) {
+// Called by libxslt: an exception (out of memory while reading the arguments, or one thrown by the
+// function) stops the transform and is kept for RunTransform.
+void CallExtension(xmlXPathParserContextPtr parser, int nargs) noexcept {
   xsltTransformContextPtr tctxt = xsltXPathGetTransformContext(parser);
-  auto* extensions =
-      tctxt ? static_cast<const std::vector<XsltExtensionFunction>*>(tctxt->_private) : nullptr;
-  std::string_view name = XmlView(parser->context->function);
-  std::string_view uri = XmlView(parser->context->functionURI);
-  const XsltExtensionFunction* function = nullptr;
-  if (extensions) {
-    for (const XsltExtensionFunction& candidate : *extensions) {
-      if (candidate.name == name && candidate.namespace_uri == uri) function = &candidate;
+  auto* run = tctxt ? static_cast<ExtensionRun*>(tctxt->_private) : nullptr;
+  int left = nargs;  // arguments still on the XPath stack
+  try {
+    std::string_view name = XmlView(parser->context->function);
+    std::string_view uri = XmlView(parser->context->functionURI);
+    const XsltExtensionFunction* function = nullptr;
+    if (run && run->functions) {
+      for (const XsltExtensionFunction& candidate : *run->functions) {
+        if (candidate.name == name && candidate.namespace_uri == uri) function = &candidate;
+      }
     }
-  }
-  std::vector<std::string> args(static_cast<size_t>(nargs > 0 ? nargs : 0));
-  for (int i = nargs - 1; i >= 0; --i) {
-    XmlString value(xmlXPathPopString(parser));
-    args[static_cast<size_t>(i)] = std::string(value.View());
-  }
-  bool result = false;
-  if (function) {
-    try {
-      result = function->call(args);
-    } catch (...) {
-      result = false;
+    std::vector<std::string> args(static_cast<size_t>(nargs > 0 ? nargs : 0));
+    for (; left > 0; --left) {
+      XmlString value(xmlXPathPopString(parser));
+      args[static_cast<size_t>(left - 1)] = std::string(value.View());
     }
+    const bool result = function && function->call(args);
+    valuePush(parser, xmlXPathNewBoolean(result ? 1 : 0));
+  } catch (...) {
+    for (; left > 0; --left) xmlFree(xmlXPathPopString(parser));
+    if (run && !run->failure) run->failure = std::current_exception();
+    if (tctxt) tctxt->state = XSLT_STATE_STOPPED;
+    xmlXPathSetError(parser, XPATH_MEMORY_ERROR);
   }
-  valuePush(parser, xmlXPathNewBoolean(result ? 1 : 0));
 }
 
 struct TransformContextFree {
@@ -187,6 +199,7 @@ StylesheetHandle CompileStylesheet(const NodeRef& stylesheet) {
   OwnedXmlDoc copy = CopyAsDocument(stylesheet);
   ErrorCapture capture;
   ScopedSafeLoader loader;
+  ScopedClassicLocale classic_numbers;
   xsltStylesheet* compiled = xsltParseStylesheetDoc(copy.get());
   if (!compiled) {
     // Without a stylesheet libxslt leaves the document with the caller.
@@ -207,13 +220,15 @@ std::string RunTransform(const StylesheetHandle& stylesheet, const NodeRef& inpu
 
   ErrorCapture capture;
   ScopedSafeLoader loader;
+  ScopedClassicLocale classic_numbers;  // XPath numbers become text as under "C"
   auto prefs = NewSecurityPrefs();
   std::unique_ptr<xsltTransformContext, TransformContextFree> ctxt(
       xsltNewTransformContext(stylesheet.get(), source));
   if (!ctxt) throw std::bad_alloc();
   if (xsltSetCtxtSecurityPrefs(prefs.get(), ctxt.get()) != 0) throw std::bad_alloc();
   xsltSetCtxtParseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_NOCDATA);
-  ctxt->_private = const_cast<std::vector<XsltExtensionFunction>*>(&extensions);
+  ExtensionRun run{&extensions, nullptr};
+  ctxt->_private = &run;
   for (const XsltExtensionFunction& function : extensions) {
     if (xsltRegisterExtFunction(ctxt.get(), Xml(function.name), Xml(function.namespace_uri),
                                 &CallExtension) != 0) {
@@ -238,6 +253,7 @@ std::string RunTransform(const StylesheetHandle& stylesheet, const NodeRef& inpu
 
   OwnedXmlDoc result(xsltApplyStylesheetUser(stylesheet.get(), source, expressions.data(), nullptr,
                                              nullptr, ctxt.get()));
+  if (run.failure) std::rethrow_exception(run.failure);
   if (!result || ctxt->state == XSLT_STATE_ERROR || ctxt->state == XSLT_STATE_STOPPED) {
     throw ConverterError(E_FAIL, FailureText(capture, "the transform failed"));
   }

@@ -30,8 +30,9 @@ struct XsltParameter {
 };
 
 // A function that stylesheets may call during a transform, as {namespace_uri}name(...). Its
-// arguments arrive as strings (UTF-8); it answers a boolean. It runs inside libxslt, so a call
-// that throws answers false.
+// arguments arrive as strings (UTF-8; numbers written as XPath writes them, "12", "1.5", "NaN",
+// whatever the process locale); it answers a boolean. It runs inside libxslt: a call that throws
+// stops the transform, and RunTransform throws that exception once libxslt has returned.
 struct XsltExtensionFunction {
   std::string namespace_uri;
   std::string name;
@@ -42,7 +43,8 @@ struct XsltExtensionFunction {
 // returns the result serialized as the stylesheet's xsl:output asks, as UTF-8 text: an encoding
 // that xsl:output names still appears in the declaration, but the characters are not converted
 // (the caller hands them out as UTF-16).
-// Throws ConverterError(E_FAIL, message) when the transform fails or is terminated.
+// Throws ConverterError(E_FAIL, message) when the transform fails or is terminated, or what an
+// extension function threw.
 // The extension functions are available to that transform only.
 std::string RunTransform(const StylesheetHandle& stylesheet, const NodeRef& input,
                          const std::vector<XsltParameter>& parameters,

@@ -97,6 +97,17 @@ TEST_F(ServiceXsltTest, ForgedHandlesGetNothing) {
       {"text", u"mw:add-message('bridge', 3, 'x')"},
       {"bad kind", u"mw:add-message($MsgWndPtr, 9, 'x')"},
       {"wrong count", u"mw:add-message($MsgWndPtr, 'x')"},
+      // Numbers no 32-bit integer can hold, nor any conversion to one.
+      {"beyond 32 bits", u"mw:add-message(10000000000, 1, 'x')"},
+      {"the handle plus 2 to the 32", u"mw:add-message($MsgWndPtr + 4294967296, 1, 'x')"},
+      {"NaN", u"mw:add-message(number('nan'), 1, 'x')"},
+      {"infinity", u"mw:add-message(1 div 0, 1, 'x')"},
+      {"minus infinity", u"mw:add-message(-1 div 0, 1, 'x')"},
+      {"a fraction", u"mw:add-message($MsgWndPtr + 0.5, 1, 'x')"},
+      {"kind beyond 32 bits", u"mw:add-message($MsgWndPtr, 4294967297, 'x')"},
+      {"kind NaN", u"mw:add-message($MsgWndPtr, 0 div 0, 'x')"},
+      {"kind as a fraction", u"mw:add-message($MsgWndPtr, 1.5, 'x')"},
+      {"handle as text with blanks", u"mw:add-message(concat(' ', $MsgWndPtr), 1, 'x')"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -3,7 +3,6 @@
 // call works as if nothing had happened.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <new>
 #include <string>
@@ -13,65 +12,11 @@
 #include "com/com_object.h"
 #include "markup/attribute_escaping.h"
 #include "server/xh2x_converter.h"
+#include "support/failing_allocation.h"
 #include "textutil/doctype_operations.h"
 #include "textutil/head_body_balancing.h"
 #include "textutil/meta_insertion.h"
 #include "textutil/xhtml_conversion.h"
-
-namespace {
-
-// Allocations still allowed before one fails; negative: no limit.
-long g_allocations_left = -1;
-
-void* Allocate(std::size_t size) {
-  if (g_allocations_left == 0) throw std::bad_alloc();
-  if (g_allocations_left > 0) --g_allocations_left;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-
-void* AllocateOrNull(std::size_t size) noexcept {
-  try {
-    return Allocate(size);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-
-}  // namespace
-
-// Every form the libraries call (sorting asks for its buffer without exceptions), so that each
-// fails in turn and each is freed by its own kind.
-void* operator new(std::size_t size) {
-  return Allocate(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return AllocateOrNull(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return AllocateOrNull(size);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
-void* operator new[](std::size_t size) {
-  return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace {
 
@@ -120,9 +65,9 @@ TEST(TextUtilityAllocationTest, EveryOperationSurvivesEveryFailedAllocation) {
     long failures = 0;
     for (long allowed = 0;; ++allowed) {
       Bstr out;
-      g_allocations_left = allowed;
+      kpx::testing::LimitAllocations(allowed);
       const HRESULT status = operation.call(converter.Get(), page.Get(), out.Put());
-      g_allocations_left = -1;
+      kpx::testing::UnlimitAllocations();
       EXPECT_FALSE(kpx::AttributeEscapingOff());
       if (status == E_OUTOFMEMORY) {
         ++failures;
@@ -154,13 +99,13 @@ TEST(TextUtilityAllocationTest, TheEditListIsLeftEmpty) {
       for (long allowed = 0;; ++allowed) {
         kpx::TextEditList edits(u"left over");
         bool failed = false;
-        g_allocations_left = allowed;
+        kpx::testing::LimitAllocations(allowed);
         try {
           function(edits);
         } catch (const std::bad_alloc&) {
           failed = true;
         }
-        g_allocations_left = -1;
+        kpx::testing::UnlimitAllocations();
         EXPECT_EQ(edits.EditCount(), 0u);
         EXPECT_TRUE(edits.Text().empty());
         EXPECT_EQ(kpx::AttributeEscapingOff(), escaping_off);

@@ -6,6 +6,7 @@
 #include <libxml/xmlerror.h>
 
 #include <climits>
+#include <exception>
 #include <optional>
 
 #include "base/utf.h"
@@ -13,12 +14,24 @@
 namespace x2x {
 
 // The parse in progress: reached from the libxml2 callbacks through the context's user field.
+// The callbacks throw nothing into libxml2: an exception stops the parse, and is thrown again
+// once libxml2 has returned.
 struct LocatedXmlParse {
   LocatedXml* owner;
   xmlParserCtxt* context;
   startElementNsSAX2Func buildElement;
   std::optional<std::string> firstError;
   TextPosition errorPosition;
+  std::exception_ptr failure;
+
+  static LocatedXmlParse* Of(void* ctx) {
+    return static_cast<LocatedXmlParse*>(static_cast<xmlParserCtxt*>(ctx)->_private);
+  }
+
+  void Stop() noexcept {
+    if (!failure) failure = std::current_exception();
+    xmlStopParser(context);
+  }
 
   size_t Offset() const {
     const xmlParserInput* in = context->input;
@@ -29,43 +42,54 @@ struct LocatedXmlParse {
   // last one before the parser's position ("<" cannot occur inside a start tag).
   static void OnStartElement(void* ctx, const xmlChar* localname, const xmlChar* prefix,
                              const xmlChar* uri, int nbNamespaces, const xmlChar** namespaces,
-                             int nbAttributes, int nbDefaulted, const xmlChar** attributes) {
+                             int nbAttributes, int nbDefaulted,
+                             const xmlChar** attributes) noexcept {
     auto* context = static_cast<xmlParserCtxt*>(ctx);
-    auto* parse = static_cast<LocatedXmlParse*>(context->_private);
+    LocatedXmlParse* parse = Of(ctx);
     parse->buildElement(ctx, localname, prefix, uri, nbNamespaces, namespaces, nbAttributes,
                         nbDefaulted, attributes);
     if (!context->node) return;
     std::string_view bytes = parse->owner->bytes_;
     size_t offset = std::min(parse->Offset(), bytes.size());
     size_t start = bytes.rfind('<', offset == 0 ? 0 : offset - 1);
-    parse->owner->starts_[context->node] = start == std::string_view::npos ? 0 : start;
+    try {
+      parse->owner->starts_[context->node] = start == std::string_view::npos ? 0 : start;
+    } catch (...) {
+      parse->Stop();
+    }
   }
 
   // A DOCTYPE could declare entities; host files have no use for one, so none is read.
-  static void OnInternalSubset(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
-    auto* context = static_cast<xmlParserCtxt*>(ctx);
-    auto* parse = static_cast<LocatedXmlParse*>(context->_private);
-    if (!parse->firstError) {
-      parse->firstError = "a host file takes no DOCTYPE";
-      // Point at the declaration's start rather than where the parser stands inside it.
-      size_t offset = std::min(parse->Offset(), parse->owner->bytes_.size());
-      size_t start = parse->owner->bytes_.rfind("<!DOCTYPE", offset);
-      parse->errorPosition =
-          parse->owner->positions_.Locate(start == std::string_view::npos ? offset : start);
+  static void OnInternalSubset(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) noexcept {
+    LocatedXmlParse* parse = Of(ctx);
+    try {
+      if (!parse->firstError) {
+        parse->firstError = "a host file takes no DOCTYPE";
+        // Point at the declaration's start rather than where the parser stands inside it.
+        size_t offset = std::min(parse->Offset(), parse->owner->bytes_.size());
+        size_t start = parse->owner->bytes_.rfind("<!DOCTYPE", offset);
+        parse->errorPosition =
+            parse->owner->positions_.Locate(start == std::string_view::npos ? offset : start);
+      }
+    } catch (...) {
+      parse->Stop();
     }
-    xmlStopParser(context);
+    xmlStopParser(parse->context);
   }
 
-  static void OnError(void* userData, xmlError* error) {
-    auto* context = static_cast<xmlParserCtxt*>(userData);
-    auto* parse = static_cast<LocatedXmlParse*>(context->_private);
+  static void OnError(void* userData, xmlError* error) noexcept {
+    LocatedXmlParse* parse = Of(userData);
     if (parse->firstError || !error || error->level < XML_ERR_ERROR) return;
-    std::string message = error->message ? error->message : "not well-formed";
-    while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-      message.pop_back();
-    parse->firstError = "not well-formed XML: " + message;
-    parse->errorPosition.line = error->line > 0 ? static_cast<size_t>(error->line) : 1;
-    parse->errorPosition.column = error->int2 > 0 ? static_cast<size_t>(error->int2) : 1;
+    try {
+      std::string message = error->message ? error->message : "not well-formed";
+      while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+        message.pop_back();
+      parse->firstError = "not well-formed XML: " + message;
+      parse->errorPosition.line = error->line > 0 ? static_cast<size_t>(error->line) : 1;
+      parse->errorPosition.column = error->int2 > 0 ? static_cast<size_t>(error->int2) : 1;
+    } catch (...) {
+      parse->Stop();
+    }
   }
 };
 
@@ -107,7 +131,7 @@ LocatedXml::LocatedXml(std::string_view bytes, std::string displayName)
   if (!context) throw std::bad_alloc();
   // No network, no entity substitution, no DTD loading: the defaults plus NONET.
   xmlCtxtUseOptions(context.get(), XML_PARSE_NONET);
-  LocatedXmlParse parse{this, context.get(), context->sax->startElementNs, std::nullopt, {}};
+  LocatedXmlParse parse{this, context.get(), context->sax->startElementNs, std::nullopt, {}, {}};
   context->_private = &parse;
   context->sax->startElementNs = &LocatedXmlParse::OnStartElement;
   context->sax->internalSubset = &LocatedXmlParse::OnInternalSubset;
@@ -116,6 +140,7 @@ LocatedXml::LocatedXml(std::string_view bytes, std::string displayName)
   xmlParseDocument(context.get());
   doc_.reset(context->myDoc);
   context->myDoc = nullptr;
+  if (parse.failure) std::rethrow_exception(parse.failure);
 
   if (parse.firstError) fail(parse.errorPosition, *parse.firstError);
   if (!context->wellFormed || !doc_ || !Root()) {
