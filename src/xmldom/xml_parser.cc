@@ -10,6 +10,7 @@
 
 #include "xmldom/error_capture.h"
 #include "xmldom/strings.h"
+#include "xmldom/xml_library.h"
 
 namespace kpx {
 
@@ -99,6 +100,7 @@ ParseOutcome Parse(std::string_view bytes, const char* url, const char* encoding
     outcome.error.reason = "the text is too large to load";
     return outcome;
   }
+  InitXmlLibraries();
   std::unique_ptr<xmlParserCtxt, ParserContextFree> ctxt(xmlNewParserCtxt());
   if (!ctxt) throw std::bad_alloc();
   ctxt->_private = &first;

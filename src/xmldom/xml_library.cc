@@ -1,0 +1,20 @@
+#include "xmldom/xml_library.h"
+
+#include <libexslt/exslt.h>
+#include <libxml/parser.h>
+#include <libxslt/xslt.h>
+
+#include <mutex>
+
+namespace kpx {
+
+void InitXmlLibraries() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    xmlInitParser();
+    xsltInit();
+    exsltRegisterAll();
+  });
+}
+
+}  // namespace kpx
