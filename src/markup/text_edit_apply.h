@@ -66,6 +66,9 @@ struct ApplyScratch {
   std::vector<std::size_t> lowered;  // start, end, start, end, ...
   std::vector<PendingEdit> pending;
   std::vector<TextPiece> pieces;
+
+  // Heap bytes of every vector above (their capacity).
+  std::size_t HeldBytes() const noexcept;
 };
 
 // Applies the edits by walking them in position order and writing the result as it goes: time
