@@ -4,6 +4,20 @@
 // Interfaces are abstract structs of pure virtual functions in function-table order without a
 // virtual destructor, so the N-th declared function (counting IUnknown and IDispatch) sits at
 // position N of the table, as hosts expect.
+//
+// Threads. Every object (a converter, a document, a node, a range, a class factory) is used from
+// one thread at a time, reference counting included: its counts and state are not locked, so a
+// host that hands an object to another thread makes sure the first is done with it (as the
+// apartment model does). Different objects may be used on different threads at the same time:
+// two converters, each with its own documents, run side by side with results identical to
+// running them one after the other. What the library shares between them is made safe for that:
+// the class table is locked, libtidy calls are serialized (the cleaner parts of an operation
+// take turns), libxml2 and libxslt are set up once before their first use, and the process-wide
+// switches are atomic. Of those switches, the attribute-escaping ones that an operation sets for
+// its own duration change only what its thread sees; the re-entrancy flag of parse and
+// forwardTransformationWithDOM is one for the process: while either runs on any converter, a
+// call to either answers S_FALSE and does nothing. The free functions here (BSTR, VARIANT, GUID,
+// CoCreateInstance, KpxRegisterClass) may be called from any thread.
 #pragma once
 
 #include <cstddef>
@@ -37,8 +51,12 @@ using BSTR = OLECHAR*;
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+  return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+  return hr < 0;
+}
 
 // Windows numeric values, so that statuses read the same on every platform.
 constexpr HRESULT S_OK = 0;
@@ -106,11 +124,11 @@ struct ITypeInfo;  // type information objects are opaque to callers of this sub
 
 struct IUnknown {
   using Base = void;
-  static constexpr IID kIID = {0x00000000, 0x0000, 0x0000,
-                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+  static constexpr IID kIID = {
+      0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
   virtual HRESULT QueryInterface(REFIID riid, void** ppv) = 0;  // 0
-  virtual ULONG AddRef() = 0;                                    // 1
-  virtual ULONG Release() = 0;                                   // 2
+  virtual ULONG AddRef() = 0;                                   // 1
+  virtual ULONG Release() = 0;                                  // 2
 };
 
 struct VARIANT;
@@ -144,23 +162,23 @@ constexpr DISPID DISPID_PROPERTYPUT = -3;
 
 struct IDispatch : IUnknown {
   using Base = IUnknown;
-  static constexpr IID kIID = {0x00020400, 0x0000, 0x0000,
-                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-  virtual HRESULT GetTypeInfoCount(UINT* pctinfo) = 0;                                  // 3
-  virtual HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;         // 4
+  static constexpr IID kIID = {
+      0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+  virtual HRESULT GetTypeInfoCount(UINT* pctinfo) = 0;                           // 3
+  virtual HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;  // 4
   virtual HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
-                                DISPID* rgDispId) = 0;                                  // 5
+                                DISPID* rgDispId) = 0;  // 5
   virtual HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
                          DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
-                         UINT* puArgErr) = 0;                                           // 6
+                         UINT* puArgErr) = 0;  // 6
 };
 
 struct IClassFactory : IUnknown {
   using Base = IUnknown;
-  static constexpr IID kIID = {0x00000001, 0x0000, 0x0000,
-                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+  static constexpr IID kIID = {
+      0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
   virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) = 0;  // 3
-  virtual HRESULT LockServer(int32_t lock) = 0;                                   // 4
+  virtual HRESULT LockServer(int32_t lock) = 0;                                  // 4
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -190,24 +208,24 @@ struct VARIANT {
   WORD wReserved2;
   WORD wReserved3;
   union {
-    LONG lVal;             // VT_I4
-    SHORT iVal;            // VT_I2
-    VARIANT_BOOL boolVal;  // VT_BOOL
-    double dblVal;         // VT_R8
-    ULONG ulVal;           // VT_UI4
-    int32_t intVal;        // VT_INT
-    HRESULT scode;         // VT_ERROR
-    BSTR bstrVal;          // VT_BSTR
-    IUnknown* punkVal;     // VT_UNKNOWN
-    IDispatch* pdispVal;   // VT_DISPATCH
-    LONG* plVal;           // VT_BYREF | VT_I4
-    SHORT* piVal;          // VT_BYREF | VT_I2
+    LONG lVal;               // VT_I4
+    SHORT iVal;              // VT_I2
+    VARIANT_BOOL boolVal;    // VT_BOOL
+    double dblVal;           // VT_R8
+    ULONG ulVal;             // VT_UI4
+    int32_t intVal;          // VT_INT
+    HRESULT scode;           // VT_ERROR
+    BSTR bstrVal;            // VT_BSTR
+    IUnknown* punkVal;       // VT_UNKNOWN
+    IDispatch* pdispVal;     // VT_DISPATCH
+    LONG* plVal;             // VT_BYREF | VT_I4
+    SHORT* piVal;            // VT_BYREF | VT_I2
     VARIANT_BOOL* pboolVal;  // VT_BYREF | VT_BOOL
-    double* pdblVal;       // VT_BYREF | VT_R8
-    BSTR* pbstrVal;        // VT_BYREF | VT_BSTR
-    IUnknown** ppunkVal;   // VT_BYREF | VT_UNKNOWN
-    IDispatch** ppdispVal;  // VT_BYREF | VT_DISPATCH
-    VARIANT* pvarVal;      // VT_BYREF | VT_VARIANT
+    double* pdblVal;         // VT_BYREF | VT_R8
+    BSTR* pbstrVal;          // VT_BYREF | VT_BSTR
+    IUnknown** ppunkVal;     // VT_BYREF | VT_UNKNOWN
+    IDispatch** ppdispVal;   // VT_BYREF | VT_DISPATCH
+    VARIANT* pvarVal;        // VT_BYREF | VT_VARIANT
     void* byref;
   };
 };
