@@ -5,7 +5,6 @@
 
 #include "base/status.h"
 #include "xmldom/document.h"
-#include "xmldom/xml_library.h"
 #include "xmldom/xsl_template.h"
 
 namespace kpx {
@@ -31,7 +30,6 @@ HRESULT CreateXSLTemplate(IUnknown* outer, REFIID riid, void** ppv) {
 }
 
 void RegisterXmlDomClasses() {
-  InitXmlLibraries();  // while the process is likely to have one thread still
   static std::once_flag once;
   std::call_once(once, [] {
     KpxRegisterClass(CLSID_DOMDocument, &CreateDOMDocument);

@@ -13,7 +13,7 @@ XmlDocHandle AdoptXmlDoc(xmlDoc* doc) {
 }
 
 XmlDocHandle NewEmptyXmlDoc() {
-  InitXmlLibraries();
+  InitXmlParser();
   xmlDoc* doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
   if (!doc) throw std::bad_alloc();
   doc->standalone = -1;  // no declaration to write back

@@ -8,10 +8,15 @@
 
 namespace kpx {
 
-void InitXmlLibraries() {
+void InitXmlParser() {
+  static std::once_flag once;
+  std::call_once(once, [] { xmlInitParser(); });
+}
+
+void InitXslt() {
+  InitXmlParser();
   static std::once_flag once;
   std::call_once(once, [] {
-    xmlInitParser();
     xsltInit();
     exsltRegisterAll();
   });

@@ -100,7 +100,7 @@ ParseOutcome Parse(std::string_view bytes, const char* url, const char* encoding
     outcome.error.reason = "the text is too large to load";
     return outcome;
   }
-  InitXmlLibraries();
+  InitXmlParser();
   std::unique_ptr<xmlParserCtxt, ParserContextFree> ctxt(xmlNewParserCtxt());
   if (!ctxt) throw std::bad_alloc();
   ctxt->_private = &first;

@@ -178,7 +178,7 @@ const xmlChar* Xml(const std::string& text) {
 }  // namespace
 
 StylesheetHandle CompileStylesheet(const NodeRef& stylesheet) {
-  InitXmlLibraries();
+  InitXslt();
   OwnedXmlDoc copy = CopyAsDocument(stylesheet);
   ErrorCapture capture;
   ScopedSafeLoader loader;
@@ -194,7 +194,7 @@ StylesheetHandle CompileStylesheet(const NodeRef& stylesheet) {
 std::string RunTransform(const StylesheetHandle& stylesheet, const NodeRef& input,
                          const std::vector<XsltParameter>& parameters,
                          const std::vector<XsltExtensionFunction>& extensions) {
-  InitXmlLibraries();
+  InitXslt();
   // Always a copy: libxslt changes its input (xsl:strip-space frees text nodes that node objects
   // may hold), and entity references must become their text.
   OwnedXmlDoc copy = CopyAsDocument(input);
