@@ -13,9 +13,10 @@ namespace kpx {
 
 class EditSession {
  public:
-  // Up to this much stays with the list between operations: enough for the tens of thousands of
-  // edits of a page of a few megabytes, so that the next such page maps no fresh memory.
-  static constexpr std::size_t kBytesWorthKeeping = std::size_t{4} << 20;
+  // Up to this much stays with the list between operations: what a page of several hundred
+  // kilobytes needs (about ten bytes per character of a heavily repaired page), so that the
+  // next such page maps no fresh memory.
+  static constexpr std::size_t kBytesWorthKeeping = std::size_t{8} << 20;
 
   // The list takes a copy of text; whatever it held before is dropped first, so that it is
   // empty even when the copy cannot be made.

@@ -33,7 +33,7 @@ TEST(WorkingMemoryTest, LargeCallsGiveTheirBuffersBack) {
       {"ordinary page", small_page, u"", true},
       {"20 MB meta", small_page, u"<meta content=\"" + std::u16string(20'000'000, u'x') + u"\">",
        false},
-      {"200,000 edits", Repeat(u"<P CLASS=a><BR></P>\n", 50'000), u"", false},
+      {"400,000 edits", Repeat(u"<P CLASS=a><BR></P>\n", 100'000), u"", false},
   };
   for (const HeldRow& row : rows) {
     SCOPED_TRACE(row.name);
