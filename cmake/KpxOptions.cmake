@@ -7,6 +7,16 @@ if(KPX_SANITIZE)
   add_link_options(${_kpx_san})
 endif()
 
+# ThreadSanitizer excludes AddressSanitizer: a build has one or the other.
+if(KPX_SANITIZE_THREADS)
+  if(KPX_SANITIZE)
+    message(FATAL_ERROR "KPX_SANITIZE_THREADS and KPX_SANITIZE cannot be combined")
+  endif()
+  set(_kpx_tsan -fsanitize=thread -fno-omit-frame-pointer)
+  add_compile_options(${_kpx_tsan})
+  add_link_options(${_kpx_tsan})
+endif()
+
 # Fuzz builds instrument all code for coverage, not only the fuzz targets, so that libFuzzer sees
 # into the libraries it drives.
 if(KPX_BUILD_FUZZ)

@@ -4,6 +4,20 @@
 // Interfaces are abstract structs of pure virtual functions in function-table order without a
 // virtual destructor, so the N-th declared function (counting IUnknown and IDispatch) sits at
 // position N of the table, as hosts expect.
+//
+// Threads. Every object (a converter, a document, a node, a range, a class factory) is used from
+// one thread at a time, reference counting included: its counts and state are not locked, so a
+// host that hands an object to another thread makes sure the first is done with it (as the
+// apartment model does). Different objects may be used on different threads at the same time:
+// two converters, each with its own documents, run side by side with results identical to
+// running them one after the other. What the library shares between them is made safe for that:
+// the class table is locked, libtidy calls are serialized (the cleaner parts of an operation
+// take turns), libxml2 and libxslt are set up once before their first use, and the process-wide
+// switches are atomic. Of those switches, the attribute-escaping ones that an operation sets for
+// its own duration change only what its thread sees; the re-entrancy flag of parse and
+// forwardTransformationWithDOM is one for the process: while either runs on any converter, a
+// call to either answers S_FALSE and does nothing. The free functions here (BSTR, VARIANT, GUID,
+// CoCreateInstance, KpxRegisterClass) may be called from any thread.
 #pragma once
 
 #include <cstddef>

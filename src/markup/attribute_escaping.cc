@@ -1,8 +1,10 @@
 #include "markup/attribute_escaping.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -14,8 +16,21 @@ namespace kpx {
 
 namespace {
 
-bool double_escape_quotes = false;
-bool attribute_escaping_off = false;
+std::atomic<bool> double_escape_quotes{false};
+std::atomic<bool> attribute_escaping_off{false};
+thread_local SwitchOverride double_escape_quotes_here = SwitchOverride::kNone;
+thread_local SwitchOverride attribute_escaping_off_here = SwitchOverride::kNone;
+
+// What this thread sees: its scope's setting, else the process-wide value. Relaxed order is
+// enough: a switch orders nothing else, and each read sees some value that was set.
+bool Effective(SwitchOverride here, const std::atomic<bool>& process_wide) noexcept {
+  if (here != SwitchOverride::kNone) return here == SwitchOverride::kOn;
+  return process_wide.load(std::memory_order_relaxed);
+}
+
+SwitchOverride OverrideFor(bool on) noexcept {
+  return on ? SwitchOverride::kOn : SwitchOverride::kOff;
+}
 
 // Entities that an "&" may already begin; such an "&" is left alone.
 bool StartsKnownEntity(std::u16string_view rest) noexcept {
@@ -56,7 +71,7 @@ std::size_t FindMayBeEscaped(std::u16string_view text, std::size_t from) noexcep
   return i;
 }
 
-std::u16string_view ReplacementFor(std::u16string_view rest) noexcept {
+std::u16string_view ReplacementFor(std::u16string_view rest, bool double_escape) noexcept {
   switch (rest[0]) {
     case u'&':
       return StartsKnownEntity(rest) ? std::u16string_view() : u"&amp;";
@@ -65,7 +80,7 @@ std::u16string_view ReplacementFor(std::u16string_view rest) noexcept {
     case u'>':
       return u"&gt;";
     case u'"':
-      return double_escape_quotes ? u"&amp;quot;" : u"&quot;";
+      return double_escape ? u"&amp;quot;" : u"&quot;";
     default:
       return {};
   }
@@ -76,14 +91,16 @@ std::u16string_view ReplacementFor(std::u16string_view rest) noexcept {
 bool EscapeAttributeValue(MarkupString& value, EditSink* sink, std::size_t value_offset) {
   const std::u16string_view text = value.View();
   std::size_t i = FindMayBeEscaped(text, 0);
-  while (i < text.size() && ReplacementFor(text.substr(i)).empty()) {
+  if (i == text.size()) return false;  // the common case: nothing to do, nothing copied
+  const bool double_escape = DoubleEscapeQuotes();
+  while (i < text.size() && ReplacementFor(text.substr(i), double_escape).empty()) {
     i = FindMayBeEscaped(text, i + 1);  // an "&" that starts an entity stays
   }
-  if (i == text.size()) return false;  // the common case: nothing to do, nothing copied
+  if (i == text.size()) return false;
 
   MarkupString escaped(text.substr(0, i), value.CaseSensitive());
   for (; i < text.size(); ++i) {
-    const std::u16string_view replacement = ReplacementFor(text.substr(i));
+    const std::u16string_view replacement = ReplacementFor(text.substr(i), double_escape);
     if (replacement.empty()) {
       escaped.Append(text[i]);
       continue;
@@ -99,16 +116,28 @@ bool EscapeAttributeValue(MarkupString& value, EditSink* sink, std::size_t value
 }
 
 bool DoubleEscapeQuotes() noexcept {
-  return double_escape_quotes;
+  return Effective(double_escape_quotes_here, double_escape_quotes);
 }
 void SetDoubleEscapeQuotes(bool on) noexcept {
-  double_escape_quotes = on;
+  double_escape_quotes.store(on, std::memory_order_relaxed);
 }
 bool AttributeEscapingOff() noexcept {
-  return attribute_escaping_off;
+  return Effective(attribute_escaping_off_here, attribute_escaping_off);
 }
 void SetAttributeEscapingOff(bool on) noexcept {
-  attribute_escaping_off = on;
+  attribute_escaping_off.store(on, std::memory_order_relaxed);
+}
+
+ScopedDoubleEscapeQuotes::ScopedDoubleEscapeQuotes(bool on) noexcept
+    : previous_(std::exchange(double_escape_quotes_here, OverrideFor(on))) {}
+ScopedDoubleEscapeQuotes::~ScopedDoubleEscapeQuotes() {
+  double_escape_quotes_here = previous_;
+}
+
+ScopedAttributeEscapingOff::ScopedAttributeEscapingOff(bool on) noexcept
+    : previous_(std::exchange(attribute_escaping_off_here, OverrideFor(on))) {}
+ScopedAttributeEscapingOff::~ScopedAttributeEscapingOff() {
+  attribute_escaping_off_here = previous_;
 }
 
 }  // namespace kpx

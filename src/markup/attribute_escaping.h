@@ -21,42 +21,53 @@ namespace kpx {
 bool EscapeAttributeValue(MarkupString& value, EditSink* sink = nullptr,
                           std::size_t value_offset = 0);
 
-// Process-wide switch: quotes in attribute values are escaped as "&amp;quot;" while it is on.
-// Off at start; the page XML writer sets it from the page's settings and leaves it so.
+// Two process-wide switches govern escaping. Each has one value for the whole process, which
+// any thread may read or set at any time (it is atomic), and each thread may override it for a
+// scope with the classes below. A scope changes what its own thread sees and nothing else: two
+// threads whose scopes overlap never see each other's setting, and once both scopes have ended,
+// in whatever order, every thread sees the process-wide value again. (A scope that saved and
+// restored the process-wide value could not promise that: balancing on one thread would turn
+// escaping off for a conversion running on another, and the scope that ends last would put back
+// the value the other one set.) Setting a switch while a scope is open on the thread changes the
+// process-wide value; the thread sees it once its scopes have ended.
+
+// Quotes in attribute values are escaped as "&amp;quot;" while this is on. Off at start; the
+// page XML writer sets it from the page's settings and leaves it so.
 bool DoubleEscapeQuotes() noexcept;
 void SetDoubleEscapeQuotes(bool on) noexcept;
 
-// Process-wide switch: while it is on, the tag parser does not escape values it reads. Off at
-// start; the head and body balancing operations turn it on for their duration.
+// While this is on, the tag parser does not escape values it reads. Off at start; the head and
+// body balancing operations turn it on for their duration (with a scope).
 bool AttributeEscapingOff() noexcept;
 void SetAttributeEscapingOff(bool on) noexcept;
 
-// Sets DoubleEscapeQuotes for a scope and restores the previous value on every way out.
+// A thread's override of a switch: none, or the value its innermost open scope set.
+enum class SwitchOverride : signed char { kNone = -1, kOff = 0, kOn = 1 };
+
+// Sets DoubleEscapeQuotes on this thread for a scope and restores the thread's previous
+// setting on every way out.
 class ScopedDoubleEscapeQuotes {
  public:
-  explicit ScopedDoubleEscapeQuotes(bool on) noexcept : previous_(DoubleEscapeQuotes()) {
-    SetDoubleEscapeQuotes(on);
-  }
-  ~ScopedDoubleEscapeQuotes() { SetDoubleEscapeQuotes(previous_); }
+  explicit ScopedDoubleEscapeQuotes(bool on) noexcept;
+  ~ScopedDoubleEscapeQuotes();
   ScopedDoubleEscapeQuotes(const ScopedDoubleEscapeQuotes&) = delete;
   ScopedDoubleEscapeQuotes& operator=(const ScopedDoubleEscapeQuotes&) = delete;
 
  private:
-  bool previous_;
+  SwitchOverride previous_;
 };
 
-// Sets AttributeEscapingOff for a scope and restores the previous value on every way out.
+// Sets AttributeEscapingOff on this thread for a scope and restores the thread's previous
+// setting on every way out.
 class ScopedAttributeEscapingOff {
  public:
-  explicit ScopedAttributeEscapingOff(bool on = true) noexcept : previous_(AttributeEscapingOff()) {
-    SetAttributeEscapingOff(on);
-  }
-  ~ScopedAttributeEscapingOff() { SetAttributeEscapingOff(previous_); }
+  explicit ScopedAttributeEscapingOff(bool on = true) noexcept;
+  ~ScopedAttributeEscapingOff();
   ScopedAttributeEscapingOff(const ScopedAttributeEscapingOff&) = delete;
   ScopedAttributeEscapingOff& operator=(const ScopedAttributeEscapingOff&) = delete;
 
  private:
-  bool previous_;
+  SwitchOverride previous_;
 };
 
 }  // namespace kpx

@@ -80,6 +80,9 @@ struct ApplyScratch {
   std::vector<EditMark> marks;
   std::vector<std::uint32_t> first_mark;
   std::vector<std::uint32_t> sorted_marks;
+
+  // Heap bytes of every vector above (their capacity).
+  std::size_t HeldBytes() const noexcept;
 };
 
 // Applies the edits by walking them in position order and writing the result as it goes: time

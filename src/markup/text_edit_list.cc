@@ -25,6 +25,18 @@ std::size_t EndOf(const PackedEdit& edit) noexcept {
   return edit.position + edit.Span();
 }
 
+template <class T>
+std::size_t CapacityBytes(const std::vector<T>& v) noexcept {
+  return v.capacity() * sizeof(T);
+}
+
+// A string's heap block, if it has one (short strings live inside the object).
+template <class C>
+std::size_t CapacityBytes(const std::basic_string<C>& s) noexcept {
+  const std::size_t inside = std::basic_string<C>().capacity();
+  return s.capacity() > inside ? (s.capacity() + 1) * sizeof(C) : 0;
+}
+
 bool HasEdge(EdgeInserts edges, EdgeInserts edge) noexcept {
   return (static_cast<unsigned>(edges) & static_cast<unsigned>(edge)) != 0;
 }
@@ -46,6 +58,28 @@ ApplyScratchSlot::~ApplyScratchSlot() = default;
 ApplyScratchSlot::ApplyScratchSlot(const ApplyScratchSlot&) noexcept {}
 ApplyScratchSlot::ApplyScratchSlot(ApplyScratchSlot&& other) noexcept = default;
 ApplyScratchSlot& ApplyScratchSlot::operator=(ApplyScratchSlot&& other) noexcept = default;
+
+// A vector added to ApplyScratch must be counted in HeldBytes below.
+static_assert(sizeof(ApplyScratch) == (kApplyLanes + 18) * sizeof(std::vector<std::uint32_t>));
+
+std::size_t ApplyScratch::HeldBytes() const noexcept {
+  std::size_t bytes = 0;
+  for (const auto& lane : lanes) bytes += CapacityBytes(lane);
+  return bytes + CapacityBytes(inserts) + CapacityBytes(deletes) + CapacityBytes(lower_cases) +
+         CapacityBytes(merge_buffer) + CapacityBytes(runs) + CapacityBytes(earliest_delete) +
+         CapacityBytes(earliest_insert) + CapacityBytes(bounds) + CapacityBytes(action) +
+         CapacityBytes(insert_bound) + CapacityBytes(nodes) + CapacityBytes(parent) +
+         CapacityBytes(owner) + CapacityBytes(lowered) + CapacityBytes(pieces) +
+         CapacityBytes(marks) + CapacityBytes(first_mark) + CapacityBytes(sorted_marks);
+}
+
+std::size_t ApplyScratchSlot::HeldBytes() const noexcept {
+  return scratch_ ? sizeof(ApplyScratch) + scratch_->HeldBytes() : 0;
+}
+
+void ApplyScratchSlot::Release() noexcept {
+  scratch_.reset();
+}
 
 ApplyScratch& ApplyScratchSlot::Get() {
   if (!scratch_) scratch_ = std::make_unique<ApplyScratch>();
@@ -179,6 +213,19 @@ std::size_t TextEditList::EraseEditsInside(std::size_t start, std::size_t end, E
   return RemoveFrom(first, [&](std::size_t, const PackedEdit& edit) {
     return LiesInside(edit, start, end, edges);
   });
+}
+
+std::size_t TextEditList::HeldBytes() const noexcept {
+  return CapacityBytes(text_) + CapacityBytes(edits_) + CapacityBytes(pool_) +
+         CapacityBytes(reach_) + scratch_.HeldBytes();
+}
+
+void TextEditList::ReleaseBuffers() noexcept {
+  std::u16string().swap(text_);
+  std::vector<PackedEdit>().swap(edits_);
+  std::u16string().swap(pool_);
+  std::vector<std::size_t>().swap(reach_);
+  scratch_.Release();
 }
 
 std::ptrdiff_t TextEditList::NetChange() const noexcept {

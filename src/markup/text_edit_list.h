@@ -32,6 +32,10 @@ class ApplyScratchSlot {
   ApplyScratchSlot& operator=(ApplyScratchSlot&& other) noexcept;
 
   ApplyScratch& Get();
+  // Heap bytes of the scratch's vectors (their capacity): 0 before the first Get.
+  std::size_t HeldBytes() const noexcept;
+  // Frees the scratch; the next Get makes a new one.
+  void Release() noexcept;
 
  private:
   std::unique_ptr<ApplyScratch> scratch_;
@@ -108,6 +112,13 @@ class TextEditList final : public EditSink {
   // How many edits fit without growing.
   std::size_t EditCapacity() const noexcept { return edits_.capacity(); }
   RecordedEdits Edits() const noexcept { return {edits_, pool_}; }
+  // Heap bytes the list holds by capacity, used or not: its text, the edit records, the insert
+  // texts and Apply's working memory. ClearEdits keeps them for the next edits.
+  std::size_t HeldBytes() const noexcept;
+  // Drops the text and every edit and frees all of those buffers (the sequence counter keeps
+  // growing). Assigning a fresh list would not do: a string moved from a short one keeps its
+  // own block.
+  void ReleaseBuffers() noexcept;
   // Sum of the inserted texts' lengths minus the sum of the delete counts.
   std::ptrdiff_t NetChange() const noexcept;
 

@@ -252,6 +252,7 @@ RegistryStore RegistryStore::Load(const std::string& path) {
   if (!in) Fail(REGDB_E_READREGDB, path + ": cannot be read: " + std::strerror(errno));
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
+  xmlInitParser();  // sets libxml2's tables up once; its lazy first use races between threads
   QuietLibxml quiet;
   xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
   if (!ctxt) throw std::bad_alloc();
@@ -299,6 +300,7 @@ void RegistryStore::Save() const {
     if (ec) Fail(REGDB_E_WRITEREGDB, path_ + ": cannot create folder: " + ec.message());
   }
 
+  xmlInitParser();
   QuietLibxml quiet;
   std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(
       xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")), xmlFreeDoc);

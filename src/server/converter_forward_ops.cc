@@ -1,5 +1,7 @@
 // The forward operations as the converter offers them: argument checks, the stages they run, and
 // the documents they return.
+#include <atomic>
+
 #include "base/stage_timer.h"
 #include "base/status.h"
 #include "com/bstr.h"
@@ -9,16 +11,26 @@ namespace kpx {
 
 namespace {
 
-// One flag for the whole library: set while parse or forwardTransformationWithDOM runs, so that a
-// call made back into the library during recognition (same thread) does nothing.
-bool g_synchronizing = false;
+// One flag for the whole process: set while parse or forwardTransformationWithDOM runs on any
+// converter, so that a call made back into the library during recognition does nothing (and
+// answers S_FALSE). Only the call that set it clears it: calls overlapping on two threads leave
+// it clear once both have returned, whichever returns first.
+std::atomic<bool> g_synchronizing{false};
 
 class ReentrancyGuard {
  public:
-  ReentrancyGuard() { g_synchronizing = true; }
+  ReentrancyGuard() noexcept
+      : entered_(!g_synchronizing.exchange(true, std::memory_order_acquire)) {}
   ReentrancyGuard(const ReentrancyGuard&) = delete;
   ReentrancyGuard& operator=(const ReentrancyGuard&) = delete;
-  ~ReentrancyGuard() { g_synchronizing = false; }
+  ~ReentrancyGuard() {
+    if (entered_) g_synchronizing.store(false, std::memory_order_release);
+  }
+  // False when the flag was already set: the call must do nothing.
+  bool Entered() const noexcept { return entered_; }
+
+ private:
+  bool entered_;
 };
 
 constexpr std::u16string_view kSyncMarker = u"[kps_sync]";
@@ -139,8 +151,8 @@ HRESULT XH2XConverter::SynchronizeText(IDispatch* page, std::u16string_view text
 }
 
 HRESULT XH2XConverter::parse(BSTR bstrText, IDispatch* pPage, VARIANT_BOOL produceWarnings) {
-  if (g_synchronizing) return S_FALSE;
   ReentrancyGuard guard;
+  if (!guard.Entered()) return S_FALSE;
   return Guarded([&]() -> HRESULT {
     return SynchronizeText(pPage, BstrView(bstrText), produceWarnings != VARIANT_FALSE);
   });
@@ -148,8 +160,8 @@ HRESULT XH2XConverter::parse(BSTR bstrText, IDispatch* pPage, VARIANT_BOOL produ
 
 HRESULT XH2XConverter::forwardTransformationWithDOM(IDispatch* pPage, BSTR bstrTemplate,
                                                     IXMLDOMDocument** ppXMLDoc) {
-  if (g_synchronizing) return S_FALSE;
   ReentrancyGuard guard;
+  if (!guard.Entered()) return S_FALSE;
   return Guarded([&]() -> HRESULT {
     if (!pPage || !ppXMLDoc) return E_INVALIDARG;
     std::u16string_view text = BstrView(bstrTemplate);

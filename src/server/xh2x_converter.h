@@ -69,6 +69,10 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   HRESULT unmaskDoctype(BSTR html, BSTR* result) override;
   HRESULT moveBodyTags(BSTR html, BSTR* result) override;
 
+  // Heap bytes the converter keeps between operations for editing texts (its edit list's
+  // buffers, kept for reuse up to EditSession::kBytesWorthKeeping).
+  std::size_t WorkingBytesHeld() const noexcept { return working_text_.HeldBytes(); }
+
  private:
   ~XH2XConverter() override = default;
 

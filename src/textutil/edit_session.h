@@ -13,21 +13,24 @@ namespace kpx {
 
 class EditSession {
  public:
+  // Up to this much stays with the list between operations: what a page of several hundred
+  // kilobytes needs (about ten bytes per character of a heavily repaired page), so that the
+  // next such page maps no fresh memory.
+  static constexpr std::size_t kBytesWorthKeeping = std::size_t{8} << 20;
+
   // The list takes a copy of text; whatever it held before is dropped first, so that it is
   // empty even when the copy cannot be made.
   EditSession(TextEditList& edits, std::u16string_view text) : edits_(edits) {
     edits_.Assign(std::u16string());
     edits_.Assign(CopyOfLargeText(text));
   }
-  // However the operation ends, the list keeps neither the text nor an edit. After a page that
-  // needed room for very many edits it also gives their memory back, rather than hold it for
-  // the converter's lifetime.
+  // However the operation ends, the list keeps neither the text nor an edit. When what it
+  // still holds for reuse (room for edits, insert texts and Apply's working memory) has grown
+  // past kBytesWorthKeeping, after a large page or one long insert, it gives all of it back
+  // rather than hold it for the converter's lifetime.
   ~EditSession() {
-    if (edits_.EditCapacity() > kEditsWorthKeeping) {
-      edits_ = TextEditList();
-    } else {
-      edits_.Assign(std::u16string());
-    }
+    edits_.Assign(std::u16string());
+    if (edits_.HeldBytes() > kBytesWorthKeeping) edits_.ReleaseBuffers();
   }
   EditSession(const EditSession&) = delete;
   EditSession& operator=(const EditSession&) = delete;
@@ -43,9 +46,6 @@ class EditSession {
   }
 
  private:
-  // Room for this many edits (2 MB of records) stays with the list between operations.
-  static constexpr std::size_t kEditsWorthKeeping = 65536;
-
   TextEditList& edits_;
 };
 

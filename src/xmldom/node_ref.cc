@@ -3,6 +3,8 @@
 
 #include <new>
 
+#include "xmldom/xml_library.h"
+
 namespace kpx {
 
 XmlDocHandle AdoptXmlDoc(xmlDoc* doc) {
@@ -11,6 +13,7 @@ XmlDocHandle AdoptXmlDoc(xmlDoc* doc) {
 }
 
 XmlDocHandle NewEmptyXmlDoc() {
+  InitXmlParser();
   xmlDoc* doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
   if (!doc) throw std::bad_alloc();
   doc->standalone = -1;  // no declaration to write back

@@ -10,6 +10,7 @@
 
 #include "xmldom/error_capture.h"
 #include "xmldom/strings.h"
+#include "xmldom/xml_library.h"
 
 namespace kpx {
 
@@ -100,6 +101,7 @@ ParseOutcome Parse(std::string_view bytes, const char* url, const char* encoding
     outcome.error.reason = "the text is too large to load";
     return outcome;
   }
+  InitXmlParser();
   // Messages that bypass the context (encoding conversion, input errors), from the context's
   // making to its freeing.
   ErrorCapture stray;

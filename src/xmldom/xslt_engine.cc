@@ -1,7 +1,6 @@
 // libxslt compile and transform runs.
 #include "xmldom/xslt_engine.h"
 
-#include <libexslt/exslt.h>
 #include <libxml/parser.h>
 #include <libxml/uri.h>
 #include <libxslt/documents.h>
@@ -23,6 +22,7 @@
 #include "xmldom/error_capture.h"
 #include "xmldom/strings.h"
 #include "xmldom/tree_copy.h"
+#include "xmldom/xml_library.h"
 
 namespace kpx {
 
@@ -103,11 +103,6 @@ class ScopedSafeLoader {
   ScopedSafeLoader(const ScopedSafeLoader&) = delete;
   ScopedSafeLoader& operator=(const ScopedSafeLoader&) = delete;
 };
-
-void RegisterExtensionsOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { exsltRegisterAll(); });
-}
 
 std::string FailureText(const ErrorCapture& capture, const char* fallback) {
   std::string text = capture.FirstLine();
@@ -195,7 +190,7 @@ const xmlChar* Xml(const std::string& text) {
 }  // namespace
 
 StylesheetHandle CompileStylesheet(const NodeRef& stylesheet) {
-  RegisterExtensionsOnce();
+  InitXslt();
   OwnedXmlDoc copy = CopyAsDocument(stylesheet);
   ErrorCapture capture;
   ScopedSafeLoader loader;
@@ -212,7 +207,7 @@ StylesheetHandle CompileStylesheet(const NodeRef& stylesheet) {
 std::string RunTransform(const StylesheetHandle& stylesheet, const NodeRef& input,
                          const std::vector<XsltParameter>& parameters,
                          const std::vector<XsltExtensionFunction>& extensions) {
-  RegisterExtensionsOnce();
+  InitXslt();
   // Always a copy: libxslt changes its input (xsl:strip-space frees text nodes that node objects
   // may hold), and entity references must become their text.
   OwnedXmlDoc copy = CopyAsDocument(input);

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <semaphore>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "edit_ops.h"
@@ -87,6 +89,38 @@ TEST(AttributeEscapingTest, ScopesRestoreOnEveryWayOut) {
   }
   EXPECT_TRUE(kpx::DoubleEscapeQuotes());
   kpx::SetDoubleEscapeQuotes(false);
+}
+
+// Two threads whose scopes overlap, the first to open closing first (as when two balancing
+// operations run at once): each thread sees its own scope only, and once both have closed the
+// switch is what it was before either opened.
+TEST(AttributeEscapingTest, AScopeKeepsToItsThread) {
+  kpx::SetAttributeEscapingOff(false);
+  std::binary_semaphore a_open{0}, b_open{0}, a_closed{0};
+  bool a_inside = false, b_before = true, b_inside_after_a = false;
+  std::thread a([&] {
+    {
+      kpx::ScopedAttributeEscapingOff off;
+      a_open.release();
+      b_open.acquire();
+      a_inside = kpx::AttributeEscapingOff();
+    }
+    a_closed.release();
+  });
+  std::thread b([&] {
+    a_open.acquire();
+    b_before = kpx::AttributeEscapingOff();
+    kpx::ScopedAttributeEscapingOff off;
+    b_open.release();
+    a_closed.acquire();
+    b_inside_after_a = kpx::AttributeEscapingOff();
+  });
+  a.join();
+  b.join();
+  EXPECT_TRUE(a_inside);
+  EXPECT_FALSE(b_before);
+  EXPECT_TRUE(b_inside_after_a);
+  EXPECT_FALSE(kpx::AttributeEscapingOff());
 }
 
 TEST(AttributeEscapingTest, RecordsOneDeleteAndOneInsertPerReplacement) {
