@@ -1,9 +1,19 @@
 #include "cleaner/tidy_allocator.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 namespace kpx {
+
+namespace {
+
+template <class Header>
+Header* HeaderOf(void* block) {
+  return static_cast<Header*>(block) - 1;
+}
+
+}  // namespace
 
 TidyDocumentAllocator::TidyDocumentAllocator() {
   static const TidyAllocatorVtbl table = {&Alloc, &Realloc, &Free, &Panic};
@@ -12,49 +22,68 @@ TidyDocumentAllocator::TidyDocumentAllocator() {
 }
 
 TidyDocumentAllocator::~TidyDocumentAllocator() {
-  for (void* block : live_) std::free(block);
+  while (live_ != nullptr) {
+    Header* next = live_->next;
+    std::free(live_);
+    live_ = next;
+  }
 }
 
 TidyDocumentAllocator* TidyDocumentAllocator::Of(TidyAllocator* self) {
   return reinterpret_cast<Handle*>(self)->owner;
 }
 
+void TidyDocumentAllocator::Link(Header* header) {
+  header->prev = nullptr;
+  header->next = live_;
+  if (live_ != nullptr) live_->prev = header;
+  live_ = header;
+}
+
+void TidyDocumentAllocator::Unlink(Header* header) {
+  if (header->prev != nullptr) {
+    header->prev->next = header->next;
+  } else {
+    live_ = header->next;
+  }
+  if (header->next != nullptr) header->next->prev = header->prev;
+}
+
 // libtidy panics when a block cannot be had; like its own allocator, this ends the process,
 // since nothing may unwind through the library.
 void* TIDY_CALL TidyDocumentAllocator::Alloc(TidyAllocator* self, size_t size) {
-  void* block = std::malloc(size);
-  if (block == nullptr) Panic(self, "out of memory");
-  try {
-    Of(self)->live_.insert(block);
-  } catch (...) {
-    Panic(self, "out of memory");
-  }
-  return block;
+  if (size > SIZE_MAX - sizeof(Header)) Panic(self, "out of memory");
+  auto* header = static_cast<Header*>(std::malloc(sizeof(Header) + size));
+  if (header == nullptr) Panic(self, "out of memory");
+  Of(self)->Link(header);
+  return header + 1;
 }
 
 void* TIDY_CALL TidyDocumentAllocator::Realloc(TidyAllocator* self, void* block, size_t size) {
-  TidyDocumentAllocator* allocator = Of(self);
-  void* moved = std::realloc(block, size);
-  if (moved == nullptr) {
-    if (size != 0) Panic(self, "out of memory");
-    allocator->live_.erase(block);  // a zero size frees the block
+  if (block == nullptr) return Alloc(self, size);
+  if (size == 0) {  // a zero size frees the block
+    Free(self, block);
     return nullptr;
   }
-  if (moved != block) {
-    if (block != nullptr) allocator->live_.erase(block);
-    try {
-      allocator->live_.insert(moved);
-    } catch (...) {
-      Panic(self, "out of memory");
-    }
+  if (size > SIZE_MAX - sizeof(Header)) Panic(self, "out of memory");
+  TidyDocumentAllocator* allocator = Of(self);
+  Header* header = HeaderOf<Header>(block);
+  // Unlinked while realloc may move it, so that no neighbour points into a freed block.
+  allocator->Unlink(header);
+  auto* moved = static_cast<Header*>(std::realloc(header, sizeof(Header) + size));
+  if (moved == nullptr) {
+    allocator->Link(header);  // still the caller's, and freed with the rest
+    Panic(self, "out of memory");
   }
-  return moved;
+  allocator->Link(moved);
+  return moved + 1;
 }
 
 void TIDY_CALL TidyDocumentAllocator::Free(TidyAllocator* self, void* block) {
   if (block == nullptr) return;
-  Of(self)->live_.erase(block);
-  std::free(block);
+  Header* header = HeaderOf<Header>(block);
+  Of(self)->Unlink(header);
+  std::free(header);
 }
 
 void TIDY_CALL TidyDocumentAllocator::Panic(TidyAllocator*, ctmbstr message) {
