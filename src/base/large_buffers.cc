@@ -8,7 +8,11 @@
 namespace kpx {
 
 void PreferHugePages(void* data, std::size_t bytes) noexcept {
-  if (data == nullptr || bytes < kHugePageWorthyBytes) return;
+  PreferHugePages(data, bytes, kHugePageWorthyBytes);
+}
+
+void PreferHugePages(void* data, std::size_t bytes, std::size_t minimum) noexcept {
+  if (data == nullptr || bytes < minimum) return;
   const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
   const auto begin = reinterpret_cast<std::uintptr_t>(data);
   // Only the whole pages inside the block: its first and last page may hold other data.

@@ -21,6 +21,11 @@ inline constexpr std::size_t kHugePageWorthyBytes = std::size_t{32} << 20;
 // system declines (huge pages off or unsupported): the block works the same either way.
 void PreferHugePages(void* data, std::size_t bytes) noexcept;
 
+// The same advice for blocks from minimum bytes on. A short-lived process (a command-line run),
+// where advice that outlasts a block in the heap costs nothing, takes kHugePageBytes.
+void PreferHugePages(void* data, std::size_t bytes, std::size_t minimum) noexcept;
+inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+
 // Makes room for length characters in out, which is empty, asking for huge pages when the
 // room is large.
 void ReserveLargeText(std::u16string& out, std::size_t length);

@@ -1,4 +1,5 @@
-// UTF-8 and UTF-16 conversion over utfcpp, with replacement of what does not convert.
+// UTF-8 and UTF-16 conversion: the bulk passes for well-formed text, utfcpp's replacement for
+// UTF-8 that is not.
 #include "base/utf.h"
 
 #include <utf8cpp/utf8.h>
@@ -8,45 +9,30 @@
 namespace kpx {
 
 namespace {
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr uint32_t kReplacement = 0xFFFD;
 }  // namespace
 
 std::string ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  auto put = std::back_inserter(out);
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = kReplacement;
-    }
-    utf8::unchecked::append(static_cast<uint32_t>(c), put);
-  }
+  std::string out(Utf8Length(text), '\0');
+  Utf16ToUtf8(text, out.data());
   return out;
 }
 
 std::u16string ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  if (!FindInvalidUtf8(text)) {
-    utf8::unchecked::utf8to16(text.begin(), text.end(), std::back_inserter(out));
+  const Utf8Scan scan = ScanUtf8(text);
+  if (!scan.invalid_at) {
+    std::u16string out(scan.utf16_length, u'\0');
+    Utf8ToUtf16(text, out.data());
     return out;
   }
   std::string valid;
-  utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(valid),
-                        static_cast<uint32_t>(kReplacement));
-  utf8::unchecked::utf8to16(valid.begin(), valid.end(), std::back_inserter(out));
-  return out;
+  valid.reserve(text.size());
+  utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(valid), kReplacement);
+  return ToUtf16(valid);
 }
 
 std::optional<size_t> FindInvalidUtf8(std::string_view text) {
-  auto it = utf8::find_invalid(text.begin(), text.end());
-  if (it == text.end()) return std::nullopt;
-  return static_cast<size_t>(it - text.begin());
+  return ScanUtf8(text).invalid_at;
 }
 
 }  // namespace kpx

@@ -4,7 +4,7 @@
 #include <tidy/tidy.h>
 
 #include <cstdint>
-#include <unordered_map>
+#include <vector>
 
 namespace kpx {
 
@@ -28,12 +28,15 @@ class AnchorFixingUndo {
 
  private:
   struct Anchors {
+    TidyNode element;
     uint32_t line;    // the element's reported position, so that a node made anew at a freed
     uint32_t column;  // address is not taken for the one recorded
     bool had_id;
     bool had_name;
   };
-  std::unordered_map<TidyNode, Anchors> before_;
+  // Every element, in document order: written one after the other, and read back the same way
+  // for the few elements that carry an id or a name after clean-and-repair.
+  std::vector<Anchors> before_;
 };
 
 }  // namespace kpx

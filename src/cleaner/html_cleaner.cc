@@ -164,15 +164,16 @@ HRESULT HtmlCleaner::Run(std::u16string_view input, std::u16string* output) {
   if (skip_anchors) state.anchors.Undo(doc_, tidyGetRoot(doc_));
 
   TagEditPlan plan;
-  if (edit_names || drop_forms) {
+  // Upper-case output (the XML mode) prints every name in capitals, written case or not.
+  const bool written_names = edit_names && tidyOptGetBool(doc_, TidyUpperCaseTags) == no;
+  const bool inferred_forms = drop_forms && state.implicit_form.InferredAny();
+  // The source positions are mapped only for a switch that has something to look up.
+  if (written_names || inferred_forms) {
     const SourcePositionMap positions(input,
                                       static_cast<uint32_t>(tidyOptGetInt(doc_, TidyTabSize)),
                                       tidyOptGetBool(doc_, TidyKeepTabs) == yes);
-    // Upper-case output (the XML mode) prints every name in capitals, written case or not.
-    if (edit_names && tidyOptGetBool(doc_, TidyUpperCaseTags) == no) {
-      PlanWrittenNames(tidyGetRoot(doc_), input, positions, &plan);
-    }
-    if (drop_forms) state.implicit_form.PlanUnwrap(tidyGetRoot(doc_), input, positions, &plan);
+    if (written_names) PlanWrittenNames(tidyGetRoot(doc_), input, positions, &plan);
+    if (inferred_forms) state.implicit_form.PlanUnwrap(tidyGetRoot(doc_), input, positions, &plan);
   }
 
   tidySaveBuffer(doc_, &output_);

@@ -24,6 +24,9 @@ class ImplicitFormRemoval {
   // and for the later reports that name that form (its missing end tag).
   bool KeepReport(TidyMessage message);
 
+  // True when the run inferred a form (so that PlanUnwrap has something to look for).
+  bool InferredAny() const { return !inferred_at_.empty(); }
+
   // Marks the inferred forms below root for unwrapping.
   void PlanUnwrap(TidyNode root, std::u16string_view source, const SourcePositionMap& positions,
                   TagEditPlan* plan) const;

@@ -163,12 +163,12 @@ class TagWalker {
     }
     pos_ = i + 1;
     *descend = !self_closed;
-    if (const auto edit = plan_.find(node); edit != plan_.end()) {
+    if (const TagEdit* edit = plan_.Find(node)) {
       ++found_;
-      if (edit->second.unwrap) {
+      if (edit->unwrap) {
         replacements_.push_back({lt, pos_, {}});
-      } else if (!edit->second.written_name.empty()) {
-        replacements_.push_back({lt + 1, lt + 1 + name.size(), edit->second.written_name});
+      } else if (!edit->written_name.empty()) {
+        replacements_.push_back({lt + 1, lt + 1 + name.size(), edit->written_name});
       }
     }
     return true;
@@ -200,11 +200,11 @@ class TagWalker {
     while (i < text_.size() && IsSpace(text_[i])) ++i;
     if (i >= text_.size() || text_[i] != '>') return;
     pos_ = i + 1;
-    if (const auto edit = plan_.find(node); edit != plan_.end()) {
-      if (edit->second.unwrap) {
+    if (const TagEdit* edit = plan_.Find(node)) {
+      if (edit->unwrap) {
         replacements_.push_back({lt, pos_, {}});
-      } else if (!edit->second.written_name.empty()) {
-        replacements_.push_back({lt + 2, lt + 2 + name.size(), edit->second.written_name});
+      } else if (!edit->written_name.empty()) {
+        replacements_.push_back({lt + 2, lt + 2 + name.size(), edit->written_name});
       }
     }
   }

@@ -5,7 +5,8 @@
 #include <tidy/tidy.h>
 
 #include <string>
-#include <unordered_map>
+
+#include "cleaner/tidy_node_map.h"
 
 namespace kpx {
 
@@ -15,7 +16,7 @@ struct TagEdit {
   bool unwrap = false;          // remove the start and end tag, keep what is between them
 };
 
-using TagEditPlan = std::unordered_map<TidyNode, TagEdit>;
+using TagEditPlan = TidyNodeMap<TagEdit>;
 
 // Applies plan to output, the text libtidy printed for the tree below root (callers hold the
 // tidy lock; the tree must be the one that was printed). libtidy prints the nodes in tree order,

@@ -20,6 +20,12 @@ bool IsZeroWidthControl(char16_t c) {
   return c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
 }
 
+// A code unit that takes one column and is no line break: most of a page. The rest (controls,
+// U+0080 to U+009F, surrogates) is looked at one by one.
+bool IsPlain(char16_t c) {
+  return (c >= 0x20 && c < 0x80) || (c >= 0xA0 && (c < 0xD800 || c > 0xDFFF));
+}
+
 }  // namespace
 
 SourcePositionMap::SourcePositionMap(std::u16string_view text, uint32_t tab_size, bool keep_tabs) {
@@ -28,6 +34,10 @@ SourcePositionMap::SourcePositionMap(std::u16string_view text, uint32_t tab_size
   Line line{i, i, 0, 0};
   uint32_t column = 1;
   while (i < text.size()) {
+    const size_t run = i;
+    while (i < text.size() && IsPlain(text[i])) ++i;
+    column += static_cast<uint32_t>(i - run);
+    if (i == text.size()) break;
     const char16_t c = text[i];
     if (c == '\n' || c == '\r') {
       line.end = i;

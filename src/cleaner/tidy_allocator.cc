@@ -6,6 +6,15 @@
 
 namespace kpx {
 
+namespace {
+
+template <class Header>
+Header* HeaderOf(void* block) {
+  return static_cast<Header*>(block) - 1;
+}
+
+}  // namespace
+
 TidyDocumentAllocator::TidyDocumentAllocator() {
   static const TidyAllocatorVtbl table = {&Alloc, &Realloc, &Free, &Panic};
   handle_.base.vtbl = &table;
@@ -25,21 +34,23 @@ TidyDocumentAllocator* TidyDocumentAllocator::Of(TidyAllocator* self) {
 }
 
 void TidyDocumentAllocator::Link(Header* header) {
-  header->previous = nullptr;
+  header->prev = nullptr;
   header->next = live_;
-  if (live_ != nullptr) live_->previous = header;
+  if (live_ != nullptr) live_->prev = header;
   live_ = header;
 }
 
 void TidyDocumentAllocator::Unlink(Header* header) {
-  if (header->previous != nullptr) {
-    header->previous->next = header->next;
+  if (header->prev != nullptr) {
+    header->prev->next = header->next;
   } else {
     live_ = header->next;
   }
-  if (header->next != nullptr) header->next->previous = header->previous;
+  if (header->next != nullptr) header->next->prev = header->prev;
 }
 
+// libtidy panics when a block cannot be had; like its own allocator, this ends the process,
+// since nothing may unwind through the library.
 void* TIDY_CALL TidyDocumentAllocator::Alloc(TidyAllocator* self, size_t size) noexcept {
   if (size > SIZE_MAX - sizeof(Header)) Panic(self, "out of memory");
   auto* header = static_cast<Header*>(std::malloc(sizeof(Header) + size));
@@ -51,30 +62,32 @@ void* TIDY_CALL TidyDocumentAllocator::Alloc(TidyAllocator* self, size_t size) n
 void* TIDY_CALL TidyDocumentAllocator::Realloc(TidyAllocator* self, void* block,
                                                size_t size) noexcept {
   if (block == nullptr) return Alloc(self, size);
-  TidyDocumentAllocator* allocator = Of(self);
-  Header* header = static_cast<Header*>(block) - 1;
-  if (size == 0) {  // as realloc: frees the block
+  if (size == 0) {  // a zero size frees the block
     Free(self, block);
     return nullptr;
   }
   if (size > SIZE_MAX - sizeof(Header)) Panic(self, "out of memory");
+  TidyDocumentAllocator* allocator = Of(self);
+  Header* header = HeaderOf<Header>(block);
+  // Unlinked while realloc may move it, so that no neighbour points into a freed block.
   allocator->Unlink(header);
   auto* moved = static_cast<Header*>(std::realloc(header, sizeof(Header) + size));
-  if (moved == nullptr) Panic(self, "out of memory");
+  if (moved == nullptr) {
+    allocator->Link(header);  // still the caller's, and freed with the rest
+    Panic(self, "out of memory");
+  }
   allocator->Link(moved);
   return moved + 1;
 }
 
 void TIDY_CALL TidyDocumentAllocator::Free(TidyAllocator* self, void* block) noexcept {
   if (block == nullptr) return;
-  Header* header = static_cast<Header*>(block) - 1;
+  Header* header = HeaderOf<Header>(block);
   Of(self)->Unlink(header);
   std::free(header);
 }
 
-// libtidy panics when a block cannot be had; like its own allocator, this ends the process,
-// since libtidy cannot go on without the block.
-void TIDY_CALL TidyDocumentAllocator::Panic(TidyAllocator*, ctmbstr message) noexcept {
+void TIDY_CALL TidyDocumentAllocator::Panic(TidyAllocator*, ctmbstr message) {
   std::fprintf(stderr, "libtidy: %s\n", message);
   std::abort();
 }

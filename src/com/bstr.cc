@@ -2,8 +2,10 @@
 // points at the first code unit, so it reads as an ordinary zero-terminated string too.
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "base/large_buffers.h"
+#include "com/bstr.h"
 #include "kpx/com.h"
 
 namespace {
@@ -15,12 +17,12 @@ uint32_t* PrefixOf(BSTR s) {
   return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(s) - kPrefix);
 }
 
-BSTR Allocate(UINT length) {
+BSTR Allocate(UINT length, size_t huge_page_minimum = kpx::kHugePageWorthyBytes) {
   if (length > kMaxLength) return nullptr;
   size_t bytes = kPrefix + (static_cast<size_t>(length) + 1) * sizeof(OLECHAR);
   void* block = std::malloc(bytes);
   if (!block) return nullptr;
-  kpx::PreferHugePages(block, bytes);  // before anything is written into it
+  kpx::PreferHugePages(block, bytes, huge_page_minimum);  // before anything is written into it
   *static_cast<uint32_t*>(block) = length * static_cast<uint32_t>(sizeof(OLECHAR));
   BSTR s = reinterpret_cast<BSTR>(static_cast<char*>(block) + kPrefix);
   s[length] = 0;
@@ -68,3 +70,13 @@ KPX_API int32_t SysReAllocStringLen(BSTR* text, const OLECHAR* from, UINT length
 }
 
 }  // extern "C"
+
+namespace kpx {
+
+BSTR AllocBstrToFill(size_t length, size_t huge_page_minimum) {
+  BSTR s = length <= kMaxLength ? Allocate(static_cast<UINT>(length), huge_page_minimum) : nullptr;
+  if (!s) throw std::bad_alloc();
+  return s;
+}
+
+}  // namespace kpx

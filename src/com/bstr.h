@@ -46,4 +46,9 @@ inline std::u16string_view BstrView(BSTR s) {
 // A new BSTR holding the text; throws std::bad_alloc on failure.
 BSTR AllocBstr(std::u16string_view text);
 
+// A new BSTR of length code units for the caller to write (they hold nothing in particular until
+// then), asking for huge pages from huge_page_minimum bytes on (see base/large_buffers.h); throws
+// std::bad_alloc on failure.
+BSTR AllocBstrToFill(size_t length, size_t huge_page_minimum);
+
 }  // namespace kpx

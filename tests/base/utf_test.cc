@@ -1,5 +1,8 @@
 // Conversions at the library's edges.
 #include <gtest/gtest.h>
+#include <utf8cpp/utf8.h>
+
+#include <iterator>
 
 #include "base/utf.h"
 
@@ -22,6 +25,11 @@ TEST(UtfTest, BrokenInputIsReplacedNotDropped) {
        "a\xEF\xBF\xBD"
        "b"},
       {"lone low surrogate at end", std::u16string(u"a") + char16_t(0xDC00), "a\xEF\xBF\xBD"},
+      {"lone high surrogate at end after a block", std::u16string(20, u'a') + char16_t(0xD83D),
+       std::string(20, 'a') + "\xEF\xBF\xBD"},
+      {"pair across a block's end",
+       std::u16string(15, u'a') + u"\U0001F600" + std::u16string(16, u'b'),
+       std::string(15, 'a') + "\xF0\x9F\x98\x80" + std::string(16, 'b')},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -54,3 +62,43 @@ TEST(UtfTest, FindsTheFirstInvalidByte) {
 }
 
 }  // namespace
+
+// The block passes against utfcpp, character by character: every kind of sequence, valid and
+// broken, at every position around the 8- and 16-byte blocks.
+TEST(UtfTest, BlockPassesAgreeWithCharacterByCharacterConversion) {
+  const std::string pieces[] = {"a",
+                                "\xC3\xA9",
+                                "\xE2\x82\xAC",
+                                "\xF0\x9F\x98\x80",
+                                "\xEF\xBF\xBF",
+                                "\xF4\x8F\xBF\xBF",
+                                "\x80",
+                                "\xC3",
+                                "\xE2\x82",
+                                "\xC0\xAF",
+                                "\xED\xA0\x80",
+                                "\xF4\x90\x80\x80",
+                                "\xF8\x88\x80\x80\x80",
+                                "\xE0\x9F\xBF"};
+  for (size_t ascii = 0; ascii < 40; ++ascii) {
+    for (const std::string& piece : pieces) {
+      for (const std::string& tail :
+           {std::string(), std::string(20, 'z'), std::string("\xC3\xA9")}) {
+        const std::string text = std::string(ascii, 'x') + piece + tail;
+        SCOPED_TRACE(testing::PrintToString(text));
+        const auto invalid = utf8::find_invalid(text.begin(), text.end());
+        const auto scan = kpx::ScanUtf8(text);
+        if (invalid != text.end()) {
+          EXPECT_EQ(scan.invalid_at, static_cast<size_t>(invalid - text.begin()));
+          continue;
+        }
+        ASSERT_FALSE(scan.invalid_at);
+        std::u16string expected;
+        utf8::utf8to16(text.begin(), text.end(), std::back_inserter(expected));
+        EXPECT_EQ(scan.utf16_length, expected.size());
+        EXPECT_EQ(kpx::ToUtf16(text), expected);
+        EXPECT_EQ(kpx::ToUtf8(expected), text);
+      }
+    }
+  }
+}

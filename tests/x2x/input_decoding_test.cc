@@ -41,10 +41,10 @@ TEST(InputDecodingTest, DecodesEachEncodingOrNamesTheFault) {
     SCOPED_TRACE(row.name);
     DecodedInput decoded = DecodeInput(row.bytes);
     if (row.error.empty()) {
-      ASSERT_TRUE(decoded.text) << decoded.error;
-      EXPECT_EQ(*decoded.text, row.text);
+      ASSERT_FALSE(decoded.text.IsNull()) << decoded.error;
+      EXPECT_EQ(decoded.text.View(), row.text);
     } else {
-      EXPECT_FALSE(decoded.text);
+      EXPECT_TRUE(decoded.text.IsNull());
       EXPECT_EQ(decoded.error, row.error);
     }
   }

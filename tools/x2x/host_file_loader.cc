@@ -371,8 +371,10 @@ class HostFileParser {
     auto bytes = reader_(fs::path(kpx::ToUtf8(path)), &error);
     if (!bytes) element.Fail("cannot read the template: " + error);
     DecodedInput decoded = DecodeInput(*bytes);
-    if (!decoded.text) element.Fail("template " + kpx::ToUtf8(path) + ": " + decoded.error);
-    return std::move(*decoded.text);
+    if (decoded.text.IsNull()) {
+      element.Fail("template " + kpx::ToUtf8(path) + ": " + decoded.error);
+    }
+    return decoded.text.Str();
   }
 
   // Reads a component and its nested components into the page's flat list; returns its index.

@@ -1,29 +1,32 @@
-// Input decoding for x2x.
+// Input decoding for x2x: the file read in one go, decoded a block at a time.
 #include "x2x/input_decoding.h"
 
-#include <utf8cpp/utf8.h>
-
-#include <cerrno>
+#include <bit>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+
+#include "base/large_buffers.h"
+#include "base/utf.h"
+#include "x2x/input_bytes.h"
 
 namespace x2x {
 
 namespace {
 
+// A system string of length code units, to be written; throws std::bad_alloc.
+kpx::Bstr NewText(size_t length) {
+  return kpx::Bstr::Adopt(kpx::AllocBstrToFill(length, kpx::kHugePageBytes));
+}
+
 // Joins byte pairs into code units; the caller has checked that the count is even.
-std::u16string JoinUtf16(std::string_view bytes, bool bigEndian) {
-  std::u16string out;
-  out.reserve(bytes.size() / 2);
-  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    auto first = static_cast<unsigned char>(bytes[i]);
-    auto second = static_cast<unsigned char>(bytes[i + 1]);
-    out.push_back(static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first));
+kpx::Bstr JoinUtf16(std::string_view bytes, bool bigEndian) {
+  kpx::Bstr text = NewText(bytes.size() / 2);
+  char16_t* out = text.Get();
+  std::memcpy(out, bytes.data(), bytes.size());
+  if (bigEndian != (std::endian::native == std::endian::big)) {
+    for (size_t i = 0; i < bytes.size() / 2; ++i)
+      out[i] = static_cast<char16_t>(out[i] << 8 | out[i] >> 8);
   }
-  return out;
+  return text;
 }
 
 bool StartsWith(std::string_view bytes, std::string_view prefix) {
@@ -52,58 +55,33 @@ DecodedInput DecodeInput(std::string_view bytes) {
     skipped = 3;
   }
   std::string_view body = bytes.substr(skipped);
-  auto invalid = utf8::find_invalid(body.begin(), body.end());
-  if (invalid != body.end()) {
-    result.error = "invalid UTF-8 at byte offset " +
-                   std::to_string(skipped + static_cast<size_t>(invalid - body.begin()));
+  const kpx::Utf8Scan scan = kpx::ScanUtf8(body);
+  if (scan.invalid_at) {
+    result.error = "invalid UTF-8 at byte offset " + std::to_string(skipped + *scan.invalid_at);
     return result;
   }
-  std::u16string text;
-  text.reserve(body.size());
-  utf8::unchecked::utf8to16(body.begin(), body.end(), std::back_inserter(text));
-  result.text = std::move(text);
+  result.text = NewText(scan.utf16_length);
+  kpx::Utf8ToUtf16(body, result.text.Get());
   return result;
 }
 
 std::optional<std::string> ReadInputBytes(const std::string& path, std::istream& standardInput,
                                           std::string* error) {
-  if (path.empty() || path == "-") {
-    std::ostringstream all;
-    all << standardInput.rdbuf();
-    if (standardInput.bad()) {
-      *error = "cannot read standard input";
-      return std::nullopt;
-    }
-    return std::move(all).str();
-  }
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    *error = "cannot read " + path + ": it is a directory";
-    return std::nullopt;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "cannot read " + path + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    *error = "cannot read " + path + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
-  return bytes;
+  auto bytes = InputBytes::Read(path, standardInput, error);
+  if (!bytes) return std::nullopt;
+  return std::string(bytes->View());
 }
 
-std::u16string ReadInputText(const std::string& path, std::istream& standardInput) {
+kpx::Bstr ReadInputText(const std::string& path, std::istream& standardInput) {
   std::string error;
-  auto bytes = ReadInputBytes(path, standardInput, &error);
+  auto bytes = InputBytes::Read(path, standardInput, &error);
   if (!bytes) throw UsageError{error};
-  DecodedInput decoded = DecodeInput(*bytes);
-  if (!decoded.text) {
+  DecodedInput decoded = DecodeInput(bytes->View());
+  if (decoded.text.IsNull()) {
     throw UsageError{(path.empty() || path == "-" ? "standard input" : path) + ": " +
                      decoded.error};
   }
-  return std::move(*decoded.text);
+  return std::move(decoded.text);
 }
 
 }  // namespace x2x

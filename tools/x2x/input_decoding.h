@@ -1,5 +1,6 @@
 // Turns the bytes of an input file into the UTF-16 text the converter takes: UTF-8 (a UTF-8
-// byte-order mark is skipped), or UTF-16 when the bytes start with a UTF-16 byte-order mark.
+// byte-order mark is skipped), or UTF-16 when the bytes start with a UTF-16 byte-order mark. The
+// text is decoded straight into the system string that the converter is handed.
 #pragma once
 
 #include <iosfwd>
@@ -7,12 +8,14 @@
 #include <string>
 #include <string_view>
 
+#include "com/bstr.h"
+
 namespace x2x {
 
 enum class InputEncoding { kUtf8, kUtf8WithBom, kUtf16LittleEndian, kUtf16BigEndian };
 
 struct DecodedInput {
-  std::optional<std::u16string> text;  // set when the bytes decode
+  kpx::Bstr text;  // not null when the bytes decode
   InputEncoding encoding = InputEncoding::kUtf8;
   std::string error;  // why they do not, when text is unset
 };
@@ -34,6 +37,6 @@ struct UsageError {
 
 // INPUT read and decoded (path "-" or empty: standardInput); throws UsageError when it cannot be
 // read or does not decode.
-std::u16string ReadInputText(const std::string& path, std::istream& standardInput);
+kpx::Bstr ReadInputText(const std::string& path, std::istream& standardInput);
 
 }  // namespace x2x

@@ -12,6 +12,7 @@
 #include "x2x/run_report.h"
 #include "x2x/status_names.h"
 #include "x2x/table_arguments.h"
+#include "x2x/text_output.h"
 #include "x2x/xml_documents.h"
 
 namespace x2x {
@@ -48,13 +49,13 @@ kpx::Bstr ArgumentText(const std::string& text, const char* option) {
   return kpx::Bstr(kpx::ToUtf16(text));
 }
 
-std::u16string ReadInput(const CommandOptions& options, Console& console) {
+kpx::Bstr ReadInput(const CommandOptions& options, Console& console) {
   return ReadInputText(options.input, console.in);
 }
 
 // The editor's document of a table operation, made from INPUT, with the selection (--select) or
 // the source element (--source, else the table itself) in table --table.
-void PrepareEditorDocument(const std::u16string& text, const OperationSpec& operation,
+void PrepareEditorDocument(std::u16string_view text, const OperationSpec& operation,
                            const CommandOptions& options, OperationCall& call) {
   std::string error;
   std::optional<TableSelection> selection;
@@ -99,16 +100,15 @@ void PrepareArguments(const OperationSpec& operation, const CommandOptions& opti
     return documents.back().document.Get();
   };
   if (operation.input != InputKind::kNone) {
-    std::u16string text = ReadInput(options, console);
+    call.input = ReadInput(options, console);
     if (operation.input == InputKind::kXmlDocument) {
       std::string name =
           options.input.empty() || options.input == "-" ? "standard input" : options.input;
-      call.inputDocument = keep(LoadXmlText(text, name));
+      call.inputDocument = keep(LoadXmlText(call.input.View(), name));
     }
     if (operation.input == InputKind::kHtmlDocument) {
-      PrepareEditorDocument(text, operation, options, call);
+      PrepareEditorDocument(call.input.View(), operation, options, call);
     }
-    call.input = kpx::Bstr(text);
   }
   if (options.Given(kOptMeta)) call.meta = ArgumentText(options.meta, "--meta");
   if (options.Given(kOptPath)) call.path = ArgumentText(options.path, "--path");
@@ -189,9 +189,9 @@ int DeliverResults(OperationCall& call, const CommandOptions& options, Console& 
                    RunReport& report) {
   int exit = kExitSuccess;
   if (!call.text.IsNull()) {
-    console.out << kpx::ToUtf8(call.text.View());
+    WriteUtf8(console.out, call.text.View());
   } else if (call.htmlDocument) {
-    console.out << kpx::ToUtf8(WrittenDocument(call.htmlDocument.Get()));
+    WriteUtf8(console.out, WrittenDocument(call.htmlDocument.Get()));
   } else if (call.document) {
     kpx::Bstr xml;
     HRESULT hr = call.document->get_xml(xml.Put());
@@ -199,7 +199,7 @@ int DeliverResults(OperationCall& call, const CommandOptions& options, Console& 
       report.AddNote("x2x: the returned document's xml could not be read: " + DescribeStatus(hr));
       exit = kExitFailure;
     } else {
-      console.out << kpx::ToUtf8(xml.View());
+      WriteUtf8(console.out, xml.View());
     }
   }
   console.out.flush();

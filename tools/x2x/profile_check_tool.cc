@@ -181,7 +181,7 @@ int RunProfileCheck(const CommandOptions& options, Console& console) {
       }
     }
     if (from_input) {
-      loaded = LoadXmlText(ReadInputText(options.input, console.in), name);
+      loaded = LoadXmlText(ReadInputText(options.input, console.in).View(), name);
     } else {
       // Read once for a clear message when the file is missing; the converter loads by path.
       std::string error;

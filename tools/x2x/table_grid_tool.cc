@@ -219,7 +219,7 @@ std::string DrawTableGrid(const TableGrid& grid) {
 }
 
 int RunTableGrid(const CommandOptions& options, Console& console) {
-  std::u16string text;
+  kpx::Bstr text;
   try {
     text = ReadInputText(options.input, console.in);
   } catch (const UsageError& e) {
@@ -227,7 +227,7 @@ int RunTableGrid(const CommandOptions& options, Console& console) {
     return kExitUsage;
   }
   std::string error;
-  ComPtr<IHTMLDocument2> document = LoadEditorDocument(text, &error);
+  ComPtr<IHTMLDocument2> document = LoadEditorDocument(text.View(), &error);
   if (!document) {
     console.err << "x2x: table-grid: " << error << "\n";
     return kExitFailure;

@@ -14,6 +14,7 @@
 #include "x2x/profile_check_tool.h"
 #include "x2x/status_names.h"
 #include "x2x/table_grid_tool.h"
+#include "x2x/text_output.h"
 
 namespace x2x {
 
@@ -71,7 +72,7 @@ int RunClean(const CommandOptions& options, Console& console) {
   clean.mode = kpx::ParseCleanerMode(options.mode).value_or(kpx::CleanerMode::kHtml);
   clean.pipeline = options.pipeline;
   clean.preserve_case = options.preserveCase;
-  std::u16string input;
+  kpx::Bstr input;
   try {
     input = ReadInputText(options.input, console.in);
   } catch (const UsageError& e) {
@@ -80,9 +81,9 @@ int RunClean(const CommandOptions& options, Console& console) {
   }
   std::u16string output;
   std::vector<std::u16string> messages;
-  int status = kpx::RunCleanTool(clean, input, &output, &messages);
+  int status = kpx::RunCleanTool(clean, input.View(), &output, &messages);
   for (const std::u16string& line : messages) console.err << "info: " << kpx::ToUtf8(line) << "\n";
-  if (status == 0) console.out << kpx::ToUtf8(output);
+  if (status == 0) WriteUtf8(console.out, output);
   return status == 0 ? kExitSuccess : kExitFailure;
 }
 
