@@ -87,7 +87,7 @@ void TIDY_CALL TidyDocumentAllocator::Free(TidyAllocator* self, void* block) noe
   std::free(header);
 }
 
-void TIDY_CALL TidyDocumentAllocator::Panic(TidyAllocator*, ctmbstr message) {
+void TIDY_CALL TidyDocumentAllocator::Panic(TidyAllocator*, ctmbstr message) noexcept {
   std::fprintf(stderr, "libtidy: %s\n", message);
   std::abort();
 }

@@ -39,7 +39,10 @@ struct RegistryStore::Key {
       while (!doomed.empty()) {
         std::unique_ptr<Key> key = std::move(doomed.back());
         doomed.pop_back();
-        for (auto& child : key->children) doomed.push_back(std::move(child));
+        if (!key) continue;  // a slot left empty by an interrupted build or copy
+        for (auto& child : key->children) {
+          if (child) doomed.push_back(std::move(child));
+        }
         key->children.clear();
       }
     } catch (...) {
