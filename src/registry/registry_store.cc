@@ -55,6 +55,19 @@ namespace {
 
 constexpr const char* kHiveNames[2] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER"};
 
+// What libxml2 allocated, freed on every way out (a copy of it may run out of memory).
+struct XmlFreeText {
+  void operator()(xmlChar* text) const { xmlFree(text); }
+};
+using XmlText = std::unique_ptr<xmlChar, XmlFreeText>;
+struct XmlFreeParser {
+  void operator()(xmlParserCtxt* ctxt) const { xmlFreeParserCtxt(ctxt); }
+};
+
+const char* Chars(const XmlText& text) {
+  return text ? reinterpret_cast<const char*>(text.get()) : "";
+}
+
 std::vector<std::u16string_view> SplitKeyPath(std::u16string_view path) {
   std::vector<std::u16string_view> parts;
   size_t start = 0;
@@ -109,11 +122,7 @@ class QuietLibxml {
 }
 
 std::string AttributeOf(xmlNode* node, const char* name) {
-  xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-  if (!value) return {};
-  std::string out(reinterpret_cast<const char*>(value));
-  xmlFree(value);
-  return out;
+  return Chars(XmlText(xmlGetProp(node, reinterpret_cast<const xmlChar*>(name))));
 }
 
 bool HasAttribute(xmlNode* node, const char* name) {
@@ -145,9 +154,7 @@ void ReadKeys(const std::string& path, xmlNode* element, RegistryStore::Key* key
         stack.emplace_back(child, sub.get());
         target->children.push_back(std::move(sub));
       } else if (IsElement(child, "value")) {
-        xmlChar* text = xmlNodeGetContent(child);
-        std::u16string data = ToUtf16(text ? reinterpret_cast<const char*>(text) : "");
-        xmlFree(text);
+        std::u16string data = ToUtf16(Chars(XmlText(xmlNodeGetContent(child))));
         target->values.emplace_back(ToUtf16(AttributeOf(child, "name")), std::move(data));
       } else {
         Fail(REGDB_E_READREGDB, Where(path, child) + "unexpected element <" +
@@ -257,14 +264,15 @@ RegistryStore RegistryStore::Load(const std::string& path) {
 
   xmlInitParser();  // sets libxml2's tables up once; its lazy first use races between threads
   QuietLibxml quiet;
-  xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+  std::unique_ptr<xmlParserCtxt, XmlFreeParser> ctxt(xmlNewParserCtxt());
   if (!ctxt) throw std::bad_alloc();
   xmlDocPtr doc =
-      xmlCtxtReadMemory(ctxt, bytes.data(), static_cast<int>(bytes.size()), path.c_str(), nullptr,
+      xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), path.c_str(),
+                        nullptr,
                         // HUGE: no depth limit, for stores with very deep key paths.
                         XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
   if (!doc) {
-    const xmlError* error = xmlCtxtGetLastError(ctxt);
+    const xmlError* error = xmlCtxtGetLastError(ctxt.get());
     std::string message = path + ":";
     if (error) {
       message += std::to_string(error->line) + ":" + std::to_string(error->int2) +
@@ -273,10 +281,9 @@ RegistryStore RegistryStore::Load(const std::string& path) {
     } else {
       message += " damaged store";
     }
-    xmlFreeParserCtxt(ctxt);
     Fail(REGDB_E_READREGDB, message);
   }
-  xmlFreeParserCtxt(ctxt);
+  ctxt.reset();
   std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> holder(doc, xmlFreeDoc);
 
   xmlNode* root = xmlDocGetRootElement(doc);
@@ -316,12 +323,12 @@ void RegistryStore::Save() const {
                reinterpret_cast<const xmlChar*>(kHiveNames[i]));
     WriteKeys(hive, *roots_[i]);
   }
-  xmlChar* text = nullptr;
+  xmlChar* dumped = nullptr;
   int size = 0;
-  xmlDocDumpFormatMemoryEnc(doc.get(), &text, &size, "UTF-8", 1);
+  xmlDocDumpFormatMemoryEnc(doc.get(), &dumped, &size, "UTF-8", 1);
+  XmlText text(dumped);
   if (!text) throw std::bad_alloc();
-  std::string bytes(reinterpret_cast<const char*>(text), static_cast<size_t>(size));
-  xmlFree(text);
+  std::string bytes(Chars(text), static_cast<size_t>(size));
 
   // Write beside the target, flush to disk, then rename over it.
   std::string temp = path_ + ".tmp." + std::to_string(getpid());
