@@ -2,6 +2,8 @@
 
 #include <tidy/tidyenum.h>
 
+#include <bit>
+#include <cstring>
 #include <limits>
 #include <mutex>
 
@@ -36,6 +38,27 @@ std::optional<bool> ParseYesNo(std::string_view value) {
     return false;
   }
   return std::nullopt;
+}
+
+// Code units to and from libtidy's UTF-16 bytes, little-endian.
+void PutLittleEndian(std::u16string_view units, byte* out) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(out, units.data(), units.size() * 2);
+  } else {
+    for (size_t i = 0; i < units.size(); ++i) {
+      out[2 * i] = static_cast<byte>(units[i] & 0xFF);
+      out[2 * i + 1] = static_cast<byte>(units[i] >> 8);
+    }
+  }
+}
+void GetLittleEndian(const byte* bytes, std::u16string* units) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(units->data(), bytes, units->size() * 2);
+  } else {
+    for (size_t i = 0; i < units->size(); ++i) {
+      (*units)[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    }
+  }
 }
 
 }  // namespace
@@ -149,11 +172,9 @@ HRESULT HtmlCleaner::Run(std::u16string_view input, std::u16string* output) {
   // goes in as LF, which libtidy treats as the same line break and prints as LF anyway.
   if (byte_count > 0) {
     tidyBufCheckAlloc(&input_, byte_count, kInputChunk);
-    for (size_t i = 0; i < input.size(); ++i) {
-      char16_t unit = input[i];
-      if (unit == u'\r' && (i + 1 == input.size() || input[i + 1] != u'\n')) unit = u'\n';
-      input_.bp[2 * i] = static_cast<byte>(unit & 0xFF);
-      input_.bp[2 * i + 1] = static_cast<byte>(unit >> 8);
+    PutLittleEndian(input, input_.bp);
+    for (size_t i = input.find(u'\r'); i != input.npos; i = input.find(u'\r', i + 1)) {
+      if (i + 1 == input.size() || input[i + 1] != u'\n') PutLittleEndian(u"\n", input_.bp + 2 * i);
     }
     input_.size = byte_count;
   }
@@ -178,13 +199,16 @@ HRESULT HtmlCleaner::Run(std::u16string_view input, std::u16string* output) {
 
   tidySaveBuffer(doc_, &output_);
 
-  std::u16string text(output_.size / 2, u'\0');
-  for (size_t i = 0; i < text.size(); ++i) {
-    text[i] = static_cast<char16_t>(output_.bp[2 * i] | (output_.bp[2 * i + 1] << 8));
-  }
+  const byte* printed = output_.bp;
+  size_t units = output_.size / 2;
   // In the XML and XHTML modes libtidy marks UTF-16 output with a byte-order mark whatever
   // "output-bom" says; the cleaner's output never has one.
-  if (!text.empty() && text[0] == kByteOrderMark) text.erase(0, 1);
+  if (units > 0 && (printed[0] | printed[1] << 8) == kByteOrderMark) {
+    printed += 2;
+    --units;
+  }
+  std::u16string text(units, u'\0');
+  if (units > 0) GetLittleEndian(printed, &text);
 
   std::string narrow;
   if (message_buffer_.bp != nullptr) {
