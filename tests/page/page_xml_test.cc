@@ -1,7 +1,9 @@
 // Page nodes built directly: creation, flag inheritance, and how each writing bit, the structure
 // text and the block lookup come out.
 // GCC 12 at -O2 reports a false -Wrestrict in std::u16string assignment from a literal.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wrestrict"
+#endif
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 

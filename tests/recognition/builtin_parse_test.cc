@@ -2,7 +2,9 @@
 // {template, host, page XML}.
 #include <gtest/gtest.h>
 
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wrestrict"  // GCC 12 false positives in string concatenation
+#endif
 #include "recognition/recognition_test_support.h"
 
 namespace kpx::testing {

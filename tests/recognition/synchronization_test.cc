@@ -1,5 +1,7 @@
 // Synchronization: the positional messages, the parse errors and the out-of-sync handling.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wrestrict"  // GCC 12 false positives in string concatenation
+#endif
 #include <gtest/gtest.h>
 
 #include "forward/profile_selection.h"
