@@ -12,6 +12,8 @@
 
 #include "kpx/com.h"
 
+KPX_INTERFACES_BEGIN
+
 #define KPX_RESERVED(n) \
   virtual HRESULT Reserved##n() { return E_NOTIMPL; }
 
@@ -226,3 +228,5 @@ struct HostFormatter : IDispatch {
 
 constexpr CLSID CLSID_HostFormatter = {0x7DB30325, 0x785F, 0x4EC1,
                                        {0x81, 0x08, 0xFB, 0xFA, 0xA0, 0x46, 0x47, 0xF7}};
+
+KPX_INTERFACES_END

@@ -6,6 +6,8 @@
 
 #include "kpx/com.h"
 
+KPX_INTERFACES_BEGIN
+
 enum DOMNodeType : int32_t {
   NODE_INVALID = 0,
   NODE_ELEMENT = 1,
@@ -156,3 +158,5 @@ constexpr CLSID CLSID_DOMDocument = {0xF6D90F11, 0x9C73, 0x11D3,
                                      {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
 constexpr CLSID CLSID_XSLTemplate = {0x2933BF94, 0x7B36, 0x11D2,
                                      {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+KPX_INTERFACES_END
