@@ -7,12 +7,17 @@ JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 20
 
+# Developer builds (make test, make release, CI) turn warnings into errors. The other targets pass
+# nothing, so a build folder keeps what it was configured with.
+DEVELOPER ?=
+DEVELOPER_FLAG = $(if $(DEVELOPER),-DKPX_DEVELOPER=ON)
+
 # Debian packages the build needs.
 PACKAGES = cmake make g++ clang pkg-config libtidy-dev libxml2-dev libxslt1-dev libcli11-dev \
            libutfcpp-dev libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev xsltproc \
-           libgumbo-dev
+           libgumbo-dev clang-format
 
-.PHONY: all deps build asan test demo bench fuzz install clean format
+.PHONY: all deps build asan test release demo bench fuzz install clean format format-check
 
 all: build
 
@@ -35,16 +40,20 @@ deps:
 	fi
 
 build: deps
-	CC=gcc CXX=g++ cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	CC=gcc CXX=g++ cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(DEVELOPER_FLAG) \
+	  $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The sanitizer build uses clang, so that every `make test` also proves the code builds with both
 # compilers (the plain build uses g++).
 asan: deps
-	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKPX_SANITIZE=ON $(CMAKE_FLAGS)
+	CC=clang CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKPX_SANITIZE=ON \
+	  $(DEVELOPER_FLAG) $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
-# Every suite twice: a normal build, then AddressSanitizer + UndefinedBehaviorSanitizer.
+# Every suite twice, warnings as errors: a normal build, then AddressSanitizer +
+# UndefinedBehaviorSanitizer.
+test: DEVELOPER = 1
 test: build asan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 \
@@ -53,15 +62,25 @@ test: build asan
 demo: build
 	@sh tools/demo.sh $(BUILD)
 
+# The Release build (-O3) of everything in the benchmark folder, and its tests run; CI runs it so
+# that `make bench` keeps building. It builds the benchmarks, it does not run them.
+release: DEVELOPER = 1
+release: deps
+	CC=gcc CXX=g++ cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKPX_BUILD_BENCH=ON \
+	  -DKPX_BUILD_TESTS=ON $(DEVELOPER_FLAG) $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	cd $(BENCH_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 bench: deps
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKPX_BUILD_BENCH=ON -DKPX_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	CC=gcc CXX=g++ cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKPX_BUILD_BENCH=ON \
+	  -DKPX_BUILD_TESTS=OFF $(DEVELOPER_FLAG) $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
 
 # libFuzzer targets built with clang, each run for FUZZ_SECONDS on its seeds.
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DKPX_BUILD_FUZZ=ON -DKPX_BUILD_TESTS=OFF -DKPX_SANITIZE=ON $(CMAKE_FLAGS)
+	  -DKPX_BUILD_FUZZ=ON -DKPX_BUILD_TESTS=OFF -DKPX_SANITIZE=ON $(DEVELOPER_FLAG) $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@sh fuzz/run_all.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
@@ -70,6 +89,10 @@ install: build
 
 format:
 	clang-format -i $$(git ls-files '*.h' '*.cc')
+
+# Fails when a tracked source file is not as clang-format (the root .clang-format) would write it.
+format-check: deps
+	clang-format --dry-run --Werror $$(git ls-files '*.h' '*.cc')
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
