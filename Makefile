@@ -6,6 +6,7 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 FUZZ_SECONDS ?= 20
+FUZZ_TARGETS ?=
 
 # Developer builds (make test, make release, CI) turn warnings into errors. The other targets pass
 # nothing, so a build folder keeps what it was configured with.
@@ -77,12 +78,14 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/*_bench; do [ -x "$$b" ] && "$$b" || true; done
 
-# libFuzzer targets built with clang, each run for FUZZ_SECONDS on its seeds.
+# libFuzzer targets built with clang, run one after the other for FUZZ_SECONDS each (300 for a long
+# run) on their seeds and their kept corpus, fuzz/corpus/TARGET, which takes in what the run finds.
+# FUZZ_TARGETS="fuzz_a fuzz_b" runs only those.
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DKPX_BUILD_FUZZ=ON -DKPX_BUILD_TESTS=OFF -DKPX_SANITIZE=ON $(DEVELOPER_FLAG) $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
-	@sh fuzz/run_all.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@sh fuzz/run_all.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 install: build
 	cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX),)
