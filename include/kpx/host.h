@@ -14,6 +14,9 @@
 
 KPX_INTERFACES_BEGIN
 
+// Laid out by hand down to HostView: the rows of KPX_RESERVED entries fill the gaps of the
+// function tables.
+// clang-format off
 #define KPX_RESERVED(n) \
   virtual HRESULT Reserved##n() { return E_NOTIMPL; }
 
@@ -203,6 +206,7 @@ struct HostView : IDispatch {
   KPX_RESERVED(39) KPX_RESERVED(40) KPX_RESERVED(41) KPX_RESERVED(42) KPX_RESERVED(43) KPX_RESERVED(44) KPX_RESERVED(45) KPX_RESERVED(46)
   virtual HRESULT GetWindow(HostWindow** window) = 0;  // 47, fixed
 };
+// clang-format on
 
 // The host window. On this platform the library's modal dialogs are asked through it: the
 // switch-to-design question shows the caption, the text, the two button labels and the check box
