@@ -43,8 +43,12 @@ using BSTR = OLECHAR*;
 constexpr VARIANT_BOOL VARIANT_TRUE = -1;
 constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+  return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+  return hr < 0;
+}
 
 // Windows numeric values, so that statuses read the same on every platform.
 constexpr HRESULT S_OK = 0;
@@ -114,11 +118,11 @@ KPX_INTERFACES_BEGIN
 
 struct IUnknown {
   using Base = void;
-  static constexpr IID kIID = {0x00000000, 0x0000, 0x0000,
-                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+  static constexpr IID kIID = {
+      0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
   virtual HRESULT QueryInterface(REFIID riid, void** ppv) = 0;  // 0
-  virtual ULONG AddRef() = 0;                                    // 1
-  virtual ULONG Release() = 0;                                   // 2
+  virtual ULONG AddRef() = 0;                                   // 1
+  virtual ULONG Release() = 0;                                  // 2
 };
 
 struct VARIANT;
@@ -152,23 +156,23 @@ constexpr DISPID DISPID_PROPERTYPUT = -3;
 
 struct IDispatch : IUnknown {
   using Base = IUnknown;
-  static constexpr IID kIID = {0x00020400, 0x0000, 0x0000,
-                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-  virtual HRESULT GetTypeInfoCount(UINT* pctinfo) = 0;                                  // 3
-  virtual HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;         // 4
+  static constexpr IID kIID = {
+      0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+  virtual HRESULT GetTypeInfoCount(UINT* pctinfo) = 0;                           // 3
+  virtual HRESULT GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) = 0;  // 4
   virtual HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
-                                DISPID* rgDispId) = 0;                                  // 5
+                                DISPID* rgDispId) = 0;  // 5
   virtual HRESULT Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags,
                          DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
-                         UINT* puArgErr) = 0;                                           // 6
+                         UINT* puArgErr) = 0;  // 6
 };
 
 struct IClassFactory : IUnknown {
   using Base = IUnknown;
-  static constexpr IID kIID = {0x00000001, 0x0000, 0x0000,
-                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+  static constexpr IID kIID = {
+      0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
   virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) = 0;  // 3
-  virtual HRESULT LockServer(int32_t lock) = 0;                                   // 4
+  virtual HRESULT LockServer(int32_t lock) = 0;                                  // 4
 };
 
 KPX_INTERFACES_END
@@ -200,24 +204,24 @@ struct VARIANT {
   WORD wReserved2;
   WORD wReserved3;
   union {
-    LONG lVal;             // VT_I4
-    SHORT iVal;            // VT_I2
-    VARIANT_BOOL boolVal;  // VT_BOOL
-    double dblVal;         // VT_R8
-    ULONG ulVal;           // VT_UI4
-    int32_t intVal;        // VT_INT
-    HRESULT scode;         // VT_ERROR
-    BSTR bstrVal;          // VT_BSTR
-    IUnknown* punkVal;     // VT_UNKNOWN
-    IDispatch* pdispVal;   // VT_DISPATCH
-    LONG* plVal;           // VT_BYREF | VT_I4
-    SHORT* piVal;          // VT_BYREF | VT_I2
+    LONG lVal;               // VT_I4
+    SHORT iVal;              // VT_I2
+    VARIANT_BOOL boolVal;    // VT_BOOL
+    double dblVal;           // VT_R8
+    ULONG ulVal;             // VT_UI4
+    int32_t intVal;          // VT_INT
+    HRESULT scode;           // VT_ERROR
+    BSTR bstrVal;            // VT_BSTR
+    IUnknown* punkVal;       // VT_UNKNOWN
+    IDispatch* pdispVal;     // VT_DISPATCH
+    LONG* plVal;             // VT_BYREF | VT_I4
+    SHORT* piVal;            // VT_BYREF | VT_I2
     VARIANT_BOOL* pboolVal;  // VT_BYREF | VT_BOOL
-    double* pdblVal;       // VT_BYREF | VT_R8
-    BSTR* pbstrVal;        // VT_BYREF | VT_BSTR
-    IUnknown** ppunkVal;   // VT_BYREF | VT_UNKNOWN
-    IDispatch** ppdispVal;  // VT_BYREF | VT_DISPATCH
-    VARIANT* pvarVal;      // VT_BYREF | VT_VARIANT
+    double* pdblVal;         // VT_BYREF | VT_R8
+    BSTR* pbstrVal;          // VT_BYREF | VT_BSTR
+    IUnknown** ppunkVal;     // VT_BYREF | VT_UNKNOWN
+    IDispatch** ppdispVal;   // VT_BYREF | VT_DISPATCH
+    VARIANT* pvarVal;        // VT_BYREF | VT_VARIANT
     void* byref;
   };
 };

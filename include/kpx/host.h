@@ -213,8 +213,8 @@ struct HostView : IDispatch {
 // label, and answers Yes (VARIANT_TRUE) or No, with the state of the check box.
 struct HostWindow : IDispatch {
   using Base = IDispatch;
-  static constexpr IID kIID = {0x29265A31, 0xF9A8, 0x4FD4,
-                               {0xA3, 0xA7, 0x6D, 0x48, 0x05, 0x3D, 0x1C, 0x4B}};
+  static constexpr IID kIID = {
+      0x29265A31, 0xF9A8, 0x4FD4, {0xA3, 0xA7, 0x6D, 0x48, 0x05, 0x3D, 0x1C, 0x4B}};
   virtual HRESULT AskSwitchToDesign(BSTR caption, BSTR text, BSTR yesLabel, BSTR noLabel,
                                     BSTR dontShowAgainLabel, VARIANT_BOOL* yes,
                                     VARIANT_BOOL* dontShowAgain) = 0;  // 7
@@ -224,13 +224,13 @@ struct HostWindow : IDispatch {
 // Created by the library as class CLSID_HostFormatter, which the host registers (KpxRegisterClass).
 struct HostFormatter : IDispatch {
   using Base = IDispatch;
-  static constexpr IID kIID = {0x8A281144, 0x42B6, 0x46E1,
-                               {0xAA, 0x41, 0xCD, 0x36, 0x34, 0xC3, 0xF4, 0x02}};
+  static constexpr IID kIID = {
+      0x8A281144, 0x42B6, 0x46E1, {0xAA, 0x41, 0xCD, 0x36, 0x34, 0xC3, 0xF4, 0x02}};
   virtual HRESULT Initialize(IUnknown* context) = 0;  // 7: the page's formatter context
   virtual HRESULT Format(BSTR* html) = 0;             // 8: in/out: one component extent
 };
 
-constexpr CLSID CLSID_HostFormatter = {0x7DB30325, 0x785F, 0x4EC1,
-                                       {0x81, 0x08, 0xFB, 0xFA, 0xA0, 0x46, 0x47, 0xF7}};
+constexpr CLSID CLSID_HostFormatter = {
+    0x7DB30325, 0x785F, 0x4EC1, {0x81, 0x08, 0xFB, 0xFA, 0xA0, 0x46, 0x47, 0xF7}};
 
 KPX_INTERFACES_END

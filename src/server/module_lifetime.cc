@@ -10,8 +10,12 @@ std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 }  // namespace
 
-void ModuleObjectCreated() { ++g_objects; }
-void ModuleObjectDestroyed() { --g_objects; }
+void ModuleObjectCreated() {
+  ++g_objects;
+}
+void ModuleObjectDestroyed() {
+  --g_objects;
+}
 void ModuleLock(bool lock) {
   if (lock) {
     ++g_locks;
@@ -19,6 +23,8 @@ void ModuleLock(bool lock) {
     --g_locks;
   }
 }
-bool ModuleCanUnload() { return g_objects == 0 && g_locks == 0; }
+bool ModuleCanUnload() {
+  return g_objects == 0 && g_locks == 0;
+}
 
 }  // namespace kpx
