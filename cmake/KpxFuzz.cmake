@@ -1,7 +1,7 @@
 # kpx_add_fuzzer(NAME name SOURCES files... LIBS targets... [SEEDS dir...])
 # With KPX_BUILD_FUZZ (clang) the target is a libFuzzer binary. Otherwise, when tests are built,
-# it is linked with a replay main and ctest runs it over its seed folders, so every build checks
-# that the seeds still pass.
+# it is linked with a replay main and ctest runs it over its seed folders and its kept corpus
+# (fuzz/corpus/NAME, what earlier fuzzing runs found), so every build checks that they still pass.
 function(kpx_add_fuzzer)
   cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS;SEEDS" ${ARGN})
   if(KPX_BUILD_FUZZ)
@@ -10,7 +10,8 @@ function(kpx_add_fuzzer)
     target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
   elseif(KPX_BUILD_TESTS)
     add_executable(${F_NAME} ${F_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cc)
-    add_test(NAME ${F_NAME}_replay COMMAND ${F_NAME} ${F_SEEDS})
+    add_test(NAME ${F_NAME}_replay
+      COMMAND ${F_NAME} ${F_SEEDS} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${F_NAME})
     set_tests_properties(${F_NAME}_replay PROPERTIES LABELS fuzz-replay)
   else()
     return()

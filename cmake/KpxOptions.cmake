@@ -1,5 +1,19 @@
-# Compiler flags shared by every target of the project.
-add_compile_options(-Wall -Wextra -Werror)
+# Compiler flags shared by every target of the project. Warnings become errors only in developer
+# builds, so that a packager's build with another compiler or build type is never stopped by one.
+add_compile_options(-Wall -Wextra -Wshadow -Wconversion -Wnon-virtual-dtor)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  # Clang's -Wconversion also reports every signed/unsigned change (GCC's C++ one does not); the
+  # narrowing it finds is what we want from it.
+  add_compile_options(-Wno-sign-conversion)
+endif()
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  # GCC 12 at -O3 reports overlapping copies inside libstdc++'s std::string concatenation that
+  # cannot happen: a false positive of the compiler, not a fault of ours.
+  add_compile_options(-Wno-restrict)
+endif()
+if(KPX_DEVELOPER)
+  add_compile_options(-Werror)
+endif()
 
 if(KPX_SANITIZE)
   set(_kpx_san -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
       RunOne(arg);
       ++count;
     } else {
-      // Seed folders outside the repository (the shared corpus) may be absent on a machine.
+      // Seed folders outside the repository (the shared corpus) may be absent on a machine, and a
+      // new target has no kept corpus before its first run.
       std::fprintf(stderr, "replay: skipping missing %s\n", argv[i]);
     }
   }

@@ -11,7 +11,8 @@ int main() {
     return 1;
   BSTR page = SysAllocString(u"<body><p>Hello</p></body>"), result = nullptr;
   HRESULT hr = converter->balance(page, &result);
-  std::printf("balance returned 0x%08X, %u characters\n", static_cast<unsigned>(hr), SysStringLen(result));
+  std::printf("balance returned 0x%08X, %u characters\n", static_cast<unsigned>(hr),
+              SysStringLen(result));
   SysFreeString(page);
   SysFreeString(result);
   return FAILED(hr) ? 1 : 0;

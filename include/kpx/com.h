@@ -26,6 +26,12 @@
 
 #define KPX_API __attribute__((visibility("default")))
 
+// Interfaces have no virtual destructor (see above; objects go with Release), so the warning about
+// polymorphic classes without one is off between these two.
+#define KPX_INTERFACES_BEGIN \
+  _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wnon-virtual-dtor\"")
+#define KPX_INTERFACES_END _Pragma("GCC diagnostic pop")
+
 // ---------------------------------------------------------------------------------------------
 // Basic types
 // ---------------------------------------------------------------------------------------------
@@ -122,6 +128,8 @@ constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
 struct ITypeInfo;  // type information objects are opaque to callers of this subset
 
+KPX_INTERFACES_BEGIN
+
 struct IUnknown {
   using Base = void;
   static constexpr IID kIID = {
@@ -180,6 +188,8 @@ struct IClassFactory : IUnknown {
   virtual HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) = 0;  // 3
   virtual HRESULT LockServer(int32_t lock) = 0;                                  // 4
 };
+
+KPX_INTERFACES_END
 
 // ---------------------------------------------------------------------------------------------
 // VARIANT

@@ -6,6 +6,8 @@
 #include "kpx/com.h"
 #include "kpx/msxml.h"
 
+KPX_INTERFACES_BEGIN
+
 // Table operation codes of performTableOperation.
 enum enumTableOperation : int32_t {
   opDebug = 0,
@@ -122,3 +124,5 @@ KPX_API HRESULT DllRegisterServer() noexcept;
 KPX_API HRESULT DllUnregisterServer() noexcept;
 
 }  // extern "C"
+
+KPX_INTERFACES_END

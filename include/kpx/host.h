@@ -12,6 +12,11 @@
 
 #include "kpx/com.h"
 
+KPX_INTERFACES_BEGIN
+
+// Laid out by hand down to HostView: the rows of KPX_RESERVED entries fill the gaps of the
+// function tables.
+// clang-format off
 #define KPX_RESERVED(n) \
   virtual HRESULT Reserved##n() { return E_NOTIMPL; }
 
@@ -201,14 +206,15 @@ struct HostView : IDispatch {
   KPX_RESERVED(39) KPX_RESERVED(40) KPX_RESERVED(41) KPX_RESERVED(42) KPX_RESERVED(43) KPX_RESERVED(44) KPX_RESERVED(45) KPX_RESERVED(46)
   virtual HRESULT GetWindow(HostWindow** window) = 0;  // 47, fixed
 };
+// clang-format on
 
 // The host window. On this platform the library's modal dialogs are asked through it: the
 // switch-to-design question shows the caption, the text, the two button labels and the check box
 // label, and answers Yes (VARIANT_TRUE) or No, with the state of the check box.
 struct HostWindow : IDispatch {
   using Base = IDispatch;
-  static constexpr IID kIID = {0x29265A31, 0xF9A8, 0x4FD4,
-                               {0xA3, 0xA7, 0x6D, 0x48, 0x05, 0x3D, 0x1C, 0x4B}};
+  static constexpr IID kIID = {
+      0x29265A31, 0xF9A8, 0x4FD4, {0xA3, 0xA7, 0x6D, 0x48, 0x05, 0x3D, 0x1C, 0x4B}};
   virtual HRESULT AskSwitchToDesign(BSTR caption, BSTR text, BSTR yesLabel, BSTR noLabel,
                                     BSTR dontShowAgainLabel, VARIANT_BOOL* yes,
                                     VARIANT_BOOL* dontShowAgain) = 0;  // 7
@@ -218,11 +224,13 @@ struct HostWindow : IDispatch {
 // Created by the library as class CLSID_HostFormatter, which the host registers (KpxRegisterClass).
 struct HostFormatter : IDispatch {
   using Base = IDispatch;
-  static constexpr IID kIID = {0x8A281144, 0x42B6, 0x46E1,
-                               {0xAA, 0x41, 0xCD, 0x36, 0x34, 0xC3, 0xF4, 0x02}};
+  static constexpr IID kIID = {
+      0x8A281144, 0x42B6, 0x46E1, {0xAA, 0x41, 0xCD, 0x36, 0x34, 0xC3, 0xF4, 0x02}};
   virtual HRESULT Initialize(IUnknown* context) = 0;  // 7: the page's formatter context
   virtual HRESULT Format(BSTR* html) = 0;             // 8: in/out: one component extent
 };
 
-constexpr CLSID CLSID_HostFormatter = {0x7DB30325, 0x785F, 0x4EC1,
-                                       {0x81, 0x08, 0xFB, 0xFA, 0xA0, 0x46, 0x47, 0xF7}};
+constexpr CLSID CLSID_HostFormatter = {
+    0x7DB30325, 0x785F, 0x4EC1, {0x81, 0x08, 0xFB, 0xFA, 0xA0, 0x46, 0x47, 0xF7}};
+
+KPX_INTERFACES_END

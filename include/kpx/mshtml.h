@@ -16,6 +16,8 @@
 
 #include "kpx/com.h"
 
+KPX_INTERFACES_BEGIN
+
 struct IHTMLElement;
 struct IHTMLElementCollection;
 struct IHTMLTxtRange;
@@ -350,3 +352,5 @@ struct IDisplayServices : IUnknown {
 // IDisplayServices. Starts empty.
 constexpr CLSID CLSID_HTMLDocument = {
     0x25336920, 0x03F9, 0x11CF, {0x8F, 0xD0, 0x00, 0xAA, 0x00, 0x68, 0x6F, 0x13}};
+
+KPX_INTERFACES_END

@@ -21,7 +21,9 @@ constexpr bool InterfaceChainHas(REFIID riid) {
 // Implements IUnknown for an object that implements the interfaces Is (each with its bases).
 // QueryInterface answers the first interface whose chain holds the identifier, so IUnknown always
 // yields the same pointer. Objects start with one reference, owned by whoever made them
-// (see MakeCom). Single-threaded, as the apartment model promises.
+// (see MakeCom). Single-threaded, as the apartment model promises. Its destructor is virtual; the
+// interfaces it derives from have none by design (kpx/com.h).
+KPX_INTERFACES_BEGIN
 template <class... Is>
 class ComObject : public Is... {
  public:
@@ -48,6 +50,7 @@ class ComObject : public Is... {
  private:
   ULONG refs_ = 1;
 };
+KPX_INTERFACES_END
 
 // As ComObject, with an IDispatch that offers no type information and no members. Objects that
 // are only called through their function table use it.

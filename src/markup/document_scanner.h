@@ -129,7 +129,7 @@ class DocumentScanner : public MarkupLexer {
   // Queued plain items: where reading must stand for them to hold (kNoPlainItems: none), the
   // offset of their block, per block character whether an item starts or ends there and whether
   // that start is a Name, the end of a last item that runs into a later block, and whether the
-// queue ended only with the block.
+  // queue ended only with the block.
   std::size_t plain_from_ = kNoPlainItems;
   std::size_t plain_base_ = 0;
   uint64_t plain_starts_ = 0;

@@ -110,7 +110,7 @@ class TextScanner {
     return (block_masks_[mask] >> (offset % kCharBlockSize)) & 1;
   }
 
-  std::u16string text_;    // the scanner's copy (empty for a borrowed text)
+  std::u16string text_;   // the scanner's copy (empty for a borrowed text)
   const char16_t* data_;  // the text read, cached for the hot loops
   size_t size_;
   size_t pos_ = 0;

@@ -3,7 +3,9 @@
 
 namespace kpx {
 
-HRESULT XH2XConverter::backTransformation(IDispatch*, BSTR, BSTR*) { return E_NOTIMPL; }
+HRESULT XH2XConverter::backTransformation(IDispatch*, BSTR, BSTR*) {
+  return E_NOTIMPL;
+}
 HRESULT XH2XConverter::backTransformationWithDOM(IDispatch*, BSTR, IXMLDOMDocument**) {
   return E_NOTIMPL;
 }

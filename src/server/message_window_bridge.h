@@ -8,6 +8,8 @@
 
 namespace kpx {
 
+KPX_INTERFACES_BEGIN
+
 struct IMessageWindowBridge : IDispatch {
   using Base = IDispatch;
   static constexpr IID kIID = {
@@ -22,6 +24,8 @@ struct IMessageWindowBridge : IDispatch {
   virtual HRESULT Reserved14() = 0;                             // 14: E_NOTIMPL
   virtual HRESULT Reserved15() = 0;                             // 15: E_NOTIMPL
 };
+
+KPX_INTERFACES_END
 
 class MessageWindowBridge final : public DispatchObject<IMessageWindowBridge> {
  public:

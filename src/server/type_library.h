@@ -13,19 +13,19 @@ namespace kpx {
 
 // How a parameter crosses IDispatch::Invoke.
 enum class ParamKind {
-  kBstr,             // in: text
-  kDispatch,         // in: an object (IDispatch; VT_UNKNOWN is queried for it)
-  kXmlNode,          // in: a document node (queried for IXMLDOMNode)
-  kBool,             // in: VARIANT_BOOL
-  kLong,             // in: 32-bit integer
-  kTableOperation,   // in: enumTableOperation (an integer)
-  kTableOperationEx, // in: enumTableOperationEx (an integer)
-  kVariant,          // in: any variant, by value
-  kOutBstr,          // out: text
-  kOutDocument,      // out: an XML document
-  kOutComponentIds,  // out: a ComponentIDs collection
-  kOutVariant,       // out: a variant
-  kOutLong,          // out: 32-bit integer
+  kBstr,              // in: text
+  kDispatch,          // in: an object (IDispatch; VT_UNKNOWN is queried for it)
+  kXmlNode,           // in: a document node (queried for IXMLDOMNode)
+  kBool,              // in: VARIANT_BOOL
+  kLong,              // in: 32-bit integer
+  kTableOperation,    // in: enumTableOperation (an integer)
+  kTableOperationEx,  // in: enumTableOperationEx (an integer)
+  kVariant,           // in: any variant, by value
+  kOutBstr,           // out: text
+  kOutDocument,       // out: an XML document
+  kOutComponentIds,   // out: a ComponentIDs collection
+  kOutVariant,        // out: a variant
+  kOutLong,           // out: 32-bit integer
 };
 
 struct ParamInfo {

@@ -30,6 +30,8 @@ struct NodeRef {
   xmlNode* node = nullptr;
 };
 
+KPX_INTERFACES_BEGIN
+
 // Answered only by the stand-in's own node and document objects.
 struct IXmlNodeSource : IUnknown {
   using Base = IUnknown;
@@ -37,6 +39,8 @@ struct IXmlNodeSource : IUnknown {
       0x6B0E3C52, 0x4F1D, 0x4E8A, {0x9C, 0x27, 0x5D, 0x8B, 0x1A, 0x3F, 0x7E, 0x04}};
   virtual NodeRef GetNodeRef() = 0;
 };
+
+KPX_INTERFACES_END
 
 // The node behind an object of the stand-in, or a NodeRef with a null node when the object was
 // made elsewhere (or is null).

@@ -20,6 +20,8 @@
 
 namespace kpx {
 
+KPX_INTERFACES_BEGIN
+
 // What the library itself can ask of a processor made here (QueryInterface): functions that the
 // stylesheet may call during the following transforms.
 struct IXslExtensionHost : IUnknown {
@@ -28,6 +30,8 @@ struct IXslExtensionHost : IUnknown {
       0xA96FD8E2, 0x7163, 0x4133, {0x99, 0x71, 0x64, 0x21, 0xAD, 0xE9, 0x40, 0x06}};
   virtual HRESULT SetExtensionFunctions(std::vector<XsltExtensionFunction> functions) = 0;
 };
+
+KPX_INTERFACES_END
 
 ComPtr<IXSLProcessor> MakeXslProcessor(ComPtr<IXSLTemplate> owner, StylesheetHandle stylesheet);
 

@@ -125,19 +125,25 @@ struct LookUpRow {
 
 TEST(ElementTableTest, LookUps) {
   const LookUpRow rows[] = {
-      {u"TD", true, 0x80900},  {u"Td", true, 0x80900},  {u"object", true, 0x20005D},
-      {u"h", false, 0},                                  // prefix of h1
-      {u"tables", false, 0},                             // extension of table
-      {u"", false, 0},         {u"kpsblock", false, 0},  // template tags are unknown
-      {u"xmp", true, 0x2002},                            // last entry
-      {u"a", true, 0x1},                                 // first entry
-      {u"\u00E1", false, 0},                             // no folding outside ASCII
+      {u"TD", true, 0x80900},
+      {u"Td", true, 0x80900},
+      {u"object", true, 0x20005D},
+      {u"h", false, 0},       // prefix of h1
+      {u"tables", false, 0},  // extension of table
+      {u"", false, 0},
+      {u"kpsblock", false, 0},  // template tags are unknown
+      {u"xmp", true, 0x2002},   // last entry
+      {u"a", true, 0x1},        // first entry
+      {u"\u00E1", false, 0},    // no folding outside ASCII
       {u"t\u0000d", false, 0},
-      {u"BlockQuote", true, 0x200002},                   // the longest name
-      {u"blockquotes", false, 0},                        // one longer than any name
+      {u"BlockQuote", true, 0x200002},  // the longest name
+      {u"blockquotes", false, 0},       // one longer than any name
       {u"blockquot", false, 0},
-      {u"H6", true, 0x20002}, {u"h7", false, 0}, {u"1h", false, 0},
-      {u"td ", false, 0},      {u"t-d", false, 0},
+      {u"H6", true, 0x20002},
+      {u"h7", false, 0},
+      {u"1h", false, 0},
+      {u"td ", false, 0},
+      {u"t-d", false, 0},
   };
   for (const LookUpRow& row : rows) {
     SCOPED_TRACE(Narrow(row.name));

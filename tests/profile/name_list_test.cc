@@ -113,11 +113,14 @@ TEST(NameListTest, UnionOfManyLists) {
       {"nothing", {}, S::kUnset, {}},
       {"only unset lists", {&unset, &unset}, S::kUnset, {}},
       {"listed names once each, in order", {&a, &unset, &b}, S::kListed, {u"td", u"th", u"tr"}},
-      {"what every negated list leaves out", {&not_abc, &not_bcd}, S::kAllButListed,
-       {u"b", u"c"}},
-      {"minus the names listed anywhere", {&not_abc, &listed_c, &not_bcd}, S::kAllButListed,
+      {"what every negated list leaves out", {&not_abc, &not_bcd}, S::kAllButListed, {u"b", u"c"}},
+      {"minus the names listed anywhere",
+       {&not_abc, &listed_c, &not_bcd},
+       S::kAllButListed,
        {u"b"}},
-      {"a negated list alone keeps its names once", {&not_abc}, S::kAllButListed,
+      {"a negated list alone keeps its names once",
+       {&not_abc},
+       S::kAllButListed,
        {u"a", u"b", u"c"}},
   };
   for (const Row& row : rows) {

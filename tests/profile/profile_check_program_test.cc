@@ -144,7 +144,9 @@ TEST_F(ProfileCheckProgramTest, FilesThatAreNotProfiles) {
     std::string err_start;
   };
   const Row rows[] = {
-      {{(std::filesystem::temp_directory_path() / "no-such-profile.xml").string()}, "", "x2x: cannot read "},
+      {{(std::filesystem::temp_directory_path() / "no-such-profile.xml").string()},
+       "",
+       "x2x: cannot read "},
       {{"-"}, "<xconverterProfile><mode></xconverterProfile>", "x2x: standard input:1:"},
       {{"--define", "a", "--bogus", kForward}, "", "x2x: "},
   };

@@ -415,14 +415,14 @@ TEST(ProfileLoaderTest, NestedConditions) {
       "</if>"
       "<if undefined='includeablePage'><html:tag name='f' output='xml'/></if>"
       "<html:tag name='g' output='xml'/>";
-  struct Row {
+  struct SymbolRow {
     const char* what;
     std::vector<std::u16string_view> symbols;
     std::string dump;
   };
   const std::string a = "html:tag a: output xml\n";
   const std::string g = "html:tag g: output xml\n";
-  const Row rows[] = {
+  const SymbolRow rows[] = {
       {"nothing defined", {}, a + "html:tag f: output xml\n" + g},
       {"the outer symbol defined",
        {u"includeablePage"},
@@ -441,7 +441,7 @@ TEST(ProfileLoaderTest, NestedConditions) {
        a + "html:tag b: output xml\nhtml:tag e: output xml\n" + g},
       {"only the inner symbol defined", {u"design"}, a + "html:tag f: output xml\n" + g},
   };
-  for (const Row& row : rows) {
+  for (const SymbolRow& row : rows) {
     SCOPED_TRACE(row.what);
     Loaded loaded = Load(OneMode(body), row.symbols);
     EXPECT_EQ(loaded.findings, std::vector<Finding>{});
@@ -450,13 +450,13 @@ TEST(ProfileLoaderTest, NestedConditions) {
 }
 
 TEST(ProfileLoaderTest, ConditionAttributes) {
-  struct Row {
+  struct ConditionRow {
     const char* what;
     std::string condition;  // attributes of the if element
     bool holds;
     std::vector<Finding> findings;
   };
-  const Row rows[] = {
+  const ConditionRow rows[] = {
       {"defined symbol", "defined='sym'", true, {}},
       {"undefined symbol", "undefined='other'", true, {}},
       {"the last condition decides", "defined='sym' undefined='sym'", false, {}},
@@ -468,7 +468,7 @@ TEST(ProfileLoaderTest, ConditionAttributes) {
        true,
        {Warning("invalid attribute: when")}},
   };
-  for (const Row& row : rows) {
+  for (const ConditionRow& row : rows) {
     SCOPED_TRACE(row.what);
     Loaded loaded =
         Load(OneMode("<if " + row.condition + "><kps:block output='xml'/></if>"), {u"sym"});

@@ -19,8 +19,10 @@ TEST(ProfileDiagnosticsTest, PrefixAndVerbosityGate) {
     bool delivered;
   };
   const Row rows[] = {
-      {"error at 0", 0, true, false},  {"error at 1", 1, true, true},
-      {"warning at 1", 1, false, false}, {"warning at 2", 2, false, true},
+      {"error at 0", 0, true, false},
+      {"error at 1", 1, true, true},
+      {"warning at 1", 1, false, false},
+      {"warning at 2", 2, false, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -45,9 +45,9 @@ TEST_F(LibraryHostTest, CreateCallReleaseUnload) {
                              reinterpret_cast<void**>(&factory)),
             S_OK);
   IXH2XConverter* converter = nullptr;
-  ASSERT_EQ(factory->CreateInstance(nullptr, IXH2XConverter::kIID,
-                                    reinterpret_cast<void**>(&converter)),
-            S_OK);
+  ASSERT_EQ(
+      factory->CreateInstance(nullptr, IXH2XConverter::kIID, reinterpret_cast<void**>(&converter)),
+      S_OK);
   factory->Release();
   EXPECT_EQ(can_unload(), S_FALSE);
 
@@ -91,8 +91,8 @@ TEST_F(LibraryHostTest, CreateCallReleaseUnload) {
 TEST_F(LibraryHostTest, RegistersItsOwnFile) {
   auto register_server = Symbol<HRESULT (*)()>(library_, "DllRegisterServer");
   auto unregister_server = Symbol<HRESULT (*)()>(library_, "DllUnregisterServer");
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                    ("kpx-host-registry-" + std::to_string(getpid()));
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("kpx-host-registry-" + std::to_string(getpid()));
   const std::filesystem::path store = dir / "registry.xml";
   setenv("KPX_REGISTRY", store.c_str(), 1);
   ASSERT_EQ(register_server(), S_OK);

@@ -129,7 +129,7 @@ TEST(DomNodeTest, ChildListsAndSiblingWalksAgree) {
   EXPECT_EQ(children->reset(), S_OK);
   EXPECT_EQ(children->nextNode(child.Put()), S_OK);
   EXPECT_EQ(Name(child.Get()), u"#comment");
-  for (LONG out_of_range : {-1L, 4L, 1000L}) {
+  for (LONG out_of_range : {-1, 4, 1000}) {
     EXPECT_EQ(children->get_item(out_of_range, child.Put()), S_FALSE);
     EXPECT_FALSE(child);
   }

@@ -8,6 +8,8 @@ namespace x2x {
 
 namespace {
 
+KPX_INTERFACES_BEGIN
+
 // x2x's own interface on the formatter context: the host state behind it.
 struct FixtureFormatterSource : IUnknown {
   using Base = IUnknown;
@@ -15,6 +17,8 @@ struct FixtureFormatterSource : IUnknown {
       0x3F0C6E2A, 0x5B1D, 0x4C87, {0x9A, 0x41, 0x0D, 0x7E, 0x21, 0x6B, 0x93, 0xC5}};
   virtual std::shared_ptr<HostState> State() = 0;
 };
+
+KPX_INTERFACES_END
 
 class FormatterContext final : public kpx::ComObject<FixtureFormatterSource> {
  public:

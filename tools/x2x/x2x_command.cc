@@ -19,11 +19,11 @@ namespace x2x {
 namespace {
 
 constexpr Option kAllOptions[] = {
-    kOptHost,       kOptPage,   kOptComponent, kOptNoInitialize, kOptPublish, kOptMeta,
-    kOptPath,       kOptCursor, kOptStructure, kOptWarnings,     kOptProfile, kOptTarget,
-    kOptStylesheet, kOptOp,     kOptSelect,    kOptTable,        kOptOpex,    kOptSource,
-    kOptCols,       kOptRows,   kOptAnswer,    kOptIds,          kOptMode,    kOptPipeline,
-    kOptPreserveCase, kOptReverse, kOptDefine, kOptRules,
+    kOptHost,         kOptPage,    kOptComponent, kOptNoInitialize, kOptPublish, kOptMeta,
+    kOptPath,         kOptCursor,  kOptStructure, kOptWarnings,     kOptProfile, kOptTarget,
+    kOptStylesheet,   kOptOp,      kOptSelect,    kOptTable,        kOptOpex,    kOptSource,
+    kOptCols,         kOptRows,    kOptAnswer,    kOptIds,          kOptMode,    kOptPipeline,
+    kOptPreserveCase, kOptReverse, kOptDefine,    kOptRules,
 };
 
 CLI::Option* AddOption(CLI::App* command, Option option, CommandOptions& o) {
