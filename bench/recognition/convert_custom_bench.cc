@@ -47,7 +47,9 @@ void operator delete(void* p) noexcept {
   g_held.fetch_sub(*static_cast<size_t*>(block));
   std::free(block);
 }
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
+void operator delete(void* p, size_t) noexcept {
+  operator delete(p);
+}
 
 namespace {
 
@@ -140,9 +142,9 @@ void ConvertCustom(benchmark::State& state, const Page& page) {
 
 void Libxml2HtmlToXml(benchmark::State& state, const Page& page) {
   for (auto _ : state) {
-    htmlDocPtr doc = htmlReadMemory(page.utf8.data(), static_cast<int>(page.utf8.size()), nullptr,
-                                    nullptr, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                                 HTML_PARSE_NONET | HTML_PARSE_RECOVER);
+    htmlDocPtr doc = htmlReadMemory(
+        page.utf8.data(), static_cast<int>(page.utf8.size()), nullptr, nullptr,
+        HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | HTML_PARSE_RECOVER);
     xmlChar* out = nullptr;
     int size = 0;
     xmlDocDumpMemory(doc, &out, &size);

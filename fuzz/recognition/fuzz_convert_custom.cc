@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(converter->initialize(host->Application()) == S_OK);
   ComPtr<IDispatch> page = host->Page(0);
 
-  const std::u16string text = kpx::ToUtf16(
-      std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::u16string text =
+      kpx::ToUtf16(std::string_view(reinterpret_cast<const char*>(data), size));
   kpx::Bstr input(text), xml;
   Check(converter->convertCustom(page.Get(), input.Get(), xml.Put()) == S_OK);
   const std::string bytes = kpx::ToUtf8(xml.View());

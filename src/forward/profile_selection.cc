@@ -33,8 +33,7 @@ ComPtr<IXMLDOMDocument> LoadProfile(std::u16string_view path) {
     return {};
   }
   VARIANT_BOOL loaded = VARIANT_FALSE;
-  if (document->load(VariantHolder::Text(path).Ref(), &loaded) != S_OK ||
-      loaded == VARIANT_FALSE) {
+  if (document->load(VariantHolder::Text(path).Ref(), &loaded) != S_OK || loaded == VARIANT_FALSE) {
     return {};
   }
   return document;

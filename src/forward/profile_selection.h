@@ -11,8 +11,8 @@
 namespace kpx {
 
 struct Recognition {
-  HRESULT status = S_OK;                 // E_NOTIMPL while a configured profile cannot be applied
-  std::unique_ptr<ParseContext> tree;    // null: no tree (the page has no model)
+  HRESULT status = S_OK;               // E_NOTIMPL while a configured profile cannot be applied
+  std::unique_ptr<ParseContext> tree;  // null: no tree (the page has no model)
 };
 
 // Selects the profile for mode ("design", "generation" or "sync") and recognizes text with it, or

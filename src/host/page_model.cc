@@ -42,8 +42,7 @@ std::vector<ComPtr<HostPageModel>> PageModelReader::Children(HostPageModel* mode
   return children;
 }
 
-ComPtr<HostPageModel> PageModelReader::ChildByName(HostPageModel* model,
-                                                   std::u16string_view name) {
+ComPtr<HostPageModel> PageModelReader::ChildByName(HostPageModel* model, std::u16string_view name) {
   ComPtr<HostPageModel> child;
   if (!model) return child;
   Bstr key(name);

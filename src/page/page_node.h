@@ -18,12 +18,12 @@ class PageNode;
 
 // Flag bits of a node that change how it is written.
 enum PageNodeFlag : uint32_t {
-  kWriteRawContent = 0x100,       // content: the template text between the tags
-  kWriteSimulatedTags = 0x200,    // opening and closing tags: the template's own, as literal text
-  kWriteLiteralEndOnly = 0x400,   // only the generated closing tag, as literal text
-  kWriteBalanceMarker = 0x800,    // the opening tag gets the marker; with 0x200 no closing tag
-  kWriteLiteralClosing = 0x80000, // no opening tag; the closing tag generated as literal text
-  kWriteNoTags = 0x100000,        // neither tag
+  kWriteRawContent = 0x100,        // content: the template text between the tags
+  kWriteSimulatedTags = 0x200,     // opening and closing tags: the template's own, as literal text
+  kWriteLiteralEndOnly = 0x400,    // only the generated closing tag, as literal text
+  kWriteBalanceMarker = 0x800,     // the opening tag gets the marker; with 0x200 no closing tag
+  kWriteLiteralClosing = 0x80000,  // no opening tag; the closing tag generated as literal text
+  kWriteNoTags = 0x100000,         // neither tag
 };
 
 // Bits a node takes from its parent at creation: everything but the writing bits.
@@ -136,9 +136,9 @@ class PageNode {
   std::u16string name;          // identifies the node ("Text", "Block", a type, a tag name)
   std::u16string written_name;  // written in generated tags (a tag's own letter case); empty: name
   std::u16string_view WrittenName() const { return written_name.empty() ? name : written_name; }
-  ComPtr<HostPageModel> host;   // the host component the node stands for
-  bool tag_scope = false;       // an HTML element whose markup is parsed
-  bool literal_end = false;     // stands for a lone end tag
+  ComPtr<HostPageModel> host;  // the host component the node stands for
+  bool tag_scope = false;      // an HTML element whose markup is parsed
+  bool literal_end = false;    // stands for a lone end tag
   PageAttributes attributes;
   uint32_t flags = 0;
   SourceRange range;

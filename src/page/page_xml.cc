@@ -77,7 +77,8 @@ class TagWriter {
     }
     if (plain) {
       // Plain names are distinct as stored and need no prefix.
-      for (const auto& [attribute, value] : node.attributes.Entries()) WriteAttribute(out, attribute, value);
+      for (const auto& [attribute, value] : node.attributes.Entries())
+        WriteAttribute(out, attribute, value);
     } else {
       WriteQualifiedAttributes(out, node);
     }
@@ -184,7 +185,8 @@ std::u16string PageNode::ToXml() const {
       const PageNode* node = walk.back();
       walk.pop_back();
       AddPrefix(tags.all_prefixes, node->WrittenName());
-      for (const auto& entry : node->attributes.Entries()) AddPrefix(tags.all_prefixes, entry.first);
+      for (const auto& entry : node->attributes.Entries())
+        AddPrefix(tags.all_prefixes, entry.first);
       for (const auto& child : node->Children()) walk.push_back(child.get());
     }
   }
@@ -234,8 +236,7 @@ std::u16string PageNode::ToXml() const {
       if (f & kWriteSimulatedTags) {
         CopiedOpening(out, node);
       } else if (!(f & kWriteLiteralClosing)) {
-        tags.Opening(out, node, (f & kWriteBalanceMarker) != 0, false,
-                     first_tag && declare_on_top);
+        tags.Opening(out, node, (f & kWriteBalanceMarker) != 0, false, first_tag && declare_on_top);
         first_tag = false;
       }
     }

@@ -13,8 +13,12 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 // Appends text[i] (and its low half when it is a whole surrogate pair) or U+FFFD; returns the
 // number of code units consumed.
@@ -43,9 +47,10 @@ bool IsNameStartChar(char16_t c) {
   if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u':') return true;
   if (c < 0xC0) return false;
   return (c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
-         (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) ||
-         (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) ||
-         (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD);
+         (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) ||
+         (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+         (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
+         (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD);
 }
 
 bool IsNameChar(char16_t c) {
@@ -89,10 +94,20 @@ void AppendXmlText(std::u16string& out, std::u16string_view text) {
     }
     out.append(text.substr(run, i - run));
     switch (c) {
-      case u'&': out += u"&amp;"; ++i; break;
-      case u'<': out += u"&lt;"; ++i; break;
-      case u'>': out += u"&gt;"; ++i; break;
-      default: i += AppendChecked(out, text, i);
+      case u'&':
+        out += u"&amp;";
+        ++i;
+        break;
+      case u'<':
+        out += u"&lt;";
+        ++i;
+        break;
+      case u'>':
+        out += u"&gt;";
+        ++i;
+        break;
+      default:
+        i += AppendChecked(out, text, i);
     }
     run = i;
   }
@@ -111,13 +126,32 @@ void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
         }
         ++i;
         break;
-      case u'<': out += u"&lt;"; ++i; break;
-      case u'>': out += u"&gt;"; ++i; break;
-      case u'"': out += DoubleEscapeQuotes() ? u"&amp;quot;" : u"&quot;"; ++i; break;
-      case u'\t': out += u"&#9;"; ++i; break;
-      case u'\n': out += u"&#10;"; ++i; break;
-      case u'\r': out += u"&#13;"; ++i; break;
-      default: i += AppendChecked(out, value, i);
+      case u'<':
+        out += u"&lt;";
+        ++i;
+        break;
+      case u'>':
+        out += u"&gt;";
+        ++i;
+        break;
+      case u'"':
+        out += DoubleEscapeQuotes() ? u"&amp;quot;" : u"&quot;";
+        ++i;
+        break;
+      case u'\t':
+        out += u"&#9;";
+        ++i;
+        break;
+      case u'\n':
+        out += u"&#10;";
+        ++i;
+        break;
+      case u'\r':
+        out += u"&#13;";
+        ++i;
+        break;
+      default:
+        i += AppendChecked(out, value, i);
     }
   }
 }
@@ -142,9 +176,9 @@ size_t NextCDataCare(std::u16string_view text, size_t i) {
   for (; i + 8 <= text.size(); i += 8) {
     const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
     const __m128i biased = _mm_xor_si128(chars, bias);
-    const __m128i care = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi16(chars, lt), _mm_cmpeq_epi16(chars, bracket)),
-        _mm_or_si128(_mm_cmplt_epi16(biased, below), _mm_cmpgt_epi16(biased, above)));
+    const __m128i care =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chars, lt), _mm_cmpeq_epi16(chars, bracket)),
+                     _mm_or_si128(_mm_cmplt_epi16(biased, below), _mm_cmpgt_epi16(biased, above)));
     const int mask = _mm_movemask_epi8(care);
     if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
   }
@@ -190,7 +224,9 @@ void AppendLiteralText(std::u16string& out, std::u16string_view text) {
   out += u"]]></Text>";
 }
 
-bool IsXmlName(std::u16string_view name) noexcept { return CheckName(name, true); }
+bool IsXmlName(std::u16string_view name) noexcept {
+  return CheckName(name, true);
+}
 
 bool IsQName(std::u16string_view name) noexcept {
   const size_t colon = name.find(u':');

@@ -32,7 +32,9 @@ constexpr std::array<EmbracingTag, 5> kEmbracingTags = {{
     {u"select", {u"name", {}}},
 }};
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; }
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
 
 bool OnlyWhiteSpace(std::u16string_view text) {
   return std::all_of(text.begin(), text.end(), [](char16_t c) {
@@ -78,12 +80,23 @@ class BuiltInParser {
       const MarkupItem item = scanner_.NextItem();
       if (item == MarkupItem::kEnd) break;
       switch (item) {
-        case MarkupItem::kText: OnText(); break;
-        case MarkupItem::kComment: OnComment(); break;
-        case MarkupItem::kTag: OnTag(); break;
-        case MarkupItem::kDeclaration: OnDeclaration(); break;
-        case MarkupItem::kCData: OnCData(); break;
-        default: break;
+        case MarkupItem::kText:
+          OnText();
+          break;
+        case MarkupItem::kComment:
+          OnComment();
+          break;
+        case MarkupItem::kTag:
+          OnTag();
+          break;
+        case MarkupItem::kDeclaration:
+          OnDeclaration();
+          break;
+        case MarkupItem::kCData:
+          OnCData();
+          break;
+        default:
+          break;
       }
     }
     if (ctx_.Aborted()) return;
@@ -119,18 +132,23 @@ class BuiltInParser {
   void OnText() {
     const size_t start = scanner_.ItemStart();
     switch (scanner_.LastTokenKind()) {
-      case LexToken::kAbort: ctx_.RecordError(3, start); break;
+      case LexToken::kAbort:
+        ctx_.RecordError(3, start);
+        break;
       case LexToken::kTagOpen:
         if (start + 1 < text_.size() && (CharClassOf(text_[start + 1]) & kCharAsciiLetter)) {
           ctx_.RecordError(6, start);
         }
         break;
-      case LexToken::kLBrace: OnBrace(start); break;
+      case LexToken::kLBrace:
+        OnBrace(start);
+        break;
       case LexToken::kScriptString:
       case LexToken::kHtmlString:
         EmbracedComponents(start, scanner_.ItemEnd());
         break;
-      default: break;
+      default:
+        break;
     }
   }
 
@@ -247,8 +265,9 @@ class BuiltInParser {
       for (const AttributeRecord& attribute : tag.attributes) {
         if (!attribute.from_source) continue;
         const bool looked_at = std::any_of(
-            embracing.attributes.begin(), embracing.attributes.end(),
-            [&](std::u16string_view a) { return !a.empty() && EqualsIgnoringAsciiCase(a, attribute.name.View()); });
+            embracing.attributes.begin(), embracing.attributes.end(), [&](std::u16string_view a) {
+              return !a.empty() && EqualsIgnoringAsciiCase(a, attribute.name.View());
+            });
         if (!looked_at) continue;
         const size_t value_start =
             attribute.value_position + (attribute.quote_kind == QuoteKind::kNone ? 0 : 1);
@@ -445,9 +464,8 @@ class BuiltInParser {
   void End(std::u16string_view type, std::u16string_view name, size_t start, size_t end) {
     // The innermost open block of that type: blocks and elements inside it end with it.
     auto found = blocks_by_type_.find(AsciiLowered(type));
-    PageNode* match = found == blocks_by_type_.end() || found->second.empty()
-                          ? nullptr
-                          : found->second.back();
+    PageNode* match =
+        found == blocks_by_type_.end() || found->second.empty() ? nullptr : found->second.back();
     if (!match) {
       // Closes nothing: stays literal text, joined with the text around it.
       ctx_.RecordError(5, start);
@@ -612,6 +630,8 @@ class BuiltInParser {
 
 }  // namespace
 
-void ParseBuiltIn(ParseContext& context) { BuiltInParser(context).Run(); }
+void ParseBuiltIn(ParseContext& context) {
+  BuiltInParser(context).Run();
+}
 
 }  // namespace kpx

@@ -14,7 +14,7 @@ struct ComponentClass {
   bool known = false;  // the type names a component
   bool container = false;
   bool simple = false;
-  bool block = false;  // written as a BEGIN/END block
+  bool block = false;        // written as a BEGIN/END block
   std::u16string canonical;  // the type's own spelling (the registry's, or the table's)
 };
 

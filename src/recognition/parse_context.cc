@@ -3,6 +3,7 @@
 #include "recognition/parse_context.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "base/ascii_case.h"
 
@@ -10,7 +11,9 @@ namespace kpx {
 
 namespace {
 
-std::u16string Lowered(std::u16string_view text) { return AsciiLowered(text); }
+std::u16string Lowered(std::u16string_view text) {
+  return AsciiLowered(text);
+}
 
 }  // namespace
 
@@ -22,7 +25,9 @@ ParseContext::ParseContext(const RecognitionHost& host, IUnknown* page, std::u16
       page_(page),
       scanner_(BorrowedText{text_}),
       open_tags_([this](std::u16string_view key, size_t offset, std::u16string_view first,
-                        std::u16string_view second) { ReportAt(false, offset, key, {first, second}); }) {
+                        std::u16string_view second) {
+        ReportAt(false, offset, key, {first, second});
+      }) {
   SetText(text_);
   root_ = PageNode::CreateRoot(u"Page", this, flags);
   current = root_.get();
@@ -85,7 +90,11 @@ void ParseContext::ReportAt(bool is_error, size_t offset, std::u16string_view ke
   if (!(Flags() & kRecognizeWarnings)) return;
   if (host_.verbosity_level < (is_error ? 1 : 2)) return;
   const LineIndex::Position at = PositionOf(offset);
-  Host().DeliverPositionMessage(key, is_error, at.line, at.column, args);
+  // A 32-bit host number: a text longer than that would have no BSTR.
+  auto clamp = [](long value) {
+    return static_cast<LONG>(std::min<long>(value, std::numeric_limits<LONG>::max()));
+  };
+  Host().DeliverPositionMessage(key, is_error, clamp(at.line), clamp(at.column), args);
 }
 
 LineIndex::Position ParseContext::PositionOf(size_t offset) {

@@ -30,11 +30,11 @@ namespace kpx {
 
 // Operation flag bits that recognition reads.
 enum RecognitionFlag : uint32_t {
-  kRecognizeWarnings = 0x02,      // positional messages are reported
-  kCollectRegistry = 0x04,        // the page's components are entered in the registry first
-  kAbortOutOfSync = 0x10,         // out of sync: stop (or ask, with kAskUser)
+  kRecognizeWarnings = 0x02,  // positional messages are reported
+  kCollectRegistry = 0x04,    // the page's components are entered in the registry first
+  kAbortOutOfSync = 0x10,     // out of sync: stop (or ask, with kAskUser)
   kAskUser = 0x20,
-  kGenerationMode = 0x40,         // "checked" is the on/off attribute of inputs
+  kGenerationMode = 0x40,  // "checked" is the on/off attribute of inputs
   kCommentState = 0x80,
   kProfileCleared = 0x10000,
   kExtraResources = 0x200000,
@@ -76,7 +76,9 @@ class ParseContext final : public PageDocument, private WarningSink {
   bool IsContainerType(std::u16string_view type) const override;
 
   // Whether start tags of this (lower-case) name become element nodes.
-  bool ParsesTag(std::u16string_view lowered) const { return tags_to_parse_.count(std::u16string(lowered)) != 0; }
+  bool ParsesTag(std::u16string_view lowered) const {
+    return tags_to_parse_.count(std::u16string(lowered)) != 0;
+  }
 
   OpenTagStack& OpenTags() { return open_tags_; }
   LineIndex::Position PositionOf(size_t offset);

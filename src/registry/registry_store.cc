@@ -266,11 +266,10 @@ RegistryStore RegistryStore::Load(const std::string& path) {
   QuietLibxml quiet;
   std::unique_ptr<xmlParserCtxt, XmlFreeParser> ctxt(xmlNewParserCtxt());
   if (!ctxt) throw std::bad_alloc();
-  xmlDocPtr doc =
-      xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), path.c_str(),
-                        nullptr,
-                        // HUGE: no depth limit, for stores with very deep key paths.
-                        XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+  xmlDocPtr doc = xmlCtxtReadMemory(
+      ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), path.c_str(), nullptr,
+      // HUGE: no depth limit, for stores with very deep key paths.
+      XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
   if (!doc) {
     const xmlError* error = xmlCtxtGetLastError(ctxt.get());
     std::string message = path + ":";

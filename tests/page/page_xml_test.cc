@@ -16,7 +16,9 @@
 namespace kpx {
 namespace {
 
-std::string U8(std::u16string_view text) { return ToUtf8(text); }
+std::string U8(std::u16string_view text) {
+  return ToUtf8(text);
+}
 
 // A tree over "<b>bold</b>tail": root, one element node for <b> with a Text child, one Text node.
 struct SmallTree {
@@ -58,7 +60,8 @@ TEST(PageNodeTest, WritingBits) {
   const std::string head = "<Page id=\"1\" name=\"P\">";
   const Row rows[] = {
       {0, "<B><Text><![CDATA[bold]]></Text></B><Text><![CDATA[tail]]></Text></Page>"},
-      {kWriteRawContent, "<B><Text><![CDATA[bold]]></Text></B><Text><![CDATA[tail]]></Text></Page>"},
+      {kWriteRawContent,
+       "<B><Text><![CDATA[bold]]></Text></B><Text><![CDATA[tail]]></Text></Page>"},
       {kWriteSimulatedTags,
        "<Text><![CDATA[<b>]]></Text><Text><![CDATA[bold]]></Text><Text><![CDATA[</b>]]></Text>"
        "<Text><![CDATA[tail]]></Text></Page>"},
@@ -102,10 +105,11 @@ TEST(PageNodeTest, EmptyElementsAndTextEscaping) {
   PageNode::Create(u"Variable", root.get(), u"1 < 2 & \x01");
   PageNode* var = PageNode::Create(u"Variable", root.get(), u"");
   var->attributes.Set(u"name", u"a&amp;b&AMP;\"<>\t\n\r\xFFFF");
-  EXPECT_EQ(U8(root->ToXml()),
-            "<Page id=\"1\" name=\"x\"><Text><![CDATA[a]]&gt;b&lt;![CDATA[c]]></Text><br />"
-            "<span></span><Variable>1 &lt; 2 &amp; \xEF\xBF\xBD</Variable>"
-            "<Variable name=\"a&amp;b&amp;AMP;&quot;&lt;&gt;&#9;&#10;&#13;\xEF\xBF\xBD\" /></Page>");
+  EXPECT_EQ(
+      U8(root->ToXml()),
+      "<Page id=\"1\" name=\"x\"><Text><![CDATA[a]]&gt;b&lt;![CDATA[c]]></Text><br />"
+      "<span></span><Variable>1 &lt; 2 &amp; \xEF\xBF\xBD</Variable>"
+      "<Variable name=\"a&amp;b&amp;AMP;&quot;&lt;&gt;&#9;&#10;&#13;\xEF\xBF\xBD\" /></Page>");
 }
 
 TEST(PageNodeTest, PrefixesAreDeclaredOnTheRootAndXmlnsIsRenamed) {
@@ -157,9 +161,9 @@ TEST(PageNodeTest, StructureAndBlockLookup) {
     const PageNode* expected;
   };
   const Row rows[] = {
-      {0, true, root.get()},   {3, true, block},       {5, true, block},  {5, false, inner},
-      {11, true, root.get()},  {11, false, variable},  {16, true, raw},   {20, true, root.get()},
-      {21, true, nullptr},
+      {0, true, root.get()}, {3, true, block},       {5, true, block},
+      {5, false, inner},     {11, true, root.get()}, {11, false, variable},
+      {16, true, raw},       {20, true, root.get()}, {21, true, nullptr},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.offset);

@@ -85,8 +85,8 @@ void Render(xmlNode* node, std::string& out) {
 // What the round trip cannot give back: a dropped DOCTYPE, block markers, a CDATA section left
 // open, the two texts that the CDATA replacements make, and characters XML forbids.
 bool RoundTrips(std::u16string_view text) {
-  for (std::u16string_view mark : {u"<!DOCTYPE", u"<!doctype", u"BEGIN", u"END", u"]]&gt;",
-                                   u"&lt;![CDATA["}) {
+  for (std::u16string_view mark :
+       {u"<!DOCTYPE", u"<!doctype", u"BEGIN", u"END", u"]]&gt;", u"&lt;![CDATA["}) {
     if (text.find(mark) != std::u16string_view::npos) return false;
   }
   size_t open = text.find(u"<![CDATA[");

@@ -20,11 +20,11 @@
 namespace kpx::testing {
 
 struct HostSpec {
-  std::string components;            // <component .../> elements of page 1 ("P")
-  std::string tags_to_parse;         // the site's htmlTagsToParse
-  std::string translations;          // <translation .../> elements for "en"
+  std::string components;     // <component .../> elements of page 1 ("P")
+  std::string tags_to_parse;  // the site's htmlTagsToParse
+  std::string translations;   // <translation .../> elements for "en"
   int verbosity = 2;
-  std::string extra_options;         // more <option/> elements of HTMLFormatting
+  std::string extra_options;  // more <option/> elements of HTMLFormatting
 };
 
 // Message texts show their arguments: "KEY(a|b) @line:column".
@@ -39,11 +39,12 @@ inline std::string HostXml(const HostSpec& spec) {
   }
   messages += "<message key=\"KPProject_Synchronize_Pos\">@%s:%s</message>";
   return "<host><options><section name=\"HTMLFormatting\"><option name=\"ConverterVerbosityLevel\" "
-         "value=\"" + std::to_string(spec.verbosity) + "\"/>" + spec.extra_options +
+         "value=\"" +
+         std::to_string(spec.verbosity) + "\"/>" + spec.extra_options +
          "</section></options><messages>" + messages +
          "</messages><project directory=\".\"><value name=\"siteLanguage\" value=\"en\"/>"
-         "<item name=\"site\"><property name=\"htmlTagsToParse\" value=\"" + spec.tags_to_parse +
-         "\"/></item><translations language=\"en\">" + spec.translations +
+         "<item name=\"site\"><property name=\"htmlTagsToParse\" value=\"" +
+         spec.tags_to_parse + "\"/></item><translations language=\"en\">" + spec.translations +
          "</translations></project><page id=\"1\" name=\"P\"><template></template>" +
          spec.components + "</page></host>";
 }
@@ -53,7 +54,9 @@ class Recognizer {
   explicit Recognizer(const HostSpec& spec)
       : host_(x2x::ParseHostFile(HostXml(spec), "host.xml", std::filesystem::current_path(),
                                  x2x::DiskFileReader()),
-              [](const x2x::SwitchQuestion&) { return x2x::SwitchAnswer{false, false}; }) {
+              [](const x2x::SwitchQuestion&) {
+                return x2x::SwitchAnswer{false, false};
+              }) {
     RegisterStandInClasses();
     EXPECT_EQ(CreateXH2XConverter(nullptr, IXH2XConverter::kIID, converter_.PutVoid()), S_OK);
     EXPECT_EQ(converter_->initialize(host_.Application()), S_OK);

@@ -39,7 +39,8 @@ TEST(SynchronizationTest, PositionalMessages) {
       {"<!-- BEGIN Grid Orders --><!-- END Grid Orders -->\n<!-- BEGIN Grid orders -->"
        "<!-- END Grid orders -->",
        {"XX_Duplicate_Component(orders|) @2:1"}},
-      {"x\r\n\r<!-- END Grid Orders -->", {"KPProject_Synchronize_SBlockNotFound(Grid|Orders) @3:1"}},
+      {"x\r\n\r<!-- END Grid Orders -->",
+       {"KPProject_Synchronize_SBlockNotFound(Grid|Orders) @3:1"}},
       {"<!-- BEGIN Record Edit -->\n <!-- END Grid Orders -->",
        {"KPProject_Synchronize_SBlockInsideBlockNotFound(Grid Orders|Edit) @2:2",
         "KPProject_Synchronize_EBlockNotFound(Record|Edit) @1:1"}},
