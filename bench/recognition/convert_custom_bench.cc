@@ -133,7 +133,8 @@ void ConvertCustom(benchmark::State& state, const Page& page) {
       state.SkipWithError("convertCustom failed");
       break;
     }
-    peak_x = static_cast<double>(g_peak.load() - before) / (2.0 * page.utf16.size());
+    peak_x = static_cast<double>(g_peak.load() - before) /
+             (2.0 * static_cast<double>(page.utf16.size()));
     benchmark::DoNotOptimize(xml.Get());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
