@@ -26,10 +26,10 @@ struct Row {
   const char* xml;  // between <Page id="1" name="P"> and </Page>
 };
 
-void Check(const HostSpec& spec, const std::vector<Row>& rows) {
+void Check(const HostSetup& setup, const std::vector<Row>& rows) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    Recognizer recognizer(spec);
+    Recognizer recognizer(setup);
     HRESULT hr = E_FAIL;
     const std::string xml = recognizer.Convert(row.text, &hr);
     EXPECT_EQ(hr, S_OK);
@@ -40,13 +40,13 @@ void Check(const HostSpec& spec, const std::vector<Row>& rows) {
 }
 
 TEST(BuiltInParseTest, PlaceholdersAndBraceTexts) {
-  HostSpec spec{kComponents, "",
-                "<translation name=\"Hi\">Hel\\nlo</translation>"
-                "<translation name=\"Sp\"> \t</translation>"
-                "<translation name=\"No\"></translation>",
-                2, ""};
+  HostSetup setup{kComponents, "",
+                  "<translation name=\"Hi\">Hel\\nlo</translation>"
+                  "<translation name=\"Sp\"> \t</translation>"
+                  "<translation name=\"No\"></translation>",
+                  2, ""};
   Check(
-      spec,
+      setup,
       {
           {"a variable", "a{Count}b",
            "<Text><![CDATA[a]]></Text><Variable name=\"Count\" />"
@@ -81,9 +81,9 @@ TEST(BuiltInParseTest, PlaceholdersAndBraceTexts) {
 }
 
 TEST(BuiltInParseTest, Blocks) {
-  HostSpec spec{kComponents, "", "", 2, ""};
+  HostSetup setup{kComponents, "", "", 2, ""};
   Check(
-      spec,
+      setup,
       {
           {"a component block, the host's name in any case",
            "<!-- BEGIN grid orders -->x<!-- END grid orders -->",
@@ -131,8 +131,8 @@ TEST(BuiltInParseTest, Blocks) {
 }
 
 TEST(BuiltInParseTest, MarkupAroundTheBlocks) {
-  HostSpec spec{"", "form;o:p;input", "", 2, ""};
-  Check(spec,
+  HostSetup setup{"", "form;o:p;input", "", 2, ""};
+  Check(setup,
         {
             {"comments before the DOCTYPE, which is dropped; no final line break",
              "<!-- c --><!DOCTYPE html>\n<p>x</p>",

@@ -19,7 +19,7 @@
 
 namespace kpx::testing {
 
-struct HostSpec {
+struct HostSetup {
   std::string components;     // <component .../> elements of page 1 ("P")
   std::string tags_to_parse;  // the site's htmlTagsToParse
   std::string translations;   // <translation .../> elements for "en"
@@ -28,7 +28,7 @@ struct HostSpec {
 };
 
 // Message texts show their arguments: "KEY(a|b) @line:column".
-inline std::string HostXml(const HostSpec& spec) {
+inline std::string HostXml(const HostSetup& setup) {
   std::string messages;
   for (const char* key :
        {"XX_Duplicate_Component", "XX_CloseTagsMismatch", "XX_UnOpenedTagAfterContainerBegin",
@@ -40,19 +40,19 @@ inline std::string HostXml(const HostSpec& spec) {
   messages += "<message key=\"KPProject_Synchronize_Pos\">@%s:%s</message>";
   return "<host><options><section name=\"HTMLFormatting\"><option name=\"ConverterVerbosityLevel\" "
          "value=\"" +
-         std::to_string(spec.verbosity) + "\"/>" + spec.extra_options +
+         std::to_string(setup.verbosity) + "\"/>" + setup.extra_options +
          "</section></options><messages>" + messages +
          "</messages><project directory=\".\"><value name=\"siteLanguage\" value=\"en\"/>"
          "<item name=\"site\"><property name=\"htmlTagsToParse\" value=\"" +
-         spec.tags_to_parse + "\"/></item><translations language=\"en\">" + spec.translations +
+         setup.tags_to_parse + "\"/></item><translations language=\"en\">" + setup.translations +
          "</translations></project><page id=\"1\" name=\"P\"><template></template>" +
-         spec.components + "</page></host>";
+         setup.components + "</page></host>";
 }
 
 class Recognizer {
  public:
-  explicit Recognizer(const HostSpec& spec)
-      : host_(x2x::ParseHostFile(HostXml(spec), "host.xml", std::filesystem::current_path(),
+  explicit Recognizer(const HostSetup& setup)
+      : host_(x2x::ParseHostFile(HostXml(setup), "host.xml", std::filesystem::current_path(),
                                  x2x::DiskFileReader()),
               [](const x2x::SwitchQuestion&) {
                 return x2x::SwitchAnswer{false, false};
