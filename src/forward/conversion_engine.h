@@ -12,6 +12,7 @@
 
 #include "host/host_services.h"
 #include "kpx/converter.h"
+#include "profile/profile_diagnostics.h"
 #include "recognition/parse_error_list.h"
 
 namespace kpx {
@@ -31,6 +32,8 @@ struct ConverterContext {
   LONG verbosity_level = 0;
   LONG cursor_position = -1;
   VARIANT_BOOL publish_mode = VARIANT_FALSE;
+  // Where the forward profile loader reports (the converter's sink; null: findings dropped).
+  ProfileDiagnostics* forward_diagnostics = nullptr;
 
   HostServices Host() const { return HostServices(application); }
   // Delivers a message when the verbosity level lets its kind through: errors from level 1,

@@ -16,7 +16,6 @@ HRESULT ForwardEngine::DirectConversion(ConverterContext& context, IDispatch* pa
     recognized = SelectProfileAndRecognize(
         context, page, text, (flags & FlagGeneration) ? u"generation" : u"design", flags, report);
   }
-  if (FAILED(recognized.status)) return recognized.status;
   if (!recognized.tree) return E_FAIL;
   ParseContext& tree = *recognized.tree;
   if (tree.Aborted()) return E_ABORT;
@@ -40,8 +39,17 @@ HRESULT ForwardEngine::RecognizeToXml(ConverterContext& context, IDispatch* page
                                       std::u16string_view text, StageReport& report,
                                       std::optional<std::u16string>* xml) {
   Recognition recognized = SelectProfileAndRecognize(context, page, text, u"design", 0, report);
-  if (FAILED(recognized.status)) return recognized.status;
   if (recognized.tree) *xml = recognized.tree->Root().ToXml();
+  return S_OK;
+}
+
+HRESULT ForwardEngine::RecognizeWithProfile(ConverterContext& context, IDispatch* page,
+                                            std::u16string_view text, IDispatch* profile,
+                                            std::u16string_view target,
+                                            std::optional<std::u16string>* xml) {
+  std::unique_ptr<ParseContext> tree =
+      kpx::RecognizeWithProfile(context, page, text, profile, target, 0);
+  if (tree) *xml = tree->Root().ToXml();
   return S_OK;
 }
 
@@ -50,8 +58,8 @@ HRESULT ForwardEngine::Synchronize(ConverterContext& context, IDispatch* page,
                                    StageReport& report) {
   if (marked) {
     const uint32_t flags = warnings ? 7 : 5;
-    Recognition recognized = SelectProfileAndRecognize(context, page, text, u"sync", flags, report);
-    return FAILED(recognized.status) ? recognized.status : S_OK;
+    SelectProfileAndRecognize(context, page, text, u"sync", flags, report);
+    return S_OK;
   }
   // Without the marker: the built-in parse with flags 1, and the error text stays as it was.
   return RecognizeBuiltIn(context, page, text, 1) ? S_OK : E_FAIL;

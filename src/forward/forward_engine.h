@@ -12,6 +12,9 @@ class ForwardEngine : public ConversionEngine {
                            uint32_t flags, StageReport& report, std::u16string* xml) override;
   HRESULT RecognizeToXml(ConverterContext& context, IDispatch* page, std::u16string_view text,
                          StageReport& report, std::optional<std::u16string>* xml) override;
+  HRESULT RecognizeWithProfile(ConverterContext& context, IDispatch* page, std::u16string_view text,
+                               IDispatch* profile, std::u16string_view target,
+                               std::optional<std::u16string>* xml) override;
   HRESULT Synchronize(ConverterContext& context, IDispatch* page, std::u16string_view text,
                       bool marked, bool warnings, StageReport& report) override;
 };

@@ -11,7 +11,6 @@
 namespace kpx {
 
 struct Recognition {
-  HRESULT status = S_OK;               // E_NOTIMPL while a configured profile cannot be applied
   std::unique_ptr<ParseContext> tree;  // null: no tree (the page has no model)
 };
 
@@ -21,6 +20,12 @@ struct Recognition {
 Recognition SelectProfileAndRecognize(ConverterContext& context, IDispatch* page,
                                       std::u16string_view text, std::u16string_view mode,
                                       uint32_t flags, StageReport& report);
+
+// Recognition with a profile document in mode `mode`: no tree when the page or the profile is
+// missing, the page has no model, or the loader rejects the document (its findings delivered).
+std::unique_ptr<ParseContext> RecognizeWithProfile(ConverterContext& context, IDispatch* page,
+                                                   std::u16string_view text, IUnknown* profile,
+                                                   std::u16string_view mode, uint32_t flags);
 
 // Recognition without a profile: the built-in parse with the page's model, or no tree when the
 // page has none.

@@ -85,7 +85,8 @@ std::u16string_view PageNode::OwnText() const {
 }
 
 bool PageNode::IsBlockLike() const {
-  return IsComponent() || (flags & kWriteNoTags) != 0 || name == u"Block";
+  // An HTML element written without its tags (its rule took its markup) is no block.
+  return IsComponent() || (!tag_scope && (flags & kWriteNoTags) != 0) || name == u"Block";
 }
 
 }  // namespace kpx

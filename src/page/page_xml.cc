@@ -132,6 +132,8 @@ class TagWriter {
 // Whether the node is written as a full element (opening, content, closing).
 bool WrittenFull(const PageNode& node) {
   if (!node.OwnText().empty() || !node.Children().empty() || node.literal_end) return true;
+  // The template's own tags and content, whatever the element.
+  if (node.flags & (kWriteRawContent | kWriteSimulatedTags)) return true;
   if (!node.tag_scope) return false;
   if (AlwaysClosed(node.name)) return true;
   return LookUpElement(node.name) != nullptr && !HasElementProperty(node.name, kEmpty);
@@ -142,7 +144,9 @@ bool OpensWithGeneratedTag(const PageNode& node) {
   const uint32_t f = node.flags;
   if (f & kWriteLiteralEndOnly) return false;
   if (!WrittenFull(node)) return (f & (kWriteNoTags | kWriteLiteralClosing)) == 0;
-  if (f & (kWriteNoTags | kWriteSimulatedTags | kWriteLiteralClosing)) return false;
+  if (f & (kWriteNoTags | kWriteSimulatedTags | kWriteLiteralClosing | kWriteBalanceMarker)) {
+    return false;  // (with the marker alone it is written empty: it encloses nothing)
+  }
   return !node.literal_end;
 }
 
@@ -236,7 +240,9 @@ std::u16string PageNode::ToXml() const {
       if (f & kWriteSimulatedTags) {
         CopiedOpening(out, node);
       } else if (!(f & kWriteLiteralClosing)) {
-        tags.Opening(out, node, (f & kWriteBalanceMarker) != 0, false, first_tag && declare_on_top);
+        // The marker means no closing tag: the element is written empty, its content after it.
+        const bool marker = (f & kWriteBalanceMarker) != 0;
+        tags.Opening(out, node, marker, marker, first_tag && declare_on_top);
         first_tag = false;
       }
     }

@@ -66,6 +66,19 @@ enum OutputOption : std::uint32_t {
   kOptionUpperAttributes = 0x020,
   kOptionEncloseInTag = 0x040,
   kOptionEnumerateLocal = 0x400,
+  // Kept for rules the engine makes itself: what the node's markup becomes.
+  kOptionLiteralEndOnly = 0x080,  // node flag 0x400
+  kOptionBalanceMarker = 0x100,   // node flag 0x800
+  kOptionLiteralClosing = 0x200,  // node flag 0x80000
+};
+
+// What a rule must have to be found by a search (a rule qualifies only with every bit asked).
+enum RuleRequirement : std::uint32_t {
+  kRequireOutput = 0x01,
+  kRequireBalance = 0x02,
+  kRequireComponentTypes = 0x04,
+  kRequireReplacement = 0x08,
+  kRequireNames = 0x10,
 };
 
 struct OutputSpec {
@@ -109,6 +122,9 @@ struct ProfileRule {
   RuleKind kind = RuleKind::kNone;
   ProfileMode* mode = nullptr;  // the mode that holds the rule
 };
+
+// Whether the rule has every part that requirements (RuleRequirement bits) asks for.
+bool MeetsRequirements(const ProfileRule& rule, std::uint32_t requirements) noexcept;
 
 // One "tag" of html:restrict: in which tags' attributes template constructs are looked for.
 struct RestrictEntry {

@@ -40,6 +40,7 @@ XH2XConverter::XH2XConverter(std::unique_ptr<ConversionEngine> engine)
     : engine_(engine ? std::move(engine) : std::make_unique<ForwardEngine>()) {
   // Operations create the library's own classes (ComponentIDs) through CoCreateInstance.
   EnsureServerClassesRegistered();
+  context_.forward_diagnostics = &forward_sink_;
 }
 
 HRESULT CreateXH2XConverter(IUnknown* outer, REFIID riid, void** ppv) {

@@ -68,9 +68,10 @@ TEST(PageNodeTest, WritingBits) {
       {kWriteSimulatedTags | kWriteBalanceMarker,
        "<Text><![CDATA[<b kpsForcelyBalanced=\"true\">]]></Text><Text><![CDATA[bold]]></Text>"
        "<Text><![CDATA[tail]]></Text></Page>"},
+      // With the marker alone the element is written empty, its content after it.
       {kWriteBalanceMarker,
-       "<B kpsForcelyBalanced=\"true\"><Text><![CDATA[bold]]></Text><Text><![CDATA[tail]]></Text>"
-       "</Page>"},
+       "<B kpsForcelyBalanced=\"true\" /><Text><![CDATA[bold]]></Text>"
+       "<Text><![CDATA[tail]]></Text></Page>"},
       {kWriteLiteralEndOnly,
        "<Text><![CDATA[</B kpsForcelyBalanced=\"true\">]]></Text><Text><![CDATA[tail]]></Text>"
        "</Page>"},

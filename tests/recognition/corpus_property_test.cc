@@ -134,3 +134,31 @@ TEST(CorpusPropertyTest, PageXmlLoadsAndRendersBackToTheTemplate) {
 
 }  // namespace
 }  // namespace kpx::testing
+
+namespace kpx::testing {
+namespace {
+
+TEST(CorpusPropertyTest, PageXmlWithTheExampleProfileLoadsInEveryMode) {
+  std::ifstream in(KPX_SOURCE_DIR "/examples/profiles/ForwardProfile.xml", std::ios::binary);
+  std::stringstream profile;
+  profile << in.rdbuf();
+  Recognizer recognizer(
+      {"<component id=\"2\" name=\"Grid1\" type=\"Grid\"/>"
+       "<component id=\"3\" name=\"Label1\" type=\"Label\"/>",
+       "", "", 2, ""});
+  for (const auto& [name, text] : CorpusPages()) {
+    SCOPED_TRACE(name);
+    for (const char* mode : {"design", "generation", "sync"}) {
+      SCOPED_TRACE(mode);
+      HRESULT hr = E_FAIL;
+      const std::string xml = recognizer.ConvertWithProfile(profile.str(), ToUtf8(text), mode, &hr);
+      // The converter hands back a document only when the page XML loads, namespaces included,
+      // without recovery.
+      ASSERT_EQ(hr, S_OK);
+      ASSERT_FALSE(xml.empty());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kpx::testing

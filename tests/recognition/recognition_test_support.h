@@ -28,7 +28,8 @@ struct HostSetup {
 };
 
 // Message texts show their arguments: "KEY(a|b) @line:column".
-inline std::string HostXml(const HostSetup& setup) {
+// template_path: the "Grid" item's templatePath, when not empty.
+inline std::string HostXml(const HostSetup& setup, const std::string& template_path = "") {
   std::string messages;
   for (const char* key :
        {"XX_Duplicate_Component", "XX_CloseTagsMismatch", "XX_UnOpenedTagAfterContainerBegin",
@@ -42,18 +43,21 @@ inline std::string HostXml(const HostSetup& setup) {
          "value=\"" +
          std::to_string(setup.verbosity) + "\"/>" + setup.extra_options +
          "</section></options><messages>" + messages +
-         "</messages><project directory=\".\"><value name=\"siteLanguage\" value=\"en\"/>"
-         "<item name=\"site\"><property name=\"htmlTagsToParse\" value=\"" +
-         setup.tags_to_parse + "\"/></item><translations language=\"en\">" + setup.translations +
+         "</messages><project directory=\".\"><value name=\"siteLanguage\" value=\"en\"/>" +
+         (template_path.empty() ? std::string()
+                                : "<item name=\"Grid\"><property name=\"templatePath\" value=\"" +
+                                      template_path + "\"/></item>") +
+         "<item name=\"site\"><property name=\"htmlTagsToParse\" value=\"" + setup.tags_to_parse +
+         "\"/></item><translations language=\"en\">" + setup.translations +
          "</translations></project><page id=\"1\" name=\"P\"><template></template>" +
          setup.components + "</page></host>";
 }
 
 class Recognizer {
  public:
-  explicit Recognizer(const HostSetup& setup)
-      : host_(x2x::ParseHostFile(HostXml(setup), "host.xml", std::filesystem::current_path(),
-                                 x2x::DiskFileReader()),
+  explicit Recognizer(const HostSetup& setup, const std::string& template_path = "")
+      : host_(x2x::ParseHostFile(HostXml(setup, template_path), "host.xml",
+                                 std::filesystem::current_path(), x2x::DiskFileReader()),
               [](const x2x::SwitchQuestion&) {
                 return x2x::SwitchAnswer{false, false};
               }) {
@@ -71,6 +75,33 @@ class Recognizer {
     HRESULT hr = converter_->convertCustom(page_.Get(), input.Get(), xml.Put());
     if (status) *status = hr;
     return ToUtf8(xml.View());
+  }
+  // convertUsingProfile with a profile document made from text: the page XML, empty when no
+  // document comes back.
+  std::string ConvertWithProfile(const std::string& profile, const std::string& text,
+                                 const std::string& target, HRESULT* status = nullptr) {
+    ComPtr<IXMLDOMDocument> document;
+    EXPECT_EQ(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IXMLDOMDocument::kIID,
+                               document.PutVoid()),
+              S_OK);
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    Bstr profile_text(ToUtf16(profile));
+    EXPECT_EQ(document->loadXML(profile_text.Get(), &loaded), S_OK);
+    EXPECT_EQ(loaded, VARIANT_TRUE) << profile;
+    Bstr input(ToUtf16(text)), mode(ToUtf16(target));
+    ComPtr<IXMLDOMDocument> result;
+    HRESULT hr = converter_->convertUsingProfile(page_.Get(), input.Get(), document.Get(),
+                                                 mode.Get(), result.Put());
+    if (status) *status = hr;
+    if (!result) return "";
+    Bstr xml;
+    EXPECT_EQ(result->get_xml(xml.Put()), S_OK);
+    return ToUtf8(xml.View());
+  }
+  // parse: synchronization with warnings; the status.
+  HRESULT Parse(const std::string& text) {
+    Bstr input(ToUtf16(text));
+    return converter_->parse(input.Get(), page_.Get(), VARIANT_TRUE);
   }
   // What the message window received, one string each.
   std::vector<std::string> Messages() const {

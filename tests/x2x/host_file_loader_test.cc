@@ -52,7 +52,7 @@ TEST(HostFileLoaderTest, LoadsTheExample) {
   EXPECT_EQ(host.project->values.at(u"siteLanguage"), u"en");
   EXPECT_EQ(host.project->settings.at(u"showSyncDlg"), u"");
   EXPECT_EQ(host.project->items.at(u"Grid").properties.at(u"templatePath"),
-            ToUtf16(examples + "/profiles"));
+            ToUtf16(examples + "/profiles/"));
   EXPECT_EQ(host.project->items.at(u"site").properties.at(u"htmlTagsToParse"), u"form;label");
   EXPECT_EQ(host.project->translations.at(u"de").at(u"Update"), u"Speichern\\nund schließen");
   EXPECT_EQ(host.project->translations.at(u"en").at(u"Spacer"), u" ");
@@ -106,7 +106,7 @@ TEST(HostFileLoaderTest, KeepsTextsExactlyAndResolvesOnlyPaths) {
       "</host>");
   EXPECT_EQ(host.messages.at(u"k"), u"  two\n lines & <b>");
   EXPECT_EQ(host.options.at(u"s").at(u"literal"), u"a/b");
-  EXPECT_EQ(host.options.at(u"s").at(u"relative"), u"/site/b");
+  EXPECT_EQ(host.options.at(u"s").at(u"relative"), u"/site/b/");  // the final "/" stays
   EXPECT_EQ(host.options.at(u"s").at(u"absolute"), u"/etc/x");
   EXPECT_EQ(host.pages[0].id, -5);
   EXPECT_EQ(host.pages[0].templateText, u"\n <p>{x}</p>");

@@ -185,8 +185,12 @@ class HostFileParser {
     fs::path path(kpx::ToUtf8(text));
     if (path.is_relative()) path = base_ / path;
     path = path.lexically_normal();
+    // A trailing separator stays: the library joins such a folder and a file name as they stand.
+    const bool folder = !text.empty() && text.back() == u'/';
     if (!path.has_filename() && path.has_relative_path()) path = path.parent_path();
-    return kpx::ToUtf16(path.string());
+    std::string joined = path.string();
+    if (folder && (joined.empty() || joined.back() != '/')) joined += '/';
+    return kpx::ToUtf16(joined);
   }
 
   // value="literal" or path="relative/to/the/host/file": exactly one of the two.

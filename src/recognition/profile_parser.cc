@@ -1,0 +1,763 @@
+// The profile-driven parse. Literal text is not copied as it is met: the parser remembers where
+// the pending run began and writes it as a "Text" node before each node it makes. Every node made
+// for a rule remembers the rule and the options it was made with; no rule changes during a parse.
+#include "recognition/profile_parser.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "base/ascii_case.h"
+#include "markup/element_table.h"
+#include "markup/markup_char_classes.h"
+#include "page/xml_text.h"
+#include "profile/rule_application.h"
+#include "recognition/resource_translation.h"
+#include "recognition/rule_search.h"
+#include "recognition/template_syntax.h"
+
+namespace kpx {
+
+namespace {
+
+// What became of a construct's node.
+enum class Fate : uint8_t {
+  kKeep,  // written as its rule says
+  kRip,   // markup removed, content kept
+  kDrop,  // dropped with its content once its own end closes it
+};
+
+struct Governed {
+  const ProfileRule* rule = nullptr;
+  uint32_t options = 0;
+  Fate fate = Fate::kKeep;
+};
+
+// The rule for a block whose rule says text, or that no rule governs: a block as xml, simulated.
+const ProfileRule& BlockAsXmlRule() {
+  static const ProfileRule rule = [] {
+    ProfileRule made;
+    made.kind = RuleKind::kBlock;
+    made.output.kind = OutputKind::kXml;
+    made.output.options = kOptionSimulate;
+    return made;
+  }();
+  return rule;
+}
+
+// A placeholder that a rule turns into a node.
+struct Placeholder {
+  enum Kind : uint8_t { kResource, kVariable, kComponent } kind = kVariable;
+  const ProfileRule* rule = nullptr;
+  std::u16string_view prefix;  // resources
+  std::u16string_view name;    // the resource's, variable's or component's name
+  ComPtr<HostPageModel> component;
+};
+
+class ProfileParser {
+ public:
+  ProfileParser(ParseContext& context, const PreparedMode& mode)
+      : ctx_(context),
+        mode_(mode),
+        search_(context, mode),
+        scanner_(context.Scanner()),
+        text_(context.Text()) {}
+
+  void Run() {
+    while (!ctx_.Aborted()) {
+      const MarkupItem item = scanner_.NextItem();
+      if (item == MarkupItem::kEnd) break;
+      switch (item) {
+        case MarkupItem::kText:
+          OnText();
+          break;
+        case MarkupItem::kComment:
+          OnComment();
+          break;
+        case MarkupItem::kTag:
+          if (scanner_.Tag().end_tag) {
+            OnEndTag();
+          } else {
+            OnStartTag();
+          }
+          break;
+        case MarkupItem::kDeclaration:
+          OnDeclaration();
+          break;
+        case MarkupItem::kCData:
+          OnCData();
+          break;
+        default:
+          break;
+      }
+    }
+    if (ctx_.Aborted()) return;
+    Flush(text_.size());
+    CloseAtEnd();
+  }
+
+ private:
+  // --- literal text ---
+  void TextNode(PageNode* parent, size_t begin, size_t end) {
+    if (end <= begin) return;
+    PageNode* node = PageNode::Create(u"Text", parent, u"");
+    node->range = {begin, begin, end, end};
+    node->own_text_in_source = true;
+  }
+  void Flush(size_t upto) {
+    if (upto > pending_) {
+      TextNode(ctx_.current, pending_, upto);
+      pending_ = upto;
+    }
+  }
+  // Writes the pending text up to start and makes [start, end) no literal text.
+  void Consume(size_t start, size_t end) {
+    Flush(start);
+    if (end > pending_) pending_ = end;
+  }
+
+  PageNode* MakeNode(std::u16string name, PageNode* parent, size_t start, size_t end) {
+    PageNode* node = PageNode::Create(std::move(name), parent, u"");
+    node->range = {start, end, end, end};
+    return node;
+  }
+  // A node that content goes into until its end is met.
+  PageNode* OpenNode(std::u16string name, size_t start, size_t end) {
+    PageNode* node = PageNode::Create(std::move(name), ctx_.current, u"");
+    node->range = {start, end, kNoSourceOffset, kNoSourceOffset};
+    return node;
+  }
+
+  void Govern(PageNode* node, const ProfileRule& rule, uint32_t options, Fate fate = Fate::kKeep) {
+    governed_[node] = {&rule, options, fate};
+  }
+
+  DomainType TextDomain() const {
+    return (ctx_.current->flags & kCommentState) ? DomainType::kComment : DomainType::kText;
+  }
+
+  // --- placeholders ---
+  // The rule and node kind for a placeholder's token in a domain, or nothing when it stays text.
+  std::optional<Placeholder> Decide(std::u16string_view token, DomainType domain) {
+    Placeholder found;
+    const size_t colon = token.find(u':');
+    if (colon != std::u16string_view::npos) {
+      found.kind = Placeholder::kResource;
+      found.prefix = token.substr(0, colon);
+      found.name = token.substr(colon + 1);
+      if (!mode_.ResourcePrefixListed(found.prefix) && !ctx_.FindOnPage(found.prefix)) {
+        return std::nullopt;
+      }
+      found.rule = PlaceholderRule(RuleKind::kResource, token, domain);
+    } else {
+      const std::u16string_view base = EmbracedComponentName(token);
+      const bool attribute = domain == DomainType::kAttribute;
+      if (!base.empty() && domain != DomainType::kComment &&
+          (!attribute || mode_.LooksForComponentsInAttributes())) {
+        ComPtr<HostPageModel> component = ctx_.FindOnPage(base);
+        if (component && !ctx_.IsMatched(component.Get()) &&
+            CanCarryExtendedHtml(ctx_.ComponentType(component.Get()))) {
+          found.rule = attribute
+                           ? mode_.DomainRule(domain, RuleKind::kComponent, OutputKind::kRip)
+                           : search_.Find(ctx_.current, RuleKind::kComponent, base, u"embraced");
+          if (found.rule) {
+            found.kind = Placeholder::kComponent;
+            found.name = base;
+            found.component = component;
+            return found;
+          }
+        }
+      }
+      found.kind = Placeholder::kVariable;
+      found.name = token;
+      found.rule = PlaceholderRule(RuleKind::kVariable, token, domain);
+    }
+    if (!found.rule) return std::nullopt;
+    const OutputKind output = found.rule->output.kind;
+    if (output == OutputKind::kXml || output == OutputKind::kNone ||
+        (output == OutputKind::kRip && domain == DomainType::kAttribute)) {
+      return found;
+    }
+    return std::nullopt;
+  }
+
+  // Inside comments only the domain's rule counts; in attribute values a rip rule first; else the
+  // contextual search, then the domain's xml rule.
+  const ProfileRule* PlaceholderRule(RuleKind kind, std::u16string_view token, DomainType domain) {
+    if (domain == DomainType::kComment) {
+      return mode_.DomainRule(domain, kind, OutputKind::kXml);
+    }
+    if (domain == DomainType::kAttribute) {
+      if (const ProfileRule* rip = mode_.DomainRule(domain, kind, OutputKind::kRip)) return rip;
+    }
+    if (const ProfileRule* found = search_.Find(ctx_.current, kind, token)) return found;
+    return mode_.DomainRule(domain, kind, OutputKind::kXml);
+  }
+
+  // The node(s) for a placeholder at [start, end) under parent; nothing for a dropped one.
+  void MakePlaceholder(const Placeholder& found, PageNode* parent, size_t start, size_t end,
+                       bool inside_tag) {
+    if (found.rule->output.kind == OutputKind::kNone) return;
+    const uint32_t options = found.rule->output.options;
+    switch (found.kind) {
+      case Placeholder::kResource: {
+        PageNode* node = MakeNode(u"Resource", parent, start, end);
+        node->attributes.Set(u"name", found.name);
+        node->attributes.Set(u"kpsPrefix", found.prefix);
+        if (inside_tag) node->attributes.Set(u"kpsInsideTag", u"true");
+        if (found.prefix == u"res") TranslateResource(ctx_, *node);
+        ApplyRule(*node, *found.rule, options, true, true);
+        if (parent->flags & kExtraResources) {
+          PageNode* extra = MakeNode(u"Resource", parent, start, end);
+          extra->attributes.Set(u"name", found.name);
+          extra->attributes.Set(u"kpsPrefix", found.prefix);
+          extra->flags |= kWriteNoTags;
+        }
+        break;
+      }
+      case Placeholder::kVariable: {
+        PageNode* node = MakeNode(u"Variable", parent, start, end);
+        node->attributes.Set(u"name", found.name);
+        if (inside_tag) node->attributes.Set(u"kpsInsideTag", u"true");
+        ApplyRule(*node, *found.rule, options, true, false);
+        break;
+      }
+      case Placeholder::kComponent: {
+        HostPageModel* component = found.component.Get();
+        PageNode* node = MakeNode(ctx_.ComponentNodeName(component), parent, start, end);
+        node->host = found.component;
+        node->attributes.Set(u"id", Decimal(ctx_.ComponentId(component)));
+        node->attributes.Set(u"name", found.name);
+        if (inside_tag) node->attributes.Set(u"kpsInsideTag", u"true");
+        ctx_.MarkMatched(component);
+        ApplyRule(*node, *found.rule, options, true, true);
+        break;
+      }
+    }
+  }
+
+  // Placeholders in the running text (the scanner met a "{").
+  void OnBrace(size_t start) {
+    const size_t length = PlaceholderLength(text_, start);
+    if (length == 0) return;
+    const size_t end = start + length;
+    const std::optional<Placeholder> found =
+        Decide(text_.substr(start + 1, length - 2), TextDomain());
+    ctx_.CheckHostCalls(start);
+    if (!found) return;
+    scanner_.SetPosition(end);
+    Consume(start, end);
+    MakePlaceholder(*found, ctx_.current, start, end, false);
+  }
+
+  // Placeholders in the qualifying attribute values of the tag just read. With into null the tag
+  // stays literal text, split around the nodes; otherwise the nodes go into `into`, and the values
+  // copied onto it lose the placeholders that rip rules take.
+  void AttributePlaceholders(const TagRecord& tag, std::u16string_view lowered, size_t end,
+                             PageNode* into) {
+    for (const AttributeRecord& attribute : tag.attributes) {
+      if (!attribute.from_source) continue;
+      const std::u16string_view value = attribute.value.View();
+      if (value.find(u'{') == std::u16string_view::npos) continue;
+      if (!mode_.AttributeQualifies(lowered, attribute.name.View())) continue;
+      const size_t value_start =
+          attribute.value_position + (attribute.quote_kind == QuoteKind::kNone ? 0 : 1);
+      const size_t value_end = std::min(end, value_start + value.size());
+      std::u16string kept;
+      size_t kept_from = value_start;
+      bool ripped = false;
+      for (size_t at = text_.find(u'{', value_start); at < value_end;
+           at = text_.find(u'{', at + 1)) {
+        const size_t length = PlaceholderLength(text_, at);
+        if (length == 0 || at + length > value_end) continue;
+        const std::optional<Placeholder> found =
+            Decide(text_.substr(at + 1, length - 2), DomainType::kAttribute);
+        ctx_.CheckHostCalls(at);
+        if (!found) continue;
+        if (into) {
+          MakePlaceholder(*found, into, at, at + length, true);
+          if (found->rule->output.kind == OutputKind::kRip) {
+            kept.append(text_.substr(kept_from, at - kept_from));
+            kept_from = at + length;
+            ripped = true;
+          }
+        } else {
+          Consume(at, at + length);
+          MakePlaceholder(*found, ctx_.current, at, at + length, true);
+        }
+        at += length - 1;
+      }
+      if (ripped) {
+        kept.append(text_.substr(kept_from, value_end - kept_from));
+        into->attributes.Set(attribute.name.View(), kept);
+      }
+    }
+  }
+
+  // --- text items ---
+  void OnText() {
+    const size_t start = scanner_.ItemStart();
+    switch (scanner_.LastTokenKind()) {
+      case LexToken::kAbort:
+        ctx_.RecordError(3, start);
+        break;
+      case LexToken::kTagOpen:
+        if (start + 1 < text_.size() && (CharClassOf(text_[start + 1]) & kCharAsciiLetter)) {
+          ctx_.RecordError(6, start);
+        }
+        break;
+      case LexToken::kLBrace:
+        OnBrace(start);
+        break;
+      default:
+        break;
+    }
+  }
+
+  // --- tags ---
+  void OnStartTag() {
+    const TagRecord& tag = scanner_.Tag();
+    const size_t start = scanner_.TagStart();
+    const size_t end = scanner_.Position();
+    const std::u16string written(tag.name.View());
+    const std::u16string lowered = AsciiLowered(written);
+
+    // A start tag of the element that is open, where its end tag may be left out, ends it.
+    if (ctx_.current->tag_scope && ctx_.current->name == lowered &&
+        HasElementProperty(lowered, kEndTagOptional)) {
+      Flush(start);
+      PageNode* open = ctx_.current;
+      Close(*open, start, start, false);
+      ctx_.current = open->Parent();
+    }
+    if (!tag.self_closing && OpenTagStack::Tracks(lowered)) ctx_.OpenTags().PushTag(written, start);
+
+    const ProfileRule* rule = search_.Find(ctx_.current, RuleKind::kHtmlTag, written);
+    const bool denied = mode_.Denied(lowered);
+    uint32_t options = rule ? rule->output.options : 0;
+    if (denied && (!rule || rule->output.kind == OutputKind::kXml)) {
+      // A per-node copy: the rule itself stays as it is for every later tag and conversion.
+      if (!rule) rule = &PreparedMode::BuiltInTagRule();
+      options = rule->output.options | kOptionBalanceMarker;
+    }
+    const OutputKind output = rule ? rule->output.kind : OutputKind::kUnset;
+    const bool opens =
+        !tag.self_closing && ((rule && rule->closable) || !HasElementProperty(lowered, kEmpty));
+    // A denied tag's node is no scope: its content and end tag stay its parent's.
+    const bool scope = opens && !denied;
+    switch (output) {
+      case OutputKind::kError:
+        ctx_.ReportAt(true, start, rule->output.error_name, {});
+        [[fallthrough]];
+      case OutputKind::kUnset:
+      case OutputKind::kText:
+        AttributePlaceholders(tag, lowered, end, nullptr);
+        return;
+      case OutputKind::kNone:
+      case OutputKind::kRip: {
+        Consume(start, end);
+        if (!opens) return;
+        PageNode* node = OpenNode(lowered, start, end);
+        node->written_name = written;
+        node->tag_scope = true;
+        node->flags |= kWriteNoTags;
+        Govern(node, *rule, options, output == OutputKind::kNone ? Fate::kDrop : Fate::kRip);
+        if (output == OutputKind::kRip) AttributePlaceholders(tag, lowered, end, node);
+        Enter(node);
+        return;
+      }
+      case OutputKind::kXml:
+        break;
+    }
+    if (!WritableAsElement(tag)) {
+      AttributePlaceholders(tag, lowered, end, nullptr);
+      return;
+    }
+    Consume(start, end);
+    PageNode* node =
+        scope ? OpenNode(lowered, start, end) : MakeNode(lowered, ctx_.current, start, end);
+    node->written_name = written;
+    node->tag_scope = true;
+    for (const AttributeRecord& attribute : tag.attributes) {
+      node->attributes.Set(attribute.name.View(), attribute.value.View());
+    }
+    if (scanner_.inside_head()) node->attributes.Set(u"kpsInsideHead", u"true");
+    if (denied) node->flags |= kWriteSimulatedTags | kWriteBalanceMarker;
+    Govern(node, *rule, options);
+    AttributePlaceholders(tag, lowered, end, node);
+    ApplyRule(*node, *rule, options, true, !scope);
+    if (scope) Enter(node);
+  }
+
+  void Enter(PageNode* node) {
+    const PageNode* container = Container(ctx_.current);
+    open_elements_[node->name].push_back({node, container});
+    element_containers_[node] = container;
+    ctx_.current = node;
+  }
+
+  // The nearest node that is not an element node: elements close only inside it.
+  const PageNode* Container(const PageNode* node) const {
+    if (!node->tag_scope) return node;
+    auto found = element_containers_.find(node);
+    return found != element_containers_.end() ? found->second : node;
+  }
+
+  void OnEndTag() {
+    const TagRecord& tag = scanner_.Tag();
+    const size_t start = scanner_.TagStart();
+    const size_t end = scanner_.Position();
+    const std::u16string written(tag.name.View());
+    const std::u16string lowered = AsciiLowered(written);
+    if (OpenTagStack::Tracks(lowered)) ctx_.OpenTags().EndTag(written, start);
+
+    auto found = open_elements_.find(lowered);
+    if (found != open_elements_.end() && !found->second.empty() &&
+        found->second.back().container == Container(ctx_.current)) {
+      PageNode* node = found->second.back().node;
+      Consume(start, end);
+      CloseUpTo(node, start);
+      Close(*node, start, end, true);
+      ctx_.current = node->Parent();
+      FinishDropped(node);
+      return;
+    }
+    if (mode_.Validated(lowered) && IsQName(written)) {
+      // Closes nothing here: the end tag alone, written as literal text.
+      Consume(start, end);
+      PageNode* node = MakeNode(lowered, ctx_.current, start, end);
+      node->written_name = written;
+      node->literal_end = true;
+      node->flags |= kWriteLiteralClosing;
+    }
+  }
+
+  // Closes the nodes opened inside `outer` (implicitly, at offset), innermost first, reporting
+  // blocks whose END is missing.
+  void CloseUpTo(PageNode* outer, size_t offset) {
+    while (ctx_.current != outer && ctx_.current->Parent()) {
+      PageNode* open = ctx_.current;
+      if (IsBlockNode(*open)) {
+        ReportMissingEnd(*open, offset);
+        if (ctx_.Aborted()) return;
+      }
+      Close(*open, offset, offset, false);
+      ctx_.current = open->Parent();
+      FinishDropped(open);
+    }
+  }
+
+  // Ends a node at [close_start, close_end). own_end: its own end tag or END marker closed it.
+  void Close(PageNode& node, size_t close_start, size_t close_end, bool own_end) {
+    node.range.close_start = close_start;
+    node.range.close_end = close_end;
+    if (node.tag_scope) {
+      auto& open = open_elements_[node.name];
+      if (!open.empty() && open.back().node == &node) open.pop_back();
+    } else {
+      if (!open_blocks_.empty() && open_blocks_.back() == &node) {
+        open_blocks_.pop_back();
+        auto& same_type = blocks_by_type_[BlockKey(node)];
+        if (!same_type.empty() && same_type.back() == &node) same_type.pop_back();
+      }
+      if (node.IsComponent()) ctx_.OpenTags().EndContainer(&node);
+      if (node.name == u"Block") {
+        const std::u16string_view content = Slice(node.range.open_end, close_start);
+        if (!content.empty() && OnlyWhiteSpace(content)) {
+          node.attributes.Set(u"kpsBlockIsWhiteSpace", u"true");
+        }
+      }
+    }
+    auto governed = governed_.find(&node);
+    if (governed == governed_.end()) return;
+    Governed& how = governed->second;
+    if (how.fate == Fate::kKeep) {
+      ApplyRule(node, *how.rule, how.options, false, true);
+    } else if (how.fate == Fate::kDrop && !own_end) {
+      how.fate = Fate::kRip;  // without its own end, its content is kept
+    }
+  }
+
+  // Takes a closed node whose rule drops it out of the tree (it is its parent's last child).
+  void FinishDropped(PageNode* node) {
+    auto governed = governed_.find(node);
+    if (governed == governed_.end() || governed->second.fate != Fate::kDrop) return;
+    PageNode* parent = node->Parent();
+    std::vector<const PageNode*> doomed{node};
+    while (!doomed.empty()) {
+      const PageNode* gone = doomed.back();
+      doomed.pop_back();
+      governed_.erase(gone);
+      element_containers_.erase(gone);
+      search_.Forget(gone);
+      if (ctx_.latest_text_node == gone) ctx_.latest_text_node = nullptr;
+      for (const auto& child : gone->Children()) doomed.push_back(&*child);
+    }
+    parent->RemoveChild(parent->Children().size() - 1);
+  }
+
+  // --- declarations and CDATA sections ---
+  void OnDeclaration() {
+    const std::u16string_view name = scanner_.ItemTextView();
+    const size_t start = scanner_.ItemStart();
+    const size_t end = scanner_.ItemEnd();
+    const ProfileRule* rule = search_.Find(ctx_.current, RuleKind::kSgmlDeclaration, name);
+    const OutputKind output = rule ? rule->output.kind : OutputKind::kUnset;
+    if (output == OutputKind::kError) ctx_.ReportAt(true, start, rule->output.error_name, {});
+    if (output == OutputKind::kNone || output == OutputKind::kRip) {
+      Consume(start, end);
+      return;
+    }
+    if (output != OutputKind::kXml || !IsQName(name)) return;
+    Consume(start, end);
+    PageNode* node = MakeNode(std::u16string(name), ctx_.current, start, end);
+    node->tag_scope = true;
+    // The declaration's own words, so that nothing of it is lost.
+    const size_t words = static_cast<size_t>(name.data() - text_.data()) + name.size();
+    const size_t close = end > words && text_[end - 1] == u'>' ? end - 1 : end;
+    std::u16string_view rest = Slice(words, close);
+    while (!rest.empty() && (rest.front() == u' ' || rest.front() == u'\t' ||
+                             rest.front() == u'\n' || rest.front() == u'\r')) {
+      rest.remove_prefix(1);
+    }
+    node->own_text.assign(rest);
+    Govern(node, *rule, rule->output.options);
+    ApplyRule(*node, *rule, rule->output.options, true, true);
+  }
+
+  void OnCData() {
+    const size_t start = scanner_.ItemStart();
+    const size_t end = scanner_.ItemEnd();
+    if (end < start + 3 || Slice(end - 3, end) != u"]]>") return;
+    Consume(start, end);
+    PageNode* node = MakeNode(u"kpsCDATA", ctx_.current, start, end);
+    node->own_text.assign(scanner_.ItemTextView());
+  }
+
+  // --- comments: block markers and comment rules ---
+  void OnComment() {
+    if (scanner_.LastTokenKind() != LexToken::kComment) return;
+    const std::u16string_view body = scanner_.ItemTextView();
+    const size_t start = scanner_.ItemStart();
+    const size_t end = scanner_.ItemEnd();
+    const std::vector<std::u16string_view> words = MarkerWords(body, 3);
+    if (!words.empty() && (words[0] == u"BEGIN" || words[0] == u"END")) {
+      if (words.size() == 1) {
+        ctx_.RecordError(4, start);
+        return;
+      }
+      const std::u16string_view type = words.size() >= 3 ? words[1] : std::u16string_view();
+      const std::u16string_view name = words.size() >= 3 ? words[2] : words[1];
+      if (words[0] == u"BEGIN") {
+        Begin(type, name, start, end);
+      } else {
+        End(type, name, start, end);
+      }
+      ctx_.CheckHostCalls(start);
+      return;
+    }
+    const ProfileRule* rule = search_.Find(ctx_.current, RuleKind::kSgmlComment, u"");
+    const OutputKind output = rule ? rule->output.kind : OutputKind::kUnset;
+    const size_t body_start = static_cast<size_t>(body.data() - text_.data());
+    const size_t body_end = body_start + body.size();
+    switch (output) {
+      case OutputKind::kError:
+        ctx_.ReportAt(true, start, rule->output.error_name, {});
+        return;
+      case OutputKind::kNone:
+        Consume(start, end);
+        return;
+      case OutputKind::kRip:
+        Consume(start, end);
+        TextNode(ctx_.current, body_start, body_end);
+        return;
+      case OutputKind::kXml:
+        break;
+      default:
+        return;
+    }
+    Consume(start, end);
+    PageNode* node = MakeNode(u"kpsComment", ctx_.current, start, end);
+    node->range = {start, body_start, body_end, end};
+    node->flags |= kCommentState;
+    Govern(node, *rule, rule->output.options);
+    ApplyRule(*node, *rule, rule->output.options, true, true);
+    // The body: placeholders in the comment domain, the rest literal text inside the node.
+    PageNode* outer = ctx_.current;
+    ctx_.current = node;
+    size_t run = body_start;
+    for (size_t at = text_.find(u'{', body_start); at < body_end; at = text_.find(u'{', at + 1)) {
+      const size_t length = PlaceholderLength(text_, at);
+      if (length == 0 || at + length > body_end) continue;
+      const std::optional<Placeholder> found =
+          Decide(text_.substr(at + 1, length - 2), DomainType::kComment);
+      if (!found) continue;
+      TextNode(node, run, at);
+      MakePlaceholder(*found, node, at, at + length, false);
+      run = at + length;
+      at += length - 1;
+    }
+    TextNode(node, run, body_end);
+    ctx_.current = outer;
+  }
+
+  void Begin(std::u16string_view type, std::u16string_view name, size_t start, size_t end) {
+    Consume(start, end);
+    const ComponentClass* found = type.empty() ? nullptr : &ctx_.Classify(type);
+    const bool component_type = found && found->known && found->block;
+    const ProfileRule* rule = component_type ? search_.Find(ctx_.current, RuleKind::kComponent,
+                                                            type, u"container|complex|extended")
+                                             : search_.Find(ctx_.current, RuleKind::kBlock, name);
+    ComPtr<HostPageModel> component;
+    if (component_type) component = ctx_.FindForBlock(ctx_.current, name);
+    bool duplicate = false;
+    if (component && ctx_.IsMatched(component.Get())) {
+      ctx_.ReportAt(false, start, u"XX_Duplicate_Component", {name});
+      if (ctx_.OutOfSync()) return;
+      duplicate = true;
+    }
+    uint32_t options = rule ? rule->output.options : kOptionSimulate;
+    Fate fate = Fate::kKeep;
+    const OutputKind output = rule ? rule->output.kind : OutputKind::kUnset;
+    if (output == OutputKind::kError) ctx_.ReportAt(true, start, rule->output.error_name, {});
+    if (!rule || output == OutputKind::kError) rule = &BlockAsXmlRule();
+    if (output == OutputKind::kText || duplicate) options = kOptionSimulate;
+    if (output == OutputKind::kNone) fate = Fate::kDrop;
+    if (output == OutputKind::kRip) fate = Fate::kRip;
+
+    PageNode* node = nullptr;
+    if (component && !duplicate) {
+      node = OpenNode(ctx_.ComponentNodeName(component.Get()), start, end);
+      node->host = component;
+      node->attributes.Set(u"id", Decimal(ctx_.ComponentId(component.Get())));
+      node->attributes.Set(u"name", name);
+      ctx_.MarkMatched(component.Get());
+      ctx_.OpenTags().PushBoundary(node, name);
+    } else if (duplicate) {
+      // Reported above; its markers and content come out as literal text.
+      node =
+          OpenNode(found->canonical.empty() ? std::u16string(type) : found->canonical, start, end);
+      node->attributes.Set(u"name", name);  // for the messages; its tags are the template's
+    } else {
+      node = OpenNode(u"Block", start, end);
+      node->attributes.Set(u"type", type);
+      node->attributes.Set(u"name", name);
+    }
+    if (scanner_.inside_head()) node->attributes.Set(u"kpsInsideHead", u"true");
+    if (fate != Fate::kKeep) node->flags |= kWriteNoTags;
+    Govern(node, *rule, options, fate);
+    if (fate == Fate::kKeep) ApplyRule(*node, *rule, options, true, false);
+    open_blocks_.push_back(node);
+    blocks_by_type_[BlockKey(*node)].push_back(node);
+    ctx_.current = node;
+  }
+
+  void End(std::u16string_view type, std::u16string_view name, size_t start, size_t end) {
+    auto found = blocks_by_type_.find(AsciiLowered(type));
+    PageNode* match =
+        found == blocks_by_type_.end() || found->second.empty() ? nullptr : found->second.back();
+    if (!match) {
+      // Closes nothing: stays literal text, joined with the text around it.
+      ctx_.RecordError(5, start);
+      if (!type.empty() && ctx_.Classify(type).known) {
+        const PageNode* inside = open_blocks_.empty() ? nullptr : open_blocks_.back();
+        if (inside) {
+          const std::u16string block = std::u16string(type) + u" " + std::u16string(name);
+          ctx_.ReportAt(false, start, u"KPProject_Synchronize_SBlockInsideBlockNotFound",
+                        {block, Described(*inside)});
+        } else {
+          ctx_.ReportAt(false, start, u"KPProject_Synchronize_SBlockNotFound", {type, name});
+        }
+        ctx_.OutOfSync();
+      }
+      return;
+    }
+    Consume(start, end);
+    CloseUpTo(match, start);
+    if (ctx_.Aborted()) return;
+    Close(*match, start, end, true);
+    ctx_.current = match->Parent();
+    FinishDropped(match);
+  }
+
+  void ReportMissingEnd(const PageNode& block, size_t offset) {
+    const PageNode* enclosing =
+        open_blocks_.size() >= 2 ? open_blocks_[open_blocks_.size() - 2] : nullptr;
+    if (enclosing) {
+      ctx_.ReportAt(false, offset, u"KPProject_Synchronize_EBlockInsideBlockNotFound",
+                    {Described(block), Described(*enclosing)});
+    } else {
+      ctx_.ReportAt(false, offset, u"KPProject_Synchronize_EBlockNotFound",
+                    {TypeOf(block), block.attributes.Get(u"name")});
+    }
+    ctx_.OutOfSync();
+  }
+
+  void CloseAtEnd() {
+    const size_t end = text_.size();
+    while (ctx_.current->Parent()) {
+      PageNode* open = ctx_.current;
+      if (IsBlockNode(*open)) {
+        ctx_.ReportAt(false, open->range.open_start, u"KPProject_Synchronize_EBlockNotFound",
+                      {TypeOf(*open), open->attributes.Get(u"name")});
+        if (ctx_.OutOfSync()) return;
+      }
+      Close(*open, end, end, false);
+      ctx_.current = open->Parent();
+    }
+  }
+
+  // What an END's type must equal (ASCII case aside) to close the block.
+  static std::u16string BlockKey(const PageNode& node) {
+    return AsciiLowered(node.name == u"Block" ? node.attributes.Get(u"type")
+                                              : std::u16string_view(node.name));
+  }
+  static std::u16string_view TypeOf(const PageNode& node) {
+    return node.name == u"Block" ? node.attributes.Get(u"type") : std::u16string_view(node.name);
+  }
+  static std::u16string Described(const PageNode& node) {
+    std::u16string text(node.attributes.Get(u"name"));
+    if (node.name == u"Block") {
+      text += u' ';
+      text += node.attributes.Get(u"type");
+    }
+    return text;
+  }
+  // Every block node is governed; element nodes are tag scopes.
+  bool IsBlockNode(const PageNode& node) const {
+    return !node.tag_scope && node.Parent() && governed_.count(&node) != 0;
+  }
+
+  std::u16string_view Slice(size_t begin, size_t end) const {
+    return begin < end && end <= text_.size() ? text_.substr(begin, end - begin)
+                                              : std::u16string_view();
+  }
+
+  ParseContext& ctx_;
+  const PreparedMode& mode_;
+  RuleSearch search_;
+  DocumentScanner& scanner_;
+  std::u16string_view text_;
+  size_t pending_ = 0;
+  std::unordered_map<const PageNode*, Governed> governed_;
+  struct OpenElement {
+    PageNode* node;
+    const PageNode* container;
+  };
+  std::unordered_map<std::u16string, std::vector<OpenElement>> open_elements_;
+  std::unordered_map<const PageNode*, const PageNode*> element_containers_;
+  std::vector<PageNode*> open_blocks_;  // innermost last
+  std::unordered_map<std::u16string, std::vector<PageNode*>> blocks_by_type_;
+};
+
+}  // namespace
+
+void ParseWithProfile(ParseContext& context, const PreparedMode& mode) {
+  context.Root().flags &= ~static_cast<uint32_t>(kProfileCleared);
+  ProfileParser(context, mode).Run();
+}
+
+}  // namespace kpx
