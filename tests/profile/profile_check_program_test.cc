@@ -93,6 +93,17 @@ TEST_F(ProfileCheckProgramTest, ABrokenProfileShowsEachFindingAndWhereItIs) {
   EXPECT_TRUE(Has(run.out, "    2. html:tag all but td; th: output text\n"));
 }
 
+TEST_F(ProfileCheckProgramTest, FlagNamesThatAreNoXmlNamesAreShown) {
+  const std::string flags = File("flags.xml",
+                                 "<xconverterProfile xmlns:html='urn:h'><mode target='default'>"
+                                 "<html:tag name='b' output='xml'><flag name='kpsOk'/>"
+                                 "<flag name='1 bad'/></html:tag></mode></xconverterProfile>");
+  ProgramRun run = ProfileCheck({flags});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "warning: flag name is no XML name, page XML leaves it out: 1 bad\n");
+  EXPECT_TRUE(Has(run.out, "  warning mode \"default\": flag name is no XML name"));
+}
+
 TEST_F(ProfileCheckProgramTest, AWrongRootFailsTheCheck) {
   struct Row {
     std::vector<std::string> args;

@@ -8,6 +8,7 @@
 #include "base/status.h"
 #include "base/utf.h"
 #include "com/bstr.h"
+#include "page/xml_text.h"
 #include "profile/converter_profile.h"
 #include "profile/dom_reading.h"
 #include "profile/profile_description.h"
@@ -81,6 +82,13 @@ class FindingPrinter final : public kpx::ProfileDiagnostics {
     findings_.push_back({is_error, node ? PathOf(node) : "(the document)", std::move(text)});
   }
 
+  // A finding of this tool's own (not the loader's: no prefix).
+  void Warn(const std::string& where, std::u16string_view message) {
+    std::string text = kpx::ToUtf8(message);
+    err_ << "warning: " << text << "\n";
+    findings_.push_back({false, where, std::move(text)});
+  }
+
   const std::vector<Finding>& findings() const { return findings_; }
 
  private:
@@ -133,6 +141,16 @@ bool CheckForward(IXMLDOMNode* document, const CommandOptions& options, std::ost
     symbols += (symbols.empty() ? "" : ", ") + symbol;
   }
   const bool loaded = kpx::ProfileLoader::Load(document, profile);
+  // Flag names become attribute names: the converter skips those that are no XML names.
+  for (const auto& mode : profile.modes()) {
+    for (const kpx::ProfileRule* rule : mode->rules()) {
+      for (const std::u16string& flag : rule->flags.names()) {
+        if (kpx::IsQName(flag)) continue;
+        printer.Warn("mode \"" + kpx::ToUtf8(mode->name()) + "\"",
+                     u"flag name is no XML name, page XML leaves it out: " + flag);
+      }
+    }
+  }
   out << "Defined symbols: " << (symbols.empty() ? "none" : symbols) << "\n";
   WriteFindings(printer.findings(), out);
   if (!loaded) {
