@@ -29,6 +29,12 @@ PreparedMode::PreparedMode(const ProfileMode& mode) : mode_(mode), index_(mode) 
       }
     }
   }
+  const NameList& tag_domains = mode.tag_domain_names;
+  if (tag_domains.state() == NameListState::kListed && !tag_domains.exact_case()) {
+    for (const std::u16string& name : tag_domains.names()) {
+      tag_domain_names_.insert(AsciiLowered(name));
+    }
+  }
   components_in_attributes_ =
       DomainRule(DomainType::kAttribute, RuleKind::kComponent, OutputKind::kRip) != nullptr;
 }
@@ -54,6 +60,15 @@ bool PreparedMode::AttributeQualifies(std::u16string_view tag,
     if (entry.tag_names.Matches(tag) && entry.attribute_names.Matches(attribute)) return true;
   }
   return false;
+}
+
+bool PreparedMode::InTagDomainNames(std::u16string_view name) const {
+  const NameList& names = mode_.tag_domain_names;
+  if (names.state() != NameListState::kListed || names.exact_case() ||
+      name.find(u'|') != std::u16string_view::npos) {
+    return names.Matches(name);
+  }
+  return tag_domain_names_.count(AsciiLowered(name)) != 0;
 }
 
 const ProfileRule& PreparedMode::BuiltInTagRule() {

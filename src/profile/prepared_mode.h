@@ -41,6 +41,9 @@ class PreparedMode {
     return mode_.resource_prefixes.Matches(prefix);
   }
 
+  // Whether the name is among the mode's tag-domain names.
+  bool InTagDomainNames(std::u16string_view name) const;
+
   // The rule for an HTML tag of the mode's tag-domain names that no rule governs: xml, simulate.
   static const ProfileRule& BuiltInTagRule();
 
@@ -55,6 +58,7 @@ class PreparedMode {
   std::unordered_set<std::u16string> denied_;
   std::unordered_set<std::u16string> validated_;  // validate and validate:exact alike
   bool components_in_attributes_ = false;
+  std::unordered_set<std::u16string> tag_domain_names_;  // lower-cased, when the list is listed
 };
 
 }  // namespace kpx

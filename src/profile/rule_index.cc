@@ -13,6 +13,24 @@ bool MeetsRequirements(const ProfileRule& rule, std::uint32_t requirements) noex
   return true;
 }
 
+namespace {
+
+// The name key of rules whose list cannot be looked up by name (no profile name holds it).
+constexpr std::u16string_view kUnindexed = u"\x01";
+
+}  // namespace
+
+size_t RuleIndex::FoldedHash::operator()(std::u16string_view key) const noexcept {
+  size_t hash = 14695981039346656037u;
+  for (char16_t c : key) hash = (hash ^ AsciiToLower(c)) * 1099511628211u;
+  return hash;
+}
+
+bool RuleIndex::FoldedEqual::operator()(std::u16string_view a,
+                                        std::u16string_view b) const noexcept {
+  return EqualsIgnoringAsciiCase(a, b);
+}
+
 RuleIndex::RuleIndex(const ProfileMode& mode) {
   for (const ProfileRule* rule : mode.rules()) {
     if (rule->kind == RuleKind::kNone) continue;
@@ -20,34 +38,40 @@ RuleIndex::RuleIndex(const ProfileMode& mode) {
                         static_cast<size_t>(rule->kind)];
     const auto position = static_cast<uint32_t>(slot.rules.size());
     slot.rules.push_back(rule);
-    File(slot.by_name, slot.other_names, rule->names, position);
-    File(slot.by_type, slot.other_types, rule->component_types, position);
+    File(slot.by_name, *rule, rule->names, position);
+    File(slot.by_type, *rule, rule->component_types, position);
   }
 }
 
-void RuleIndex::File(std::unordered_map<std::u16string, std::vector<uint32_t>>& by_name,
-                     std::vector<uint32_t>& others, const NameList& list, uint32_t position) {
-  switch (list.state()) {
-    case NameListState::kUnset:
-      return;  // matches nothing
-    case NameListState::kListed:
-      if (!list.exact_case()) {
-        for (const std::u16string& name : list.names()) {
-          std::vector<uint32_t>& positions = by_name[AsciiLowered(name)];
-          if (positions.empty() || positions.back() != position) positions.push_back(position);
-        }
-        return;
-      }
-      break;
-    case NameListState::kAny:
-    case NameListState::kAllButListed:
-      break;
+void RuleIndex::File(DomainKeys& keys, const ProfileRule& rule, const NameList& list,
+                     uint32_t position) {
+  if (list.state() == NameListState::kUnset) return;  // matches nothing
+  std::vector<std::u16string> names;
+  if (list.state() == NameListState::kListed && !list.exact_case()) {
+    for (const std::u16string& name : list.names()) names.push_back(AsciiLowered(name));
+  } else {
+    names.emplace_back(kUnindexed);
   }
-  others.push_back(position);
+  std::vector<std::u16string> domains;
+  const NameList& domain = rule.domain_names;
+  if (rule.domain_type != DomainType::kNone && domain.state() == NameListState::kListed &&
+      !domain.exact_case()) {
+    for (const std::u16string& name : domain.names()) domains.push_back(AsciiLowered(name));
+  } else {
+    domains.emplace_back();
+  }
+  for (const std::u16string& in : domains) {
+    for (const std::u16string& name : names) {
+      std::vector<uint32_t>& positions = keys[in][name];
+      if (positions.empty() || positions.back() != position) positions.push_back(position);
+    }
+  }
 }
 
 long RuleIndex::Best(const Slot& slot, bool types, std::u16string_view candidate,
                      const std::u16string_view* context, uint32_t requirements) {
+  const auto& keys = types ? slot.by_type : slot.by_name;
+  if (keys.empty()) return -1;
   auto qualifies = [&](uint32_t position) {
     const ProfileRule& rule = *slot.rules[position];
     if (context && !rule.domain_names.Matches(*context)) return false;
@@ -55,10 +79,10 @@ long RuleIndex::Best(const Slot& slot, bool types, std::u16string_view candidate
     return list.Matches(candidate) && MeetsRequirements(rule, requirements);
   };
   long best = -1;
-  auto look_up = [&](std::u16string_view key) {
-    const auto& map = types ? slot.by_type : slot.by_name;
-    auto found = map.find(AsciiLowered(key));
-    if (found == map.end()) return;
+  auto scan = [&](const NameKeys* names, std::u16string_view name) {
+    if (!names) return;
+    auto found = names->find(name);
+    if (found == names->end()) return;
     for (auto it = found->second.rbegin(); it != found->second.rend(); ++it) {
       if (static_cast<long>(*it) <= best) return;
       if (qualifies(*it)) {
@@ -66,6 +90,16 @@ long RuleIndex::Best(const Slot& slot, bool types, std::u16string_view candidate
         return;
       }
     }
+  };
+  auto domain = [&](std::u16string_view key) -> const NameKeys* {
+    auto found = keys.find(key);
+    return found == keys.end() ? nullptr : &found->second;
+  };
+  const NameKeys* anywhere = domain(u"");
+  const NameKeys* in_context = context ? domain(*context) : nullptr;
+  auto look_up = [&](std::u16string_view name) {
+    scan(anywhere, name);
+    scan(in_context, name);
   };
   if (candidate.find(u'|') == std::u16string_view::npos) {
     look_up(candidate);
@@ -80,15 +114,18 @@ long RuleIndex::Best(const Slot& slot, bool types, std::u16string_view candidate
       start = bar + 1;
     }
   }
-  const std::vector<uint32_t>& others = types ? slot.other_types : slot.other_names;
-  for (auto it = others.rbegin(); it != others.rend(); ++it) {
-    if (static_cast<long>(*it) <= best) break;
-    if (qualifies(*it)) {
-      best = *it;
-      break;
-    }
-  }
+  look_up(kUnindexed);
   return best;
+}
+
+bool RuleIndex::MayMatch(DomainType domain, RuleKind kind, std::u16string_view context) const {
+  const Slot& slot = SlotOf(domain, kind);
+  if (slot.rules.empty()) return false;
+  for (const DomainKeys* keys : {&slot.by_name, &slot.by_type}) {
+    if (keys->count(std::u16string_view()) || keys->count(context)) return true;
+  }
+  // sgml:comment rules are filed by neither list.
+  return kind == RuleKind::kSgmlComment;
 }
 
 const ProfileRule* RuleIndex::Find(DomainType domain, RuleKind kind, std::u16string_view context,

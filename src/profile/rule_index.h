@@ -30,24 +30,37 @@ class RuleIndex {
 
   // Whether any rule of the kind stands in the domain (a search there can be skipped otherwise).
   bool Has(DomainType domain, RuleKind kind) const { return !SlotOf(domain, kind).rules.empty(); }
+  // Whether a rule of the kind in the domain may match in a context of that name: its domain
+  // names it or lists no names.
+  bool MayMatch(DomainType domain, RuleKind kind, std::u16string_view context) const;
 
  private:
-  // The rules of one (domain, kind), by their position in the mode.
+  // The rules of one (domain, kind), by their position in the mode, filed under keys made of a
+  // domain key (a lower-cased name of the rule's domain, or empty when the domain does not list
+  // names) and a name key (a lower-cased listed name, or kUnindexed when the list cannot be
+  // looked up by name: any, all-but-listed, exact case). Each key's positions ascend.
+  // Looked up with any view and letter case: stored keys are lower-cased.
+  struct FoldedHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view key) const noexcept;
+  };
+  struct FoldedEqual {
+    using is_transparent = void;
+    bool operator()(std::u16string_view a, std::u16string_view b) const noexcept;
+  };
+  using NameKeys =
+      std::unordered_map<std::u16string, std::vector<uint32_t>, FoldedHash, FoldedEqual>;
+  using DomainKeys = std::unordered_map<std::u16string, NameKeys, FoldedHash, FoldedEqual>;
   struct Slot {
     std::vector<const ProfileRule*> rules;  // mode order
-    // Lower-cased listed name -> positions in `rules`, ascending.
-    std::unordered_map<std::u16string, std::vector<uint32_t>> by_name;
-    std::unordered_map<std::u16string, std::vector<uint32_t>> by_type;
-    // Rules whose list cannot be looked up by name (any, all-but-listed, exact case): checked one
-    // by one, ascending.
-    std::vector<uint32_t> other_names;
-    std::vector<uint32_t> other_types;
+    DomainKeys by_name;
+    DomainKeys by_type;
   };
   const Slot& SlotOf(DomainType domain, RuleKind kind) const {
     return slots_[static_cast<size_t>(domain) * kRuleKindSlots + static_cast<size_t>(kind)];
   }
-  static void File(std::unordered_map<std::u16string, std::vector<uint32_t>>& by_name,
-                   std::vector<uint32_t>& others, const NameList& list, uint32_t position);
+  static void File(DomainKeys& keys, const ProfileRule& rule, const NameList& list,
+                   uint32_t position);
   // The highest position among the slot's rules whose list (names or component types) matches
   // the candidate and that qualify, or -1.
   static long Best(const Slot& slot, bool types, std::u16string_view candidate,

@@ -131,8 +131,10 @@ class ProfileParser {
     return node;
   }
 
+  // A node that becomes the current node, with the rule that its end applies.
   void Govern(PageNode* node, const ProfileRule& rule, uint32_t options, Fate fate = Fate::kKeep) {
-    governed_[node] = {&rule, options, fate};
+    open_.push_back({node, {&rule, options, fate}});
+    search_.Push(node);
   }
 
   DomainType TextDomain() const {
@@ -386,7 +388,7 @@ class ProfileParser {
     }
     if (scanner_.inside_head()) node->attributes.Set(u"kpsInsideHead", u"true");
     if (denied) node->flags |= kWriteSimulatedTags | kWriteBalanceMarker;
-    Govern(node, *rule, options);
+    if (scope) Govern(node, *rule, options);
     AttributePlaceholders(tag, lowered, end, node);
     ApplyRule(*node, *rule, options, true, !scope);
     if (scope) Enter(node);
@@ -395,15 +397,16 @@ class ProfileParser {
   void Enter(PageNode* node) {
     const PageNode* container = Container(ctx_.current);
     open_elements_[node->name].push_back({node, container});
-    element_containers_[node] = container;
+    element_containers_.push_back(container);
     ctx_.current = node;
   }
 
   // The nearest node that is not an element node: elements close only inside it.
+  // Element nodes open and close innermost first, so an open element's container is on top of
+  // the stack while it is the current node.
   const PageNode* Container(const PageNode* node) const {
-    if (!node->tag_scope) return node;
-    auto found = element_containers_.find(node);
-    return found != element_containers_.end() ? found->second : node;
+    if (!node->tag_scope || element_containers_.empty()) return node;
+    return element_containers_.back();
   }
 
   void OnEndTag() {
@@ -420,9 +423,9 @@ class ProfileParser {
       PageNode* node = found->second.back().node;
       Consume(start, end);
       CloseUpTo(node, start);
-      Close(*node, start, end, true);
+      const Fate fate = Close(*node, start, end, true);
       ctx_.current = node->Parent();
-      FinishDropped(node);
+      FinishDropped(node, fate);
       return;
     }
     if (mode_.Validated(lowered) && IsQName(written)) {
@@ -446,17 +449,18 @@ class ProfileParser {
       }
       Close(*open, offset, offset, false);
       ctx_.current = open->Parent();
-      FinishDropped(open);
     }
   }
 
-  // Ends a node at [close_start, close_end). own_end: its own end tag or END marker closed it.
-  void Close(PageNode& node, size_t close_start, size_t close_end, bool own_end) {
+  // Ends a node at [close_start, close_end) and applies its rule's end. own_end: its own end tag
+  // or END marker closed it. Returns what becomes of the node.
+  Fate Close(PageNode& node, size_t close_start, size_t close_end, bool own_end) {
     node.range.close_start = close_start;
     node.range.close_end = close_end;
     if (node.tag_scope) {
       auto& open = open_elements_[node.name];
       if (!open.empty() && open.back().node == &node) open.pop_back();
+      if (!element_containers_.empty()) element_containers_.pop_back();
     } else {
       if (!open_blocks_.empty() && open_blocks_.back() == &node) {
         open_blocks_.pop_back();
@@ -471,28 +475,23 @@ class ProfileParser {
         }
       }
     }
-    auto governed = governed_.find(&node);
-    if (governed == governed_.end()) return;
-    Governed& how = governed->second;
-    if (how.fate == Fate::kKeep) {
-      ApplyRule(node, *how.rule, how.options, false, true);
-    } else if (how.fate == Fate::kDrop && !own_end) {
-      how.fate = Fate::kRip;  // without its own end, its content is kept
-    }
+    if (open_.empty() || open_.back().node != &node) return Fate::kKeep;
+    const Governed how = open_.back().how;
+    open_.pop_back();
+    search_.Pop();
+    if (how.fate == Fate::kKeep) ApplyRule(node, *how.rule, how.options, false, true);
+    // Without its own end, a dropped node keeps its content.
+    return how.fate == Fate::kDrop && !own_end ? Fate::kRip : how.fate;
   }
 
   // Takes a closed node whose rule drops it out of the tree (it is its parent's last child).
-  void FinishDropped(PageNode* node) {
-    auto governed = governed_.find(node);
-    if (governed == governed_.end() || governed->second.fate != Fate::kDrop) return;
+  void FinishDropped(PageNode* node, Fate fate) {
+    if (fate != Fate::kDrop) return;
     PageNode* parent = node->Parent();
     std::vector<const PageNode*> doomed{node};
     while (!doomed.empty()) {
       const PageNode* gone = doomed.back();
       doomed.pop_back();
-      governed_.erase(gone);
-      element_containers_.erase(gone);
-      search_.Forget(gone);
       if (ctx_.latest_text_node == gone) ctx_.latest_text_node = nullptr;
       for (const auto& child : gone->Children()) doomed.push_back(&*child);
     }
@@ -524,7 +523,6 @@ class ProfileParser {
       rest.remove_prefix(1);
     }
     node->own_text.assign(rest);
-    Govern(node, *rule, rule->output.options);
     ApplyRule(*node, *rule, rule->output.options, true, true);
   }
 
@@ -583,7 +581,6 @@ class ProfileParser {
     PageNode* node = MakeNode(u"kpsComment", ctx_.current, start, end);
     node->range = {start, body_start, body_end, end};
     node->flags |= kCommentState;
-    Govern(node, *rule, rule->output.options);
     ApplyRule(*node, *rule, rule->output.options, true, true);
     // The body: placeholders in the comment domain, the rest literal text inside the node.
     PageNode* outer = ctx_.current;
@@ -678,9 +675,9 @@ class ProfileParser {
     Consume(start, end);
     CloseUpTo(match, start);
     if (ctx_.Aborted()) return;
-    Close(*match, start, end, true);
+    const Fate fate = Close(*match, start, end, true);
     ctx_.current = match->Parent();
-    FinishDropped(match);
+    FinishDropped(match, fate);
   }
 
   void ReportMissingEnd(const PageNode& block, size_t offset) {
@@ -726,9 +723,9 @@ class ProfileParser {
     }
     return text;
   }
-  // Every block node is governed; element nodes are tag scopes.
+  // The current node is a block when it is an open node that is no element.
   bool IsBlockNode(const PageNode& node) const {
-    return !node.tag_scope && node.Parent() && governed_.count(&node) != 0;
+    return !node.tag_scope && node.Parent() && !open_.empty() && open_.back().node == &node;
   }
 
   std::u16string_view Slice(size_t begin, size_t end) const {
@@ -742,14 +739,18 @@ class ProfileParser {
   DocumentScanner& scanner_;
   std::u16string_view text_;
   size_t pending_ = 0;
-  std::unordered_map<const PageNode*, Governed> governed_;
+  struct OpenEntry {
+    PageNode* node;
+    Governed how;
+  };
+  std::vector<OpenEntry> open_;  // the open elements and blocks, innermost last
   struct OpenElement {
     PageNode* node;
     const PageNode* container;
   };
   std::unordered_map<std::u16string, std::vector<OpenElement>> open_elements_;
-  std::unordered_map<const PageNode*, const PageNode*> element_containers_;
-  std::vector<PageNode*> open_blocks_;  // innermost last
+  std::vector<const PageNode*> element_containers_;  // of the open element nodes, innermost last
+  std::vector<PageNode*> open_blocks_;               // innermost last
   std::unordered_map<std::u16string, std::vector<PageNode*>> blocks_by_type_;
 };
 

@@ -1,12 +1,17 @@
 // The contextual rule search: which rule of the effective mode governs a construct met inside the
-// current page node. The search asks the domains of the node and of its ancestors below the root,
-// innermost first, then the domain-less rules.
+// current page node. The search asks the domains of the open nodes below the root, innermost
+// first, then the domain-less rules. The parser tells the search which nodes are open; each open
+// node knows, per rule kind, the nearest open node whose domains have rules of that kind for it,
+// so that a walk visits only nodes that can answer.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "profile/prepared_mode.h"
 #include "recognition/parse_context.h"
@@ -17,30 +22,39 @@ class RuleSearch {
  public:
   RuleSearch(ParseContext& context, const PreparedMode& mode) : ctx_(context), mode_(mode) {}
 
-  // The rule for a construct of `kind` named `name` (type text for components) inside `current`,
-  // or null. Every search asks for a set output. A node in the comment state asks the comment
-  // domain first; an HTML tag of the mode's tag-domain names that no rule governs gets the
-  // built-in tag rule.
+  // node becomes the innermost open node; the innermost open node ends.
+  void Push(const PageNode* node);
+  void Pop() {
+    if (!frames_.empty()) frames_.pop_back();
+  }
+
+  // The rule for a construct of `kind` named `name` (type text for components) inside `current`
+  // (the innermost open node, or the root), or null. Every search asks for a set output. A node in
+  // the comment state asks the comment domain first; an HTML tag of the mode's tag-domain names
+  // that no rule governs gets the built-in tag rule.
   const ProfileRule* Find(const PageNode* current, RuleKind kind, std::u16string_view name,
                           std::u16string_view type_text = {});
 
-  // Drops what is known about a node that leaves the tree.
-  void Forget(const PageNode* node) { walked_.erase(node); }
-
  private:
+  struct Frame {
+    const PageNode* node;
+    // Per kind: the index of the innermost frame, this one or an outer one, that can answer.
+    std::array<int32_t, kRuleKindSlots> start;
+    // Answers of walks from this frame, kept once a walk goes deep (kind, name, NUL, type text).
+    std::unique_ptr<std::unordered_map<std::u16string, const ProfileRule*>> answers;
+  };
+  // Whether node's domains hold rules of kind that may match in its context.
+  bool MayAnswer(const PageNode& node, RuleKind kind);
   // The rule found at node itself, or null.
   const ProfileRule* AtNode(const PageNode& node, RuleKind kind, std::u16string_view name,
-                            std::u16string_view type_text, uint32_t requirements);
-  // The walk from node up: results are kept per node, so that a deep nesting of scopes is walked
-  // once, not once per construct.
-  const ProfileRule* FromNode(const PageNode* node, RuleKind kind, std::u16string_view name,
-                              std::u16string_view type_text);
+                            std::u16string_view type_text);
+  const ProfileRule* Walk(RuleKind kind, std::u16string_view name, std::u16string_view type_text);
+  // The component domains that a component node's class asks, in order (kNone after the last).
+  std::array<DomainType, 4> ComponentDomains(const PageNode& node);
 
   ParseContext& ctx_;
   const PreparedMode& mode_;
-  // Node -> (kind, name, NUL, type text) -> the walk's answer from that node.
-  std::unordered_map<const PageNode*, std::unordered_map<std::u16string, const ProfileRule*>>
-      walked_;
+  std::vector<Frame> frames_;
 };
 
 }  // namespace kpx
