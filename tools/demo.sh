@@ -10,14 +10,17 @@ run() {
 }
 
 echo "KPXHTML2XMLConverter demo."
-echo "The full forward pipeline (balance, cleaner, converter profiles) is being built: this demo"
-echo "shows what works, with the example host (examples/host.xml)."
+echo "The full forward pipeline (balance, pre-patch, cleaner, post-patch) is being built: this demo"
+echo "shows what works, with the example host (examples/host.xml), whose converter profile is"
+echo "examples/profiles/ForwardProfile.xml."
 run --list
 run clean --pipeline examples/pages/OrdersList.html
 run performServiceXSLT --host examples/host.xml --stylesheet examples/xslt/order-report.xsl \
   examples/xslt/orders.xml
 run convert --host examples/host.xml --page Header
 run convert --host examples/host.xml --page OrdersList
+run convertUsingProfile --host examples/host.xml --profile examples/profiles/ForwardProfile.xml \
+  --target sync examples/pages/OrdersList.html
 run convertWithDOM --host examples/host.xml
 echo
 echo "(convertWithDOM answers E_NOTIMPL until the conversion pipeline lands.)"

@@ -218,6 +218,14 @@ TEST(ProfileParseTest, ModesAndMessages) {
       rejected.Messages(),
       std::vector<std::string>{"Converter profile loading error: expected: xconverterProfile"});
 
+  // The same through the host's settings: the direct conversion has no tree and fails.
+  ProfileHost reverse("<xconverterReverseProfile/>");
+  Recognizer direct(reverse.Setup(), reverse.Folder());
+  direct.Convert("x", &hr);
+  EXPECT_EQ(hr, E_FAIL);
+  EXPECT_EQ(direct.Messages(), std::vector<std::string>{
+                                   "Converter profile loading error: expected: xconverterProfile"});
+
   // Synchronization in mode "sync" with positional messages; an error rule's message.
   ProfileHost host(
       Profile("<kps:component type='*' output='xml'/>"
