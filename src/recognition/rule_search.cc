@@ -48,14 +48,25 @@ const ProfileRule* RuleSearch::Find(const PageNode* current, RuleKind kind,
     }
   }
   if (const ProfileRule* rule = Walk(kind, name, type_text)) return rule;
-  if (const ProfileRule* rule =
-          index.Find(DomainType::kNone, kind, u"", name, type_text, kRequireOutput)) {
-    return rule;
+  return Outside(kind, name, type_text);
+}
+
+const ProfileRule* RuleSearch::Outside(RuleKind kind, std::u16string_view name,
+                                       std::u16string_view type_text) {
+  // A page asks for the same few names again and again: each is looked up once.
+  std::u16string key(1, static_cast<char16_t>(kind));
+  key += name;
+  key += u'\0';
+  key += type_text;
+  auto known = outside_.find(key);
+  if (known != outside_.end()) return known->second;
+  const ProfileRule* rule =
+      mode_.Index().Find(DomainType::kNone, kind, u"", name, type_text, kRequireOutput);
+  if (!rule && kind == RuleKind::kHtmlTag && mode_.InTagDomainNames(name)) {
+    rule = &PreparedMode::BuiltInTagRule();
   }
-  if (kind == RuleKind::kHtmlTag && mode_.InTagDomainNames(name)) {
-    return &PreparedMode::BuiltInTagRule();
-  }
-  return nullptr;
+  outside_.emplace(std::move(key), rule);
+  return rule;
 }
 
 const ProfileRule* RuleSearch::Walk(RuleKind kind, std::u16string_view name,

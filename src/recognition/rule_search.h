@@ -52,9 +52,15 @@ class RuleSearch {
   // The component domains that a component node's class asks, in order (kNone after the last).
   std::array<DomainType, 4> ComponentDomains(const PageNode& node);
 
+  // The domain-less search and the built-in tag rule: what a search gives when no open node can
+  // answer, by (kind, name, NUL, type text).
+  const ProfileRule* Outside(RuleKind kind, std::u16string_view name,
+                             std::u16string_view type_text);
+
   ParseContext& ctx_;
   const PreparedMode& mode_;
   std::vector<Frame> frames_;
+  std::unordered_map<std::u16string, const ProfileRule*> outside_;
 };
 
 }  // namespace kpx
