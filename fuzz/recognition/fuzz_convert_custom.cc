@@ -3,21 +3,18 @@
 #include <libxml/parser.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/utf.h"
 #include "com/bstr.h"
+#include "fuzz_host.h"
 #include "kpx/converter.h"
-#include "server/registration.h"
-#include "server/xh2x_converter.h"
-#include "x2x/fixture_host.h"
-#include "x2x/host_file_loader.h"
 
 namespace {
+
+using fuzz_host::Check;
 
 constexpr std::string_view kHost =
     "<host><options><section name=\"HTMLFormatting\"><option name=\"ConverterVerbosityLevel\" "
@@ -33,29 +30,11 @@ constexpr std::string_view kHost =
     "<component id=\"6\" name=\"R\" type=\"Record\" container=\"true\"/>"
     "<component id=\"7\" name=\"B\" type=\"TextBox\"/></page></host>";
 
-std::optional<std::string> NoFiles(const std::filesystem::path&, std::string* error) {
-  *error = "no files while fuzzing";
-  return std::nullopt;
-}
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-void NoMessages(void*, const char*, ...) {}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static x2x::FixtureHost* host = [] {
-    kpx::RegisterStandInClasses();
-    xmlSetGenericErrorFunc(nullptr, &NoMessages);
-    return new x2x::FixtureHost(x2x::ParseHostFile(kHost, "fuzz.xml", "/", &NoFiles),
-                                [](const x2x::SwitchQuestion&) { return x2x::SwitchAnswer{}; });
-  }();
-  ComPtr<IXH2XConverter> converter;
-  Check(kpx::CreateXH2XConverter(nullptr, IXH2XConverter::kIID, converter.PutVoid()) == S_OK);
-  Check(converter->initialize(host->Application()) == S_OK);
+  x2x::FixtureHost* host = &fuzz_host::Host(kHost);
+  ComPtr<IXH2XConverter> converter = fuzz_host::Converter(*host);
   ComPtr<IDispatch> page = host->Page(0);
 
   const std::u16string text =

@@ -5,22 +5,19 @@
 #include <libxml/parser.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/utf.h"
 #include "com/bstr.h"
+#include "fuzz_host.h"
 #include "kpx/converter.h"
 #include "kpx/msxml.h"
-#include "server/registration.h"
-#include "server/xh2x_converter.h"
-#include "x2x/fixture_host.h"
-#include "x2x/host_file_loader.h"
 
 namespace {
+
+using fuzz_host::Check;
 
 constexpr std::string_view kHost =
     "<host><options><section name=\"HTMLFormatting\"><option name=\"ConverterVerbosityLevel\" "
@@ -32,17 +29,6 @@ constexpr std::string_view kHost =
     "<component id=\"3\" name=\"L\" type=\"Label\"><typeProperty name=\"hasExtendedHtml\" "
     "value=\"true\"/></component></component><component id=\"5\" name=\"K\" type=\"Link\"/>"
     "<component id=\"6\" name=\"N\" type=\"Navigator\"/></page></host>";
-
-std::optional<std::string> NoFiles(const std::filesystem::path&, std::string* error) {
-  *error = "no files while fuzzing";
-  return std::nullopt;
-}
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-void NoMessages(void*, const char*, ...) {}
 
 // The page XML of a conversion, or nothing when no document came back.
 std::optional<std::u16string> Convert(IXH2XConverter* converter, IDispatch* page,
@@ -61,12 +47,7 @@ std::optional<std::u16string> Convert(IXH2XConverter* converter, IDispatch* page
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static x2x::FixtureHost* host = [] {
-    kpx::RegisterStandInClasses();
-    xmlSetGenericErrorFunc(nullptr, &NoMessages);
-    return new x2x::FixtureHost(x2x::ParseHostFile(kHost, "fuzz.xml", "/", &NoFiles),
-                                [](const x2x::SwitchQuestion&) { return x2x::SwitchAnswer{}; });
-  }();
+  x2x::FixtureHost* host = &fuzz_host::Host(kHost);
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const size_t split = input.find("\n@@\n");
   if (split == std::string_view::npos) return 0;
@@ -83,9 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   profile->loadXML(profile_bstr.Get(), &loaded);
   if (loaded != VARIANT_TRUE) return 0;
 
-  ComPtr<IXH2XConverter> converter;
-  Check(kpx::CreateXH2XConverter(nullptr, IXH2XConverter::kIID, converter.PutVoid()) == S_OK);
-  Check(converter->initialize(host->Application()) == S_OK);
+  ComPtr<IXH2XConverter> converter = fuzz_host::Converter(*host);
   ComPtr<IDispatch> page = host->Page(0);
   const std::u16string text = kpx::ToUtf16(input.substr(split + 4));
   for (const char16_t* mode : {u"design", u"sync"}) {
