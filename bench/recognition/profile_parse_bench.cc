@@ -207,6 +207,29 @@ void ManyRules(benchmark::State& state) {
   state.counters["rules"] = static_cast<double>(mode.rules().size());
 }
 
+// Table cells nested n deep, then n distinct tags inside the innermost: each tag's search meets n
+// open cells that the example profile's td/th domain may answer for. Linear: 4n takes about 4
+// times n.
+void DeepNesting(benchmark::State& state) {
+  const auto depth = static_cast<size_t>(state.range(0));
+  std::string text = "<table><tr>";
+  for (size_t i = 0; i < depth; ++i) text += "<td><th><table><tr>";
+  for (size_t i = 0; i < depth; ++i) text += "<x" + Letters(i) + ">";
+  const BenchPage page = kpx::bench::MakeBenchPage("deep", text);
+  Setup setup;
+  ComPtr<IXMLDOMDocument> document = Document(ExampleProfile());
+  kpx::ConverterProfile profile;
+  kpx::ProfileLoader::Load(document.Get(), profile);
+  const kpx::PreparedMode prepared(kpx::BuildEffectiveMode(profile, u"design"));
+  for (auto _ : state) {
+    kpx::RecognitionHost host{setup.context.application, 0};
+    kpx::ParseContext tree(host, setup.page.Get(), page.utf16, 0);
+    kpx::ParseWithProfile(tree, prepared);
+    benchmark::DoNotOptimize(tree.Root().Children().size());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
+}
+
 const bool kRegistered = [] {
   static const std::vector<BenchPage> pages = kpx::bench::CorpusPages();
   for (const BenchPage& page : pages) {
@@ -216,6 +239,7 @@ const bool kRegistered = [] {
   }
   benchmark::RegisterBenchmark("GeneratedBuiltIn", GeneratedBuiltIn);
   benchmark::RegisterBenchmark("ManyRules", ManyRules)->Arg(0)->Arg(1000)->Arg(16000);
+  benchmark::RegisterBenchmark("DeepNesting", DeepNesting)->Arg(8000)->Arg(32000);
   return true;
 }();
 

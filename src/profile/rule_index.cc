@@ -40,7 +40,15 @@ RuleIndex::RuleIndex(const ProfileMode& mode) {
     slot.rules.push_back(rule);
     File(slot.by_name, *rule, rule->names, position);
     File(slot.by_type, *rule, rule->component_types, position);
+    for (const std::u16string& name : rule->domain_names.names()) {
+      context_names_[static_cast<size_t>(rule->domain_type)].emplace(AsciiLowered(name), true);
+    }
   }
+}
+
+std::u16string RuleIndex::ContextKey(DomainType domain, std::u16string_view context) const {
+  const auto& names = context_names_[static_cast<size_t>(domain)];
+  return names.count(context) ? AsciiLowered(context) : std::u16string();
 }
 
 void RuleIndex::File(DomainKeys& keys, const ProfileRule& rule, const NameList& list,

@@ -34,6 +34,11 @@ class RuleIndex {
   // names it or lists no names.
   bool MayMatch(DomainType domain, RuleKind kind, std::u16string_view context) const;
 
+  // A context name as the rules of a domain type tell it apart: the lower-cased name when some
+  // rule's domain names it (listed or excluded), else empty. Two contexts that give the same key
+  // get the same answer from every search in that domain type.
+  std::u16string ContextKey(DomainType domain, std::u16string_view context) const;
+
  private:
   // The rules of one (domain, kind), by their position in the mode, filed under keys made of a
   // domain key (a lower-cased name of the rule's domain, or empty when the domain does not list
@@ -67,6 +72,9 @@ class RuleIndex {
                    const std::u16string_view* context, uint32_t requirements);
 
   std::array<Slot, kDomainTypeSlots * kRuleKindSlots> slots_;
+  // Per domain type: every name that a rule's domain names hold, lower-cased.
+  std::array<std::unordered_map<std::u16string, bool, FoldedHash, FoldedEqual>, kDomainTypeSlots>
+      context_names_;
 };
 
 }  // namespace kpx

@@ -2,15 +2,19 @@
 
 namespace kpx {
 
-void RuleSearch::Push(const PageNode* node) {
-  Frame frame{node, {}, nullptr};
-  const auto index = static_cast<int32_t>(frames_.size());
-  for (size_t kind = 1; kind < kRuleKindSlots; ++kind) {
-    const int32_t outer = frames_.empty() ? -1 : frames_.back().start[kind];
-    frame.start[kind] = MayAnswer(*node, static_cast<RuleKind>(kind)) ? index : outer;
-  }
-  frames_.push_back(std::move(frame));
+namespace {
+
+// The key of a construct: its name, then NUL and the type text when there is one.
+std::u16string_view ConstructKey(std::u16string_view name, std::u16string_view type_text,
+                                 std::u16string& storage) {
+  if (type_text.empty()) return name;
+  storage.assign(name);
+  storage += u'\0';
+  storage += type_text;
+  return storage;
 }
+
+}  // namespace
 
 std::array<DomainType, 4> RuleSearch::ComponentDomains(const PageNode& node) {
   const ComponentClass& type = ctx_.Classify(node.name);
@@ -21,6 +25,33 @@ std::array<DomainType, 4> RuleSearch::ComponentDomains(const PageNode& node) {
             DomainType::kAnyComponent};
   }
   return {DomainType::kSimpleComponent, DomainType::kAnyComponent};
+}
+
+std::u16string RuleSearch::SignatureOf(const PageNode& node) {
+  const RuleIndex& index = mode_.Index();
+  std::u16string signature;
+  if (node.tag_scope) {
+    signature = u"t";
+    signature += index.ContextKey(DomainType::kTag, node.name);
+  } else if (node.name == u"Block") {
+    signature = u"b";
+    const std::u16string_view type = node.attributes.Get(u"type");
+    signature += type.empty() ? u"" : u"+";  // a typed block asks the extended domain too
+    signature += index.ContextKey(DomainType::kExtendedComponent, type);
+    signature += u'\0';
+    signature += index.ContextKey(DomainType::kBlock, node.attributes.Get(u"name"));
+  } else if (node.IsComponent()) {
+    signature = u"c";
+    for (DomainType domain : ComponentDomains(node)) {
+      if (domain == DomainType::kNone) break;
+      signature += static_cast<char16_t>(u'A' + static_cast<int>(domain));
+      signature += index.ContextKey(domain, node.name);
+      signature += u'\0';
+    }
+  } else {
+    signature = u"-";  // answers nothing
+  }
+  return signature;
 }
 
 bool RuleSearch::MayAnswer(const PageNode& node, RuleKind kind) {
@@ -38,12 +69,40 @@ bool RuleSearch::MayAnswer(const PageNode& node, RuleKind kind) {
   return false;
 }
 
+void RuleSearch::Push(const PageNode* node) {
+  auto [found, added] = signature_ids_.emplace(SignatureOf(*node), signatures_.size());
+  const size_t id = found->second;
+  if (added) {
+    Signature made;
+    for (size_t kind = 1; kind < kRuleKindSlots; ++kind) {
+      if (!MayAnswer(*node, static_cast<RuleKind>(kind))) continue;
+      made.relevant |= static_cast<uint8_t>(1u << kind);
+      relevant_[kind].push_back(id);
+    }
+    signatures_.push_back(std::move(made));
+  }
+  Signature& signature = signatures_[id];
+  const auto place = static_cast<int32_t>(chain_.size());
+  for (size_t kind = 1; kind < kRuleKindSlots; ++kind) {
+    if (signature.relevant & (1u << kind)) signature.open[kind].push_back(place);
+  }
+  chain_.push_back({node, id});
+}
+
+void RuleSearch::Pop() {
+  if (chain_.empty()) return;
+  Signature& signature = signatures_[chain_.back().signature];
+  for (size_t kind = 1; kind < kRuleKindSlots; ++kind) {
+    if (signature.relevant & (1u << kind)) signature.open[kind].pop_back();
+  }
+  chain_.pop_back();
+}
+
 const ProfileRule* RuleSearch::Find(const PageNode* current, RuleKind kind,
                                     std::u16string_view name, std::u16string_view type_text) {
-  const RuleIndex& index = mode_.Index();
   if (current->flags & kCommentState) {
     if (const ProfileRule* rule =
-            index.Find(DomainType::kComment, kind, u"", name, type_text, kRequireOutput)) {
+            mode_.Index().Find(DomainType::kComment, kind, u"", name, type_text, kRequireOutput)) {
       return rule;
     }
   }
@@ -51,71 +110,49 @@ const ProfileRule* RuleSearch::Find(const PageNode* current, RuleKind kind,
   return Outside(kind, name, type_text);
 }
 
+const ProfileRule* RuleSearch::Walk(RuleKind kind, std::u16string_view name,
+                                    std::u16string_view type_text) {
+  const auto k = static_cast<size_t>(kind);
+  std::u16string storage;
+  const std::u16string_view key = ConstructKey(name, type_text, storage);
+  int32_t innermost = -1;
+  const ProfileRule* found = nullptr;
+  for (size_t id : relevant_[k]) {
+    Signature& signature = signatures_[id];
+    if (signature.open[k].empty() || signature.open[k].back() <= innermost) continue;
+    // Every open node of one signature answers alike: ask once per construct.
+    auto known = signature.answers[k].find(key);
+    const ProfileRule* answer;
+    if (known != signature.answers[k].end()) {
+      answer = known->second;
+    } else {
+      const Open& open = chain_[static_cast<size_t>(signature.open[k].back())];
+      answer = AtNode(*open.node, kind, name, type_text);
+      signature.answers[k].emplace(std::u16string(key), answer);
+    }
+    if (answer) {
+      innermost = signature.open[k].back();
+      found = answer;
+    }
+  }
+  return found;
+}
+
 const ProfileRule* RuleSearch::Outside(RuleKind kind, std::u16string_view name,
                                        std::u16string_view type_text) {
   // A page asks for the same few names again and again: each is looked up once.
   auto& answers = outside_[static_cast<size_t>(kind)];
-  std::u16string key;
-  std::u16string_view lookup = name;
-  if (!type_text.empty()) {
-    key.assign(name);
-    key += u'\0';
-    key += type_text;
-    lookup = key;
-  }
-  auto known = answers.find(lookup);
+  std::u16string storage;
+  const std::u16string_view key = ConstructKey(name, type_text, storage);
+  auto known = answers.find(key);
   if (known != answers.end()) return known->second;
   const ProfileRule* rule =
       mode_.Index().Find(DomainType::kNone, kind, u"", name, type_text, kRequireOutput);
   if (!rule && kind == RuleKind::kHtmlTag && mode_.InTagDomainNames(name)) {
     rule = &PreparedMode::BuiltInTagRule();
   }
-  answers.emplace(std::u16string(lookup), rule);
+  answers.emplace(std::u16string(key), rule);
   return rule;
-}
-
-const ProfileRule* RuleSearch::Walk(RuleKind kind, std::u16string_view name,
-                                    std::u16string_view type_text) {
-  if (frames_.empty()) return nullptr;
-  const auto k = static_cast<size_t>(kind);
-  auto outer = [&](int32_t i) { return i > 0 ? frames_[static_cast<size_t>(i) - 1].start[k] : -1; };
-  // Most walks are short: asked directly. Past kDirectSteps frames the answers are kept per frame,
-  // so that a deep nesting of scopes that can answer is walked once, not once per construct.
-  constexpr int kDirectSteps = 64;
-  int32_t i = frames_.back().start[k];
-  for (int steps = 0; i >= 0 && steps < kDirectSteps; ++steps, i = outer(i)) {
-    if (const ProfileRule* here =
-            AtNode(*frames_[static_cast<size_t>(i)].node, kind, name, type_text)) {
-      return here;
-    }
-  }
-  if (i < 0) return nullptr;
-  std::u16string construct(1, static_cast<char16_t>(kind));
-  construct += name;
-  construct += u'\0';
-  construct += type_text;
-  std::vector<int32_t> unknown;
-  const ProfileRule* found = nullptr;
-  for (; i >= 0; i = outer(i)) {
-    const Frame& frame = frames_[static_cast<size_t>(i)];
-    if (frame.answers) {
-      auto known = frame.answers->find(construct);
-      if (known != frame.answers->end()) {
-        found = known->second;
-        break;
-      }
-    }
-    unknown.push_back(i);
-  }
-  for (auto it = unknown.rbegin(); it != unknown.rend(); ++it) {
-    Frame& frame = frames_[static_cast<size_t>(*it)];
-    if (const ProfileRule* here = AtNode(*frame.node, kind, name, type_text)) found = here;
-    if (!frame.answers) {
-      frame.answers = std::make_unique<std::unordered_map<std::u16string, const ProfileRule*>>();
-    }
-    frame.answers->emplace(construct, found);
-  }
-  return found;
 }
 
 const ProfileRule* RuleSearch::AtNode(const PageNode& node, RuleKind kind, std::u16string_view name,

@@ -1,14 +1,17 @@
 // The contextual rule search: which rule of the effective mode governs a construct met inside the
 // current page node. The search asks the domains of the open nodes below the root, innermost
-// first, then the domain-less rules. The parser tells the search which nodes are open; each open
-// node knows, per rule kind, the nearest open node whose domains have rules of that kind for it,
-// so that a walk visits only nodes that can answer.
+// first, then the domain-less rules.
+//
+// What a node's domains answer depends only on the node's signature: the kind of node (tag scope,
+// block, component of a class) and its context names as far as the profile tells them apart. The
+// search keeps, per rule kind, the open nodes of each signature that can answer, and asks each
+// signature once per construct name: a search costs the number of signatures open, however deep
+// the nesting.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,9 +28,7 @@ class RuleSearch {
 
   // node becomes the innermost open node; the innermost open node ends.
   void Push(const PageNode* node);
-  void Pop() {
-    if (!frames_.empty()) frames_.pop_back();
-  }
+  void Pop();
 
   // The rule for a construct of `kind` named `name` (type text for components) inside `current`
   // (the innermost open node, or the root), or null. Every search asks for a set output. A node in
@@ -37,40 +38,48 @@ class RuleSearch {
                           std::u16string_view type_text = {});
 
  private:
-  struct Frame {
-    const PageNode* node;
-    // Per kind: the index of the innermost frame, this one or an outer one, that can answer.
-    std::array<int32_t, kRuleKindSlots> start;
-    // Answers of walks from this frame, kept once a walk goes deep (kind, name, NUL, type text).
-    std::unique_ptr<std::unordered_map<std::u16string, const ProfileRule*>> answers;
-  };
-  // Whether node's domains hold rules of kind that may match in its context.
-  bool MayAnswer(const PageNode& node, RuleKind kind);
-  // The rule found at node itself, or null.
-  const ProfileRule* AtNode(const PageNode& node, RuleKind kind, std::u16string_view name,
-                            std::u16string_view type_text);
-  const ProfileRule* Walk(RuleKind kind, std::u16string_view name, std::u16string_view type_text);
-  // The component domains that a component node's class asks, in order (kNone after the last).
-  std::array<DomainType, 4> ComponentDomains(const PageNode& node);
-
-  // The domain-less search and the built-in tag rule: what a search gives when no open node can
-  // answer, by (kind, name, NUL, type text).
-  const ProfileRule* Outside(RuleKind kind, std::u16string_view name,
-                             std::u16string_view type_text);
-
-  ParseContext& ctx_;
-  const PreparedMode& mode_;
-  std::vector<Frame> frames_;
   struct ViewHash {
     using is_transparent = void;
     size_t operator()(std::u16string_view key) const noexcept {
       return std::hash<std::u16string_view>()(key);
     }
   };
+  using Answers = std::unordered_map<std::u16string, const ProfileRule*, ViewHash, std::equal_to<>>;
+
+  struct Signature {
+    uint8_t relevant = 0;  // bit per kind: the node's domains may answer
+    // Per kind: the open nodes of this signature, by their place in the open chain, innermost
+    // last; and the answers by construct.
+    std::array<std::vector<int32_t>, kRuleKindSlots> open;
+    std::array<Answers, kRuleKindSlots> answers;
+  };
+
+  std::u16string SignatureOf(const PageNode& node);
+  // Whether node's domains hold rules of kind that may match in its context.
+  bool MayAnswer(const PageNode& node, RuleKind kind);
+  // The rule found at node itself, or null.
+  const ProfileRule* AtNode(const PageNode& node, RuleKind kind, std::u16string_view name,
+                            std::u16string_view type_text);
+  const ProfileRule* Walk(RuleKind kind, std::u16string_view name, std::u16string_view type_text);
+  // The domain-less search and the built-in tag rule.
+  const ProfileRule* Outside(RuleKind kind, std::u16string_view name,
+                             std::u16string_view type_text);
+  // The component domains that a component node's class asks, in order (kNone after the last).
+  std::array<DomainType, 4> ComponentDomains(const PageNode& node);
+
+  ParseContext& ctx_;
+  const PreparedMode& mode_;
+  std::unordered_map<std::u16string, size_t> signature_ids_;
+  std::vector<Signature> signatures_;
+  // Per kind: the signatures that may answer, once each.
+  std::array<std::vector<size_t>, kRuleKindSlots> relevant_;
+  struct Open {
+    const PageNode* node;
+    size_t signature;
+  };
+  std::vector<Open> chain_;  // the open nodes, innermost last
   // Per kind: name (then NUL and the type text, when there is one) -> answer.
-  std::array<std::unordered_map<std::u16string, const ProfileRule*, ViewHash, std::equal_to<>>,
-             kRuleKindSlots>
-      outside_;
+  std::array<Answers, kRuleKindSlots> outside_;
 };
 
 }  // namespace kpx
