@@ -101,6 +101,15 @@ TEST(ProfileParseTest, ComponentsAndBlocks) {
        "<Text><![CDATA[<tr>a</tr>]]></Text><Grid id=\"3\" name=\"Orders\">"
        "<tr kpsLocalOrder=\"10\"><Text><![CDATA[b]]></Text></tr>"
        "<tr kpsLocalOrder=\"20\"><Text><![CDATA[c]]></Text></tr></Grid>"},
+      {"the innermost open node that answers wins",
+       kComponentRule +
+           "<html:tag name='td' output='xml'/>"
+           "<html:domain type='tag' name='td'><html:tag name='b' output='xml:upperTag'/>"
+           "</html:domain><kps:domain type='container' name='Grid'>"
+           "<html:tag name='b' output='xml:lowerTag'/></kps:domain>",
+       "", "<!-- BEGIN Grid Orders --><td><B>1</B></td><B>2</B><!-- END Grid Orders -->",
+       "<Grid id=\"3\" name=\"Orders\"><td><B><Text><![CDATA[1]]></Text></B></td>"
+       "<b><Text><![CDATA[2]]></Text></b></Grid>"},
       {"a plain block with a rule; upperTag at its END",
        "<kps:block name='Row' output='xml:upperTag'/>", "", "<!-- BEGIN Row -->r<!-- END Row -->",
        "<BLOCK type=\"\" name=\"Row\"><Text><![CDATA[r]]></Text></BLOCK>"},
