@@ -7,6 +7,34 @@
 
 namespace kpx {
 
+namespace {
+
+// Names of page XML longer than the inline room that nodes carry by the thousand: borrowed from
+// here instead of copied.
+constexpr std::u16string_view kWellKnown[] = {u"Variable",
+                                              u"Resource",
+                                              u"kpsCDATA",
+                                              u"kpsPrefix",
+                                              u"kpsInsideTag",
+                                              u"kpsInsideHead",
+                                              u"kpsOptionBlock",
+                                              u"kpsBlockIsWhiteSpace",
+                                              u"kpsPrimitiveAsBlock",
+                                              u"kpsMaxColspan",
+                                              u"kpsPreviousTag",
+                                              u"kpsShowTranslations",
+                                              u"kpsProxyBraces",
+                                              u"kpsCurrentBlock"};
+
+std::u16string_view WellKnown(std::u16string_view text) {
+  for (std::u16string_view known : kWellKnown) {
+    if (known.size() == text.size() && known == text) return known;
+  }
+  return {};
+}
+
+}  // namespace
+
 NodeString::NodeString(NodeString&& other) noexcept {
   std::memcpy(bytes_, other.bytes_, sizeof bytes_);
   other.SetInline(0);
@@ -58,6 +86,11 @@ void NodeString::assign(std::u16string_view text) {
     Release();
     if (!text.empty()) std::memcpy(bytes_, chars, text.size() * sizeof(char16_t));
     SetInline(text.size());
+    return;
+  }
+  if (const std::u16string_view known = WellKnown(text); !known.empty()) {
+    Release();
+    SetPointer(known.data(), known.size(), kBorrowed);
     return;
   }
   char16_t* copy = new char16_t[text.size()];

@@ -19,8 +19,6 @@ NodeString* PageAttributes::Slot(std::u16string_view name) {
   for (Entry& entry : entries_) {
     if (entry.first == name) return &entry.second;
   }
-  // Most nodes get one to three attributes: room for three at the first.
-  if (entries_.empty()) entries_.reserve(3);
   entries_.emplace_back(NodeString(name), NodeString());
   return &entries_.back().second;
 }

@@ -96,6 +96,8 @@ class PageAttributes {
   // Set with the value borrowed, not copied: it must outlive the tree (a slice of its template).
   void SetBorrowed(std::u16string_view name, std::u16string_view value);
   const NodeString* Find(std::u16string_view name) const;
+  // Room for count attributes in all, for a caller that knows how many it sets.
+  void Reserve(size_t count) { entries_.reserve(count); }
   bool Has(std::u16string_view name) const { return Find(name) != nullptr; }
   std::u16string_view Get(std::u16string_view name) const {
     const NodeString* value = Find(name);

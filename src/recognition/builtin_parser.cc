@@ -318,8 +318,10 @@ class BuiltInParser {
     std::u16string block_name;
     if (option_in_block) block_name = ctx_.current->attributes.Get(u"name");
     PageNode* node = MakeNode(lowered, start, end);
-    node->written_name.assign(tag.name.View());
+    if (tag.name.View() != lowered) node->written_name.assign(tag.name.View());
     node->tag_scope = true;
+    node->attributes.Reserve(tag.attributes.Size() + (option_in_block ? 1 : 0) +
+                             (InsideHead() ? 1 : 0));
     for (const AttributeRecord& attribute : tag.attributes) {
       // Values that stand in the template as they are are borrowed from it.
       const std::u16string_view value = attribute.value.View();
@@ -539,6 +541,7 @@ class BuiltInParser {
     if (node.tag_scope) {
       auto& open = open_elements_[node.name];
       if (!open.empty() && open.back().node == &node) open.pop_back();
+      element_containers_.erase(&node);  // asked only while the element is open
       return;
     }
     if (!open_blocks_.empty() && open_blocks_.back() == &node) {

@@ -136,6 +136,7 @@ class ParseContext final : public PageDocument, private WarningSink {
   // (parent identifier, lower-case name) -> matched
   std::map<std::pair<long, std::u16string>, bool> registry_;
   std::optional<std::unordered_map<std::u16string, ComPtr<HostPageModel>>> page_index_;
+  std::u16string lookup_name_;
   bool aborted_ = false;
   bool asked_ = false;
 };
