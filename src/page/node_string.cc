@@ -74,7 +74,7 @@ void NodeString::SetPointer(const char16_t* data, size_t size, uint8_t mode) noe
 }
 
 void NodeString::Release() noexcept {
-  if (Mode() == kOwned) delete[] Pointer();
+  if (Mode() == kHeldOwned) delete[] Pointer();
 }
 
 void NodeString::assign(std::u16string_view text) {
@@ -90,13 +90,13 @@ void NodeString::assign(std::u16string_view text) {
   }
   if (const std::u16string_view known = WellKnown(text); !known.empty()) {
     Release();
-    SetPointer(known.data(), known.size(), kBorrowed);
+    SetPointer(known.data(), known.size(), kHeldBorrowed);
     return;
   }
   char16_t* copy = new char16_t[text.size()];
   std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
   Release();
-  SetPointer(copy, text.size(), kOwned);
+  SetPointer(copy, text.size(), kHeldOwned);
 }
 
 void NodeString::borrow(std::u16string_view text) {
@@ -106,7 +106,7 @@ void NodeString::borrow(std::u16string_view text) {
     return;
   }
   Release();
-  SetPointer(text.data(), text.size(), kBorrowed);
+  SetPointer(text.data(), text.size(), kHeldBorrowed);
 }
 
 }  // namespace kpx

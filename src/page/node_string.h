@@ -36,7 +36,7 @@ class NodeString {
   }
 
   std::u16string_view view() const noexcept {
-    if (Mode() == kInline) return {InlineChars(), bytes_[kSizeByte]};
+    if (Mode() == kHeldInline) return {InlineChars(), bytes_[kSizeByte]};
     return {Pointer(), Size32()};
   }
   operator std::u16string_view() const noexcept { return view(); }    // NOLINT
@@ -48,7 +48,7 @@ class NodeString {
   bool operator==(const NodeString& other) const noexcept { return view() == other.view(); }
 
  private:
-  enum Mode : uint8_t { kInline = 0, kBorrowed = 1, kOwned = 2 };
+  enum Mode : uint8_t { kHeldInline = 0, kHeldBorrowed = 1, kHeldOwned = 2 };
   static constexpr size_t kInlineCapacity = 7;
   static constexpr size_t kSizeByte = 14;
   static constexpr size_t kModeByte = 15;
@@ -59,7 +59,7 @@ class NodeString {
   uint32_t Size32() const noexcept;
   void SetInline(size_t size) noexcept {
     bytes_[kSizeByte] = static_cast<uint8_t>(size);
-    bytes_[kModeByte] = kInline;
+    bytes_[kModeByte] = kHeldInline;
   }
   void SetPointer(const char16_t* data, size_t size, uint8_t mode) noexcept;
   void Release() noexcept;

@@ -236,32 +236,37 @@ class BuiltInParser {
   }
 
   // --- tags ---
+  // name in lower case, in one buffer for every tag: no allocation per tag.
+  const std::u16string& Lowered(std::u16string_view name) {
+    lowered_.assign(name);
+    for (char16_t& c : lowered_) c = AsciiToLower(c);
+    return lowered_;
+  }
+
   void OnTag() {
     const TagRecord& tag = scanner_.Tag();
     const size_t start = scanner_.TagStart();
     const size_t end = scanner_.Position();
     const std::u16string_view written = tag.name.View();
-    // One buffer for every tag's lower-case name: no allocation per tag.
-    std::u16string& lowered = lowered_;
-    lowered.assign(written);
-    for (char16_t& c : lowered) c = AsciiToLower(c);
-    // The element table is asked once per tag.
-    const uint32_t properties = ElementProperties(lowered);
+    // Most tags need no lower-case copy of their name: the element table and the comparisons
+    // ignore ASCII case, and the tag is asked only once.
+    const uint32_t properties = ElementProperties(written);
     const bool tracked = (properties & (kEmpty | kEndTagOptional)) == 0;
 
-    if (lowered == u"title"sv) {
+    if (EqualsIgnoringAsciiCase(written, u"title"sv)) {
       in_title_ = !tag.end_tag && !tag.self_closing;
     }
-    TrackTables(tag, lowered);
+    TrackTables(tag, written);
 
     if (tag.end_tag) {
       if (tracked) ctx_.OpenTags().EndTag(written, start);
-      CloseElement(lowered, start, end);
+      if (!element_containers_.empty()) CloseElement(Lowered(written), start, end);
       return;
     }
-    // A start tag of the element that is open, where its end tag may be left out, ends it.
+    // A start tag of the element that is open, where its end tag may be left out, ends it (an
+    // element node's name is in lower case).
     if (ctx_.current->tag_scope && (properties & kEndTagOptional) &&
-        ctx_.current->name == lowered) {
+        EqualsIgnoringAsciiCase(ctx_.current->name, written)) {
       Flush(start);
       PageNode* open = ctx_.current;
       Close(*open, start, start);
@@ -269,14 +274,16 @@ class BuiltInParser {
     }
     if (!tag.self_closing && tracked) ctx_.OpenTags().PushTag(written, start);
 
-    const bool option_in_block = lowered == u"option"sv && ctx_.current->name == u"Block" &&
-                                 !ctx_.current->tag_scope && !(ctx_.Flags() & kGenerationMode);
-    if ((ctx_.ParsesTag(lowered) || option_in_block) && WritableAsElement(tag)) {
-      MakeElement(tag, lowered, start, end, option_in_block);
+    const bool option_in_block = EqualsIgnoringAsciiCase(written, u"option"sv) &&
+                                 ctx_.current->name == u"Block" && !ctx_.current->tag_scope &&
+                                 !(ctx_.Flags() & kGenerationMode);
+    if ((option_in_block || (ctx_.ParsesTags() && ctx_.ParsesTag(Lowered(written)))) &&
+        WritableAsElement(tag)) {
+      MakeElement(tag, Lowered(written), start, end, option_in_block);
       return;
     }
     for (const EmbracingTag& embracing : kEmbracingTags) {
-      if (embracing.tag != lowered) continue;
+      if (!EqualsIgnoringAsciiCase(embracing.tag, written)) continue;
       for (const AttributeRecord& attribute : tag.attributes) {
         if (!attribute.from_source) continue;
         const bool looked_at = std::any_of(
@@ -369,9 +376,9 @@ class BuiltInParser {
   }
 
   // Column spans of table rows, for the Panels that stand in tables.
-  void TrackTables(const TagRecord& tag, const std::u16string& lowered) {
-    if (lowered.size() > 5 || lowered.size() < 2) return;
-    if (lowered == u"table"sv) {
+  void TrackTables(const TagRecord& tag, std::u16string_view name) {
+    if (name.size() > 5 || name.size() < 2) return;
+    if (EqualsIgnoringAsciiCase(name, u"table"sv)) {
       if (tag.end_tag) {
         if (table_depth_ > 0) --table_depth_;
       } else if (!tag.self_closing) {
@@ -380,9 +387,9 @@ class BuiltInParser {
       return;
     }
     if (tag.end_tag) return;
-    if (lowered == u"tr"sv) {
+    if (EqualsIgnoringAsciiCase(name, u"tr"sv)) {
       row_width_ = 0;
-    } else if (lowered == u"td"sv || lowered == u"th"sv) {
+    } else if (EqualsIgnoringAsciiCase(name, u"td"sv) || EqualsIgnoringAsciiCase(name, u"th"sv)) {
       long span = 1;
       for (const AttributeRecord& attribute : tag.attributes) {
         if (!EqualsIgnoringAsciiCase(attribute.name.View(), u"colspan")) continue;
@@ -638,7 +645,7 @@ class BuiltInParser {
   ParseContext& ctx_;
   DocumentScanner& scanner_;
   std::u16string_view text_;
-  std::u16string lowered_;  // the tag being read, in lower case
+  std::u16string lowered_;  // see Lowered
   size_t pending_ = 0;
   bool in_title_ = false;
   int table_depth_ = 0;

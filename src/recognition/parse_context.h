@@ -78,8 +78,10 @@ class ParseContext final : public PageDocument, private WarningSink {
 
   // Whether start tags of this (lower-case) name become element nodes.
   bool ParsesTag(std::u16string_view lowered) const {
-    return !tags_to_parse_.empty() && tags_to_parse_.find(lowered) != tags_to_parse_.end();
+    return tags_to_parse_.find(lowered) != tags_to_parse_.end();
   }
+  // Whether any tag does.
+  bool ParsesTags() const { return !tags_to_parse_.empty(); }
 
   OpenTagStack& OpenTags() { return open_tags_; }
   LineIndex::Position PositionOf(size_t offset);
