@@ -62,7 +62,8 @@ class PageNode::Tree {
       // Blocks grow with the tree, up to a size that leaves little unused.
       const size_t capacity =
           blocks_.empty() ? 8 : std::min<size_t>(blocks_.back().capacity * 2, 512);
-      blocks_.reserve(blocks_.size() + 1);
+      // Room for the block's entry first, so that a failure leaks nothing.
+      if (blocks_.size() == blocks_.capacity()) blocks_.reserve(2 * blocks_.size() + 1);
       void* memory = ::operator new(capacity * sizeof(PageNode));
       blocks_.push_back({static_cast<PageNode*>(memory), capacity});
       used_ = 0;
@@ -82,7 +83,8 @@ class PageNode::Tree {
   size_t used_ = 0;  // nodes made in the last block
 };
 
-PageNode::PageNode(std::u16string_view node_name, Tree* tree) : name(node_name), tree_(tree) {}
+PageNode::PageNode(std::u16string_view node_name, Tree* tree, PageNode* parent)
+    : name(node_name), parent_(parent), tree_(tree) {}
 
 PageNode::~PageNode() {
   // The root takes its tree down; other nodes go with it.
@@ -96,7 +98,7 @@ PageDocument* PageNode::Document() const {
 std::unique_ptr<PageNode> PageNode::CreateRoot(std::u16string_view name, PageDocument* document,
                                                uint32_t flags) {
   auto tree = std::make_unique<Tree>(document);
-  std::unique_ptr<PageNode> root(new PageNode(name, tree.get()));
+  std::unique_ptr<PageNode> root(new PageNode(name, tree.get(), nullptr));
   tree.release();  // the root owns it now
   root->flags = flags;
   return root;
@@ -104,9 +106,9 @@ std::unique_ptr<PageNode> PageNode::CreateRoot(std::u16string_view name, PageDoc
 
 PageNode* PageNode::Create(std::u16string_view name, PageNode* parent, std::u16string_view own_text,
                            bool at_end) {
-  PageNode* made = parent->tree_->Make(name, parent->tree_);
+  // Made with its parent: a node without one would be taken for the root.
+  PageNode* made = parent->tree_->Make(name, parent->tree_, parent);
   made->own_text = own_text;
-  made->parent_ = parent;
   made->flags = parent->flags & kInheritedFlagsMask;
   if (at_end) {
     parent->children_.push_back(made);

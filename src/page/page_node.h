@@ -175,7 +175,7 @@ class PageNode {
 
  private:
   class Tree;
-  PageNode(std::u16string_view node_name, Tree* tree);
+  PageNode(std::u16string_view node_name, Tree* tree, PageNode* parent);
 
   std::vector<PageNode*> children_;
   PageNode* parent_ = nullptr;
