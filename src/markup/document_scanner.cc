@@ -113,6 +113,36 @@ void DocumentScanner::QueuePlainItemsFrom(std::size_t first) {
   }
 }
 
+bool DocumentScanner::SkipPlainItems() {
+  if (pos_ != plain_from_) return false;
+  if (tag_filled_) ResetTag();
+  for (;;) {
+    // The last item of the queue, as PopPlainItem would take it after all the others.
+    const uint64_t starts = plain_starts_;
+    const uint64_t ends = plain_ends_;
+    const unsigned last = 63 - static_cast<unsigned>(std::countl_zero(starts));
+    const std::size_t start = plain_base_ + last;
+    const std::size_t end =
+        std::countl_zero(ends) < std::countl_zero(starts)
+            ? plain_base_ + 63 - static_cast<std::size_t>(std::countl_zero(ends))
+            : plain_tail_end_;
+    const LexToken kind = (plain_names_ >> last) & 1 ? LexToken::kName : LexToken::kOther;
+    plain_starts_ = 0;
+    plain_ends_ = 0;
+    plain_from_ = kNoPlainItems;
+    pos_ = end;
+    token_ = TokenSpan{kind, start, end, start, end};
+    last_token_kind_ = kind;
+    item_start_ = start;
+    item_end_ = end;
+    item_text_begin_ = start;
+    item_text_end_ = end;
+    if (!plain_go_on_) return true;
+    QueueNextPlainItems();
+    if (pos_ != plain_from_) return true;
+  }
+}
+
 void DocumentScanner::QueueNextPlainItems() {
   QueuePlainItems();
 }

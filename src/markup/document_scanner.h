@@ -40,6 +40,11 @@ class DocumentScanner : public MarkupLexer {
     if (pos_ == plain_from_) return PopPlainItem();
     return ReadItem();
   }
+  // After a plain item (LastTokenKind kName or kOther), reads the plain items that follow it up
+  // to the next item of another kind at once, a block at a time, and leaves everything as reading
+  // them one by one would have: for a caller that has no use for words. Returns whether there was
+  // any.
+  bool SkipPlainItems();
 
   // The text of the last item, as a view into the scanned text (nothing copied).
   std::u16string_view ItemTextView() const {

@@ -1,7 +1,12 @@
 // Page node creation, linking and teardown.
 #include "page/page_node.h"
 
+#include <algorithm>
+#include <new>
+
 namespace kpx {
+
+using namespace std::string_view_literals;
 
 std::u16string_view PageDocument::Slice(size_t begin, size_t end) const {
   if (begin == kNoSourceOffset || end == kNoSourceOffset || begin >= end || end > text_.size()) {
@@ -10,61 +15,111 @@ std::u16string_view PageDocument::Slice(size_t begin, size_t end) const {
   return text_.substr(begin, end - begin);
 }
 
-void PageAttributes::Set(std::u16string_view name, std::u16string_view value) {
+NodeString* PageAttributes::Slot(std::u16string_view name) {
   for (Entry& entry : entries_) {
-    if (entry.first == name) {
-      entry.second.assign(value);
-      return;
-    }
+    if (entry.first == name) return &entry.second;
   }
-  entries_.emplace_back(std::u16string(name), std::u16string(value));
+  entries_.emplace_back(NodeString(name), NodeString());
+  return &entries_.back().second;
 }
 
-const std::u16string* PageAttributes::Find(std::u16string_view name) const {
+void PageAttributes::Set(std::u16string_view name, std::u16string_view value) {
+  Slot(name)->assign(value);
+}
+
+void PageAttributes::SetBorrowed(std::u16string_view name, std::u16string_view value) {
+  Slot(name)->borrow(value);
+}
+
+const NodeString* PageAttributes::Find(std::u16string_view name) const {
   for (const Entry& entry : entries_) {
     if (entry.first == name) return &entry.second;
   }
   return nullptr;
 }
 
-PageNode::PageNode(std::u16string node_name, PageDocument* document)
-    : name(std::move(node_name)), document_(document) {}
+// What the nodes of one tree share: the document, and the blocks the nodes are made in (one
+// allocation for many nodes, in document order, and no walk of the tree to take it down).
+class PageNode::Tree {
+ public:
+  explicit Tree(PageDocument* document) : document_(document) {}
+  Tree(const Tree&) = delete;
+  Tree& operator=(const Tree&) = delete;
+  ~Tree() {
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+      PageNode* nodes = blocks_[b].nodes;
+      const size_t made = b + 1 == blocks_.size() ? used_ : blocks_[b].capacity;
+      for (size_t i = 0; i < made; ++i) nodes[i].~PageNode();
+      ::operator delete(static_cast<void*>(nodes));
+    }
+  }
+
+  PageDocument* Document() const { return document_; }
+
+  template <typename... Args>
+  PageNode* Make(Args&&... args) {
+    if (blocks_.empty() || used_ == blocks_.back().capacity) {
+      // Blocks grow with the tree, up to a size that leaves little unused.
+      const size_t capacity =
+          blocks_.empty() ? 8 : std::min<size_t>(blocks_.back().capacity * 2, 512);
+      // Room for the block's entry first, so that a failure leaks nothing.
+      if (blocks_.size() == blocks_.capacity()) blocks_.reserve(2 * blocks_.size() + 1);
+      void* memory = ::operator new(capacity * sizeof(PageNode));
+      blocks_.push_back({static_cast<PageNode*>(memory), capacity});
+      used_ = 0;
+    }
+    PageNode* node = new (blocks_.back().nodes + used_) PageNode(std::forward<Args>(args)...);
+    ++used_;
+    return node;
+  }
+
+ private:
+  struct Block {
+    PageNode* nodes;
+    size_t capacity;
+  };
+  PageDocument* document_;
+  std::vector<Block> blocks_;
+  size_t used_ = 0;  // nodes made in the last block
+};
+
+PageNode::PageNode(std::u16string_view node_name, Tree* tree, PageNode* parent)
+    : name(node_name), parent_(parent), tree_(tree) {}
 
 PageNode::~PageNode() {
-  // Trees can be as deep as the template's nesting: take them down without recursion.
-  std::vector<std::unique_ptr<PageNode>> doomed = std::move(children_);
-  while (!doomed.empty()) {
-    std::unique_ptr<PageNode> node = std::move(doomed.back());
-    doomed.pop_back();
-    for (auto& child : node->children_) doomed.push_back(std::move(child));
-    node->children_.clear();
-  }
+  // The root takes its tree down; other nodes go with it.
+  if (!parent_) delete tree_;
 }
 
-std::unique_ptr<PageNode> PageNode::CreateRoot(std::u16string name, PageDocument* document,
+PageDocument* PageNode::Document() const {
+  return tree_->Document();
+}
+
+std::unique_ptr<PageNode> PageNode::CreateRoot(std::u16string_view name, PageDocument* document,
                                                uint32_t flags) {
-  std::unique_ptr<PageNode> root(new PageNode(std::move(name), document));
+  auto tree = std::make_unique<Tree>(document);
+  std::unique_ptr<PageNode> root(new PageNode(name, tree.get(), nullptr));
+  tree.release();  // the root owns it now
   root->flags = flags;
   return root;
 }
 
-PageNode* PageNode::Create(std::u16string name, PageNode* parent, std::u16string own_text,
+PageNode* PageNode::Create(std::u16string_view name, PageNode* parent, std::u16string_view own_text,
                            bool at_end) {
-  std::unique_ptr<PageNode> node(new PageNode(std::move(name), parent->document_));
-  node->own_text = std::move(own_text);
-  node->parent_ = parent;
-  node->flags = parent->flags & kInheritedFlagsMask;
-  PageNode* made = node.get();
+  // Made with its parent: a node without one would be taken for the root.
+  PageNode* made = parent->tree_->Make(name, parent->tree_, parent);
+  made->own_text = own_text;
+  made->flags = parent->flags & kInheritedFlagsMask;
   if (at_end) {
-    parent->children_.push_back(std::move(node));
+    parent->children_.push_back(made);
   } else {
-    parent->children_.insert(parent->children_.begin(), std::move(node));
+    parent->children_.insert(parent->children_.begin(), made);
   }
-  PageDocument* document = made->document_;
+  PageDocument* document = made->Document();
   if (document) {
-    if (made->name == u"Text") document->latest_text_node = made;
+    if (made->name == u"Text"sv) document->latest_text_node = made;
     if ((parent->flags & 0x10000) && !document->pending_table_text.empty() &&
-        (made->name == u"Block" || document->IsContainerType(made->name))) {
+        (made->name == u"Block"sv || document->IsContainerType(made->name))) {
       made->attributes.Set(u"kpsPreviousTag", document->pending_table_text);
     }
   }
@@ -73,20 +128,22 @@ PageNode* PageNode::Create(std::u16string name, PageNode* parent, std::u16string
 
 void PageNode::RemoveChild(size_t index) {
   if (index >= children_.size()) return;
-  if (document_ && document_->latest_text_node == children_[index].get()) {
-    document_->latest_text_node = nullptr;
+  PageDocument* document = Document();
+  if (document && document->latest_text_node == children_[index]) {
+    document->latest_text_node = nullptr;
   }
   children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 std::u16string_view PageNode::OwnText() const {
   if (!own_text_in_source) return own_text;
-  return document_ ? document_->Slice(range.open_start, range.close_end) : std::u16string_view();
+  const PageDocument* document = Document();
+  return document ? document->Slice(range.open_start, range.close_end) : std::u16string_view();
 }
 
 bool PageNode::IsBlockLike() const {
   // An HTML element written without its tags (its rule took its markup) is no block.
-  return IsComponent() || (!tag_scope && (flags & kWriteNoTags) != 0) || name == u"Block";
+  return IsComponent() || (!tag_scope && (flags & kWriteNoTags) != 0) || name == u"Block"sv;
 }
 
 }  // namespace kpx

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kpx/host.h"
+#include "page/node_string.h"
 
 namespace kpx {
 
@@ -31,13 +32,30 @@ inline constexpr uint32_t kInheritedFlagsMask = 0xFFE7F0FF;
 
 inline constexpr size_t kNoSourceOffset = static_cast<size_t>(-1);
 
+// An offset into the template text, in 32 bits (a page has a node every few characters, and a
+// template comes as a BSTR, whose length is a 32-bit count of bytes). Unset, or an offset too
+// large to keep, reads as kNoSourceOffset.
+class SourceOffset {
+ public:
+  constexpr SourceOffset() noexcept = default;
+  constexpr SourceOffset(size_t offset) noexcept  // NOLINT: used as a number
+      : value_(offset >= kUnset ? kUnset : static_cast<uint32_t>(offset)) {}
+  constexpr operator size_t() const noexcept {  // NOLINT
+    return value_ == kUnset ? kNoSourceOffset : value_;
+  }
+
+ private:
+  static constexpr uint32_t kUnset = 0xFFFFFFFF;
+  uint32_t value_ = kUnset;
+};
+
 // Where a node stands in the template text: its opening tag [open_start, open_end), its content
 // [open_end, close_start) and its closing tag [close_start, close_end).
 struct SourceRange {
-  size_t open_start = kNoSourceOffset;
-  size_t open_end = kNoSourceOffset;
-  size_t close_start = kNoSourceOffset;
-  size_t close_end = kNoSourceOffset;
+  SourceOffset open_start;
+  SourceOffset open_end;
+  SourceOffset close_start;
+  SourceOffset close_end;
 };
 
 // The parse document that every node of one tree shares: the template text and what node
@@ -72,42 +90,49 @@ class PageDocument {
 // Ordered name/value pairs; names compare exactly.
 class PageAttributes {
  public:
-  using Entry = std::pair<std::u16string, std::u16string>;
+  using Entry = std::pair<NodeString, NodeString>;
   // Replaces the value of an existing name, or appends.
   void Set(std::u16string_view name, std::u16string_view value);
-  const std::u16string* Find(std::u16string_view name) const;
+  // Set with the value borrowed, not copied: it must outlive the tree (a slice of its template).
+  void SetBorrowed(std::u16string_view name, std::u16string_view value);
+  const NodeString* Find(std::u16string_view name) const;
+  // Room for count attributes in all, for a caller that knows how many it sets.
+  void Reserve(size_t count) { entries_.reserve(count); }
   bool Has(std::u16string_view name) const { return Find(name) != nullptr; }
   std::u16string_view Get(std::u16string_view name) const {
-    const std::u16string* value = Find(name);
-    return value ? std::u16string_view(*value) : std::u16string_view();
+    const NodeString* value = Find(name);
+    return value ? value->view() : std::u16string_view();
   }
   const std::vector<Entry>& Entries() const { return entries_; }
   bool Empty() const { return entries_.empty(); }
 
  private:
+  NodeString* Slot(std::u16string_view name);
+
   std::vector<Entry> entries_;
 };
 
 class PageNode {
  public:
-  // The root of a tree over document, with the operation flags.
-  static std::unique_ptr<PageNode> CreateRoot(std::u16string name, PageDocument* document,
+  // The root of a tree over document, with the operation flags. The root owns every node of its
+  // tree: they are made in blocks and go with it.
+  static std::unique_ptr<PageNode> CreateRoot(std::u16string_view name, PageDocument* document,
                                               uint32_t flags);
   // A node linked as the last child of parent (at_end) or as its first. It takes the parent's
   // flags less the writing bits and its document; a "Text" node becomes the document's latest
   // text node; with 0x10000 on the parent and table text pending, a "Block" node or a container
   // component receives "kpsPreviousTag".
-  static PageNode* Create(std::u16string name, PageNode* parent, std::u16string own_text,
+  static PageNode* Create(std::u16string_view name, PageNode* parent, std::u16string_view own_text,
                           bool at_end = true);
 
   ~PageNode();
   PageNode(const PageNode&) = delete;
   PageNode& operator=(const PageNode&) = delete;
 
-  const std::vector<std::unique_ptr<PageNode>>& Children() const { return children_; }
+  const std::vector<PageNode*>& Children() const { return children_; }
   PageNode* Parent() const { return parent_; }
-  PageDocument* Document() const { return document_; }
-  // Takes the children out (the caller relinks or drops them).
+  PageDocument* Document() const;
+  // Unlinks a child; its subtree stays unreachable until the tree goes.
   void RemoveChild(size_t index);
 
   // Whether the node stands for a host component.
@@ -131,25 +156,30 @@ class PageNode {
   // The node's own text: own_text, or (own_text_in_source) its source range's text, which
   // literal text nodes use so that the template is not copied.
   std::u16string_view OwnText() const;
-  std::u16string own_text;
-  bool own_text_in_source = false;
-  std::u16string name;          // identifies the node ("Text", "Block", a type, a tag name)
-  std::u16string written_name;  // written in generated tags (a tag's own letter case); empty: name
-  std::u16string_view WrittenName() const { return written_name.empty() ? name : written_name; }
+  std::u16string_view WrittenName() const {
+    return written_name.empty() ? name.view() : written_name.view();
+  }
+
+  // Members in an order that leaves no gaps: a page has a node every few characters.
+  NodeString own_text;
+  NodeString name;             // identifies the node ("Text", "Block", a type, a tag name)
+  NodeString written_name;     // written in generated tags (a tag's own letter case); empty: name
   ComPtr<HostPageModel> host;  // the host component the node stands for
-  bool tag_scope = false;      // an HTML element whose markup is parsed
-  bool literal_end = false;    // stands for a lone end tag
   PageAttributes attributes;
-  uint32_t flags = 0;
   SourceRange range;
+  uint32_t flags = 0;
   int local_order = 0;
+  bool own_text_in_source = false;
+  bool tag_scope = false;    // an HTML element whose markup is parsed
+  bool literal_end = false;  // stands for a lone end tag
 
  private:
-  PageNode(std::u16string node_name, PageDocument* document);
+  class Tree;
+  PageNode(std::u16string_view node_name, Tree* tree, PageNode* parent);
 
-  std::vector<std::unique_ptr<PageNode>> children_;
+  std::vector<PageNode*> children_;
   PageNode* parent_ = nullptr;
-  PageDocument* document_;
+  Tree* tree_;  // shared by the nodes of one tree, owned by its root
 };
 
 }  // namespace kpx

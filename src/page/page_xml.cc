@@ -10,6 +10,8 @@
 
 namespace kpx {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 constexpr std::u16string_view kMarker = u" kpsForcelyBalanced=\"true\"";
@@ -153,7 +155,7 @@ bool OpensWithGeneratedTag(const PageNode& node) {
 void WriteOwnText(std::u16string& out, const PageNode& node) {
   const std::u16string_view text = node.OwnText();
   if (text.empty()) return;
-  if (node.name == u"Text" || node.name == u"kpsCDATA") {
+  if (node.name == u"Text"sv || node.name == u"kpsCDATA"sv) {
     out += u"<![CDATA[";
     AppendCDataContent(out, text);
     out += u"]]>";
@@ -173,27 +175,62 @@ void CopiedOpening(std::u16string& out, const PageNode& node) {
   AppendLiteralText(out, tag);
 }
 
+// One walk over a subtree before it is written: every prefix of its generated names, when asked
+// for, and the room its page XML needs, so that the text is made without copies as it grows and
+// without much room left over: what the nodes write when nothing in them needs escaping, plus a
+// little. A guess only: where escapes make the text longer, the string grows.
+size_t SurveyTree(const PageNode& top, std::set<std::u16string>* prefixes) {
+  // "<Text><![CDATA[" and "]]></Text>" around literal text.
+  constexpr size_t kLiteral = 25;
+  size_t room = 0;
+  struct Visit {
+    const PageNode* node;
+    bool written;  // false: inside raw content, where only the prefixes count
+  };
+  std::vector<Visit> walk{{&top, true}};
+  while (!walk.empty()) {
+    const Visit visit = walk.back();
+    walk.pop_back();
+    const PageNode& node = *visit.node;
+    if (prefixes) {
+      AddPrefix(*prefixes, node.WrittenName());
+      for (const auto& entry : node.attributes.Entries()) AddPrefix(*prefixes, entry.first);
+    }
+    bool children_written = visit.written;
+    if (visit.written) {
+      const size_t name = node.WrittenName().size();
+      const size_t text = node.OwnText().size();
+      // "<" name ">" and "</" name ">", or "<" name " />".
+      const bool full = text != 0 || !node.Children().empty() || node.literal_end || node.tag_scope;
+      room += full ? 2 * name + 5 : name + 4;
+      for (const auto& [attribute, value] : node.attributes.Entries()) {
+        room += attribute.size() + value.size() + 4;  // " " name "=\"" value "\""
+      }
+      if (text != 0) room += text + 12;  // in "<![CDATA[" and "]]>", or escaped
+      const uint32_t f = node.flags;
+      if ((f & (kWriteSimulatedTags | kWriteLiteralEndOnly | kWriteLiteralClosing)) ||
+          node.literal_end) {
+        room += 2 * kLiteral + kMarker.size();
+      }
+      if (f & (kWriteRawContent | kWriteSimulatedTags)) {
+        // Template text copied as literal text: at most the node's whole extent.
+        room += Source(node, node.range.open_start, node.range.close_end).size() + kLiteral;
+        if (f & kWriteRawContent) children_written = false;
+      }
+    }
+    if (!children_written && !prefixes) continue;
+    for (const PageNode* child : node.Children()) walk.push_back({child, children_written});
+  }
+  return room + room / 64 + 64;
+}
+
 }  // namespace
 
 std::u16string PageNode::ToXml() const {
   std::u16string out;
-  // Most of the page XML is the template's own text: room for it and some markup up front.
-  if (document_ && !parent_) {
-    out.reserve(document_->Text().size() + document_->Text().size() / 4 + 64);
-  }
   const bool declare_on_top = OpensWithGeneratedTag(*this);
   TagWriter tags(!declare_on_top);
-  if (declare_on_top) {
-    std::vector<const PageNode*> walk{this};
-    while (!walk.empty()) {
-      const PageNode* node = walk.back();
-      walk.pop_back();
-      AddPrefix(tags.all_prefixes, node->WrittenName());
-      for (const auto& entry : node->attributes.Entries())
-        AddPrefix(tags.all_prefixes, entry.first);
-      for (const auto& child : node->Children()) walk.push_back(child.get());
-    }
-  }
+  out.reserve(SurveyTree(*this, declare_on_top ? &tags.all_prefixes : nullptr));
 
   struct Frame {
     const PageNode* node;
@@ -254,7 +291,7 @@ std::u16string PageNode::ToXml() const {
     WriteOwnText(out, node);
     stack.push_back({&node, true});
     for (auto it = node.Children().rbegin(); it != node.Children().rend(); ++it) {
-      stack.push_back({it->get(), false});
+      stack.push_back({*it, false});
     }
   }
   return out;
@@ -283,7 +320,7 @@ std::u16string PageNode::StructureXml() const {
       if (has_children) stack.push_back({&node, true});
     }
     for (auto it = node.Children().rbegin(); it != node.Children().rend(); ++it) {
-      stack.push_back({it->get(), false});
+      stack.push_back({*it, false});
     }
   }
   return out;
@@ -326,7 +363,7 @@ const PageNode* PageNode::FindAt(size_t offset, bool blocks_only) const {
       }
     }
     if (frame.next_child < frame.node->Children().size()) {
-      enter(frame.node->Children()[frame.next_child++].get());
+      enter(frame.node->Children()[frame.next_child++]);
       continue;
     }
     answer = frame.node;

@@ -156,34 +156,51 @@ void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
   }
 }
 
-// Whether c may need more than copying in CDATA content: the starts of "<![CDATA[" and "]]>",
-// control characters, surrogates and the two non-characters.
-static inline bool NeedsCDataCare(char16_t c) {
-  return c == u'<' || c == u']' || c < 0x20 || (c >= 0xD800 && c <= 0xDFFF) || c >= 0xFFFE;
+// Whether the character at i needs more than copying in CDATA content, or may: the starts of
+// "<![CDATA[" ("<!") and "]]>" ("]]"), control characters other than TAB, LF and CR, surrogates
+// and the two non-characters.
+static inline bool NeedsCDataCare(std::u16string_view text, size_t i) {
+  const char16_t c = text[i];
+  const char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
+  if (c == u'<') return next == u'!';
+  if (c == u']') return next == u']';
+  if (c < 0x20) return c != u'\t' && c != u'\n' && c != u'\r';
+  return (c >= 0xD800 && c <= 0xDFFF) || c >= 0xFFFE;
 }
 
-// The first index from i on whose character NeedsCDataCare, or the text's size. Eight characters
-// at a time where SSE2 is there: most literal text needs no care at all.
+// The first index from i on where NeedsCDataCare, or the text's size. Eight characters at a time
+// where SSE2 is there: most literal text, markup included, needs no care at all.
 size_t NextCDataCare(std::u16string_view text, size_t i) {
 #ifdef __SSE2__
   const __m128i lt = _mm_set1_epi16('<');
+  const __m128i bang = _mm_set1_epi16('!');
   const __m128i bracket = _mm_set1_epi16(']');
+  const __m128i tab = _mm_set1_epi16('\t');
+  const __m128i lf = _mm_set1_epi16('\n');
+  const __m128i cr = _mm_set1_epi16('\r');
   const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
   // Unsigned compares through the sign bias: c < 0x20, or c >= 0xD800 (surrogates, U+E000 and
   // up: a character from U+E000 to U+FFFD is then looked at one by one, which is rare).
   const __m128i below = _mm_set1_epi16(static_cast<short>(0x20 ^ 0x8000));
   const __m128i above = _mm_set1_epi16(static_cast<short>((0xD800 - 1) ^ 0x8000));
-  for (; i + 8 <= text.size(); i += 8) {
+  for (; i + 9 <= text.size(); i += 8) {
     const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i + 1));
     const __m128i biased = _mm_xor_si128(chars, bias);
+    const __m128i pairs = _mm_or_si128(
+        _mm_and_si128(_mm_cmpeq_epi16(chars, lt), _mm_cmpeq_epi16(next, bang)),
+        _mm_and_si128(_mm_cmpeq_epi16(chars, bracket), _mm_cmpeq_epi16(next, bracket)));
+    const __m128i blanks =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chars, tab), _mm_cmpeq_epi16(chars, lf)),
+                     _mm_cmpeq_epi16(chars, cr));
+    const __m128i controls = _mm_andnot_si128(blanks, _mm_cmplt_epi16(biased, below));
     const __m128i care =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chars, lt), _mm_cmpeq_epi16(chars, bracket)),
-                     _mm_or_si128(_mm_cmplt_epi16(biased, below), _mm_cmpgt_epi16(biased, above)));
+        _mm_or_si128(_mm_or_si128(pairs, controls), _mm_cmpgt_epi16(biased, above));
     const int mask = _mm_movemask_epi8(care);
     if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
   }
 #endif
-  while (i < text.size() && !NeedsCDataCare(text[i])) ++i;
+  while (i < text.size() && !NeedsCDataCare(text, i)) ++i;
   return i;
 }
 
@@ -191,16 +208,20 @@ void AppendCDataContent(std::u16string& out, std::u16string_view text) {
   size_t run = 0;  // start of the characters that are copied as they stand
   size_t i = 0;
   while (i < text.size()) {
-    if (!NeedsCDataCare(text[i])) {
+    if (!NeedsCDataCare(text, i)) {
       i = NextCDataCare(text, i + 1);
       continue;
     }
-    if (text[i] == u'<' && StartsWith(text, i, u"<![CDATA[")) {
+    // Markup is full of "<": the second character rules most of them out.
+    const char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
+    if (text[i] == u'<' && next == u'!' &&
+        StartsWith(text, i, std::u16string_view(u"<![CDATA[", 9))) {
       out.append(text.substr(run, i - run));
       out += u"&lt;![CDATA[";
       i += 9;
       run = i;
-    } else if (text[i] == u']' && StartsWith(text, i, u"]]>")) {
+    } else if (text[i] == u']' && next == u']' &&
+               StartsWith(text, i, std::u16string_view(u"]]>", 3))) {
       out.append(text.substr(run, i - run));
       out += u"]]&gt;";
       i += 3;

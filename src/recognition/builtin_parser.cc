@@ -17,6 +17,8 @@
 
 namespace kpx {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 // Tags whose attribute values may hold components, with the attributes to look at.
@@ -120,8 +122,8 @@ class BuiltInParser {
     pending_ = end;
   }
 
-  PageNode* MakeNode(std::u16string name, size_t start, size_t end) {
-    PageNode* node = PageNode::Create(std::move(name), ctx_.current, u"");
+  PageNode* MakeNode(std::u16string_view name, size_t start, size_t end) {
+    PageNode* node = PageNode::Create(name, ctx_.current, u"");
     node->range = {start, end, end, end};
     return node;
   }
@@ -147,6 +149,11 @@ class BuiltInParser {
       case LexToken::kHtmlString:
         EmbracedComponents(start, scanner_.ItemEnd());
         break;
+      case LexToken::kName:
+      case LexToken::kOther:
+        // Words are literal text: the ones that follow need not be read one by one.
+        scanner_.SkipPlainItems();
+        break;
       default:
         break;
     }
@@ -162,21 +169,21 @@ class BuiltInParser {
     if (InsideHead() && !in_title_ && !scanner_.inside_raw_content()) {
       PageNode* meta = MakeNode(u"meta", start, end);
       meta->attributes.Set(u"name", u"kpsProxyBraces");
-      meta->attributes.Set(u"value", name);
+      meta->attributes.SetBorrowed(u"value", name);
       return;
     }
     const size_t colon = name.find(u':');
     if (colon != std::u16string_view::npos) {
       PageNode* resource = MakeNode(u"Resource", start, end);
-      resource->attributes.Set(u"name", name.substr(colon + 1));
-      resource->attributes.Set(u"kpsPrefix", name.substr(0, colon));
+      resource->attributes.SetBorrowed(u"name", name.substr(colon + 1));
+      resource->attributes.SetBorrowed(u"kpsPrefix", name.substr(0, colon));
       if (name.substr(0, colon) == u"res") TranslateResource(ctx_, *resource);
       ctx_.CheckHostCalls(start);
       return;
     }
     if (!MakeEmbracedComponent(name, start, end, false)) {
       PageNode* variable = MakeNode(u"Variable", start, end);
-      variable->attributes.Set(u"name", name);
+      variable->attributes.SetBorrowed(u"name", name);
     }
     ctx_.CheckHostCalls(start);
   }
@@ -191,7 +198,7 @@ class BuiltInParser {
     PageNode* node = MakeNode(ctx_.ComponentNodeName(component.Get()), start, end);
     node->host = component;
     node->attributes.Set(u"id", Decimal(ctx_.ComponentId(component.Get())));
-    node->attributes.Set(u"name", name);
+    node->attributes.SetBorrowed(u"name", name);
     if (inside_tag) node->attributes.Set(u"kpsInsideTag", u"true");
     ctx_.MarkMatched(component.Get());
     return true;
@@ -229,39 +236,54 @@ class BuiltInParser {
   }
 
   // --- tags ---
+  // name in lower case, in one buffer for every tag: no allocation per tag.
+  const std::u16string& Lowered(std::u16string_view name) {
+    lowered_.assign(name);
+    for (char16_t& c : lowered_) c = AsciiToLower(c);
+    return lowered_;
+  }
+
   void OnTag() {
     const TagRecord& tag = scanner_.Tag();
     const size_t start = scanner_.TagStart();
     const size_t end = scanner_.Position();
-    const std::u16string written(tag.name.View());
-    const std::u16string lowered = AsciiLowered(written);
+    const std::u16string_view written = tag.name.View();
+    // Most tags need no lower-case copy of their name: the element table and the comparisons
+    // ignore ASCII case, and the tag is asked only once.
+    const uint32_t properties = ElementProperties(written);
+    const bool tracked = (properties & (kEmpty | kEndTagOptional)) == 0;
 
-    if (lowered == u"title") in_title_ = !tag.end_tag && !tag.self_closing;
-    TrackTables(tag, lowered);
+    if (EqualsIgnoringAsciiCase(written, u"title"sv)) {
+      in_title_ = !tag.end_tag && !tag.self_closing;
+    }
+    TrackTables(tag, written);
 
     if (tag.end_tag) {
-      if (OpenTagStack::Tracks(lowered)) ctx_.OpenTags().EndTag(written, start);
-      CloseElement(lowered, start, end);
+      if (tracked) ctx_.OpenTags().EndTag(written, start);
+      if (!element_containers_.empty()) CloseElement(Lowered(written), start, end);
       return;
     }
-    // A start tag of the element that is open, where its end tag may be left out, ends it.
-    if (ctx_.current->tag_scope && ctx_.current->name == lowered &&
-        HasElementProperty(lowered, kEndTagOptional)) {
+    // A start tag of the element that is open, where its end tag may be left out, ends it (an
+    // element node's name is in lower case).
+    if (ctx_.current->tag_scope && (properties & kEndTagOptional) &&
+        EqualsIgnoringAsciiCase(ctx_.current->name, written)) {
       Flush(start);
       PageNode* open = ctx_.current;
       Close(*open, start, start);
       ctx_.current = open->Parent();
     }
-    if (!tag.self_closing && OpenTagStack::Tracks(lowered)) ctx_.OpenTags().PushTag(written, start);
+    if (!tag.self_closing && tracked) ctx_.OpenTags().PushTag(written, start);
 
-    const bool option_in_block = lowered == u"option" && ctx_.current->name == u"Block" &&
-                                 !ctx_.current->tag_scope && !(ctx_.Flags() & kGenerationMode);
-    if ((ctx_.ParsesTag(lowered) || option_in_block) && WritableAsElement(tag)) {
-      MakeElement(tag, lowered, start, end, option_in_block);
+    const bool option_in_block = EqualsIgnoringAsciiCase(written, u"option"sv) &&
+                                 ctx_.current->name == u"Block" && !ctx_.current->tag_scope &&
+                                 !(ctx_.Flags() & kGenerationMode);
+    if ((option_in_block || (ctx_.ParsesTags() && ctx_.ParsesTag(Lowered(written)))) &&
+        WritableAsElement(tag)) {
+      MakeElement(tag, Lowered(written), start, end, option_in_block);
       return;
     }
     for (const EmbracingTag& embracing : kEmbracingTags) {
-      if (embracing.tag != lowered) continue;
+      if (!EqualsIgnoringAsciiCase(embracing.tag, written)) continue;
       for (const AttributeRecord& attribute : tag.attributes) {
         if (!attribute.from_source) continue;
         const bool looked_at = std::any_of(
@@ -303,10 +325,20 @@ class BuiltInParser {
     std::u16string block_name;
     if (option_in_block) block_name = ctx_.current->attributes.Get(u"name");
     PageNode* node = MakeNode(lowered, start, end);
-    node->written_name.assign(tag.name.View());
+    if (tag.name.View() != lowered) node->written_name.assign(tag.name.View());
     node->tag_scope = true;
+    node->attributes.Reserve(tag.attributes.Size() + (option_in_block ? 1 : 0) +
+                             (InsideHead() ? 1 : 0));
     for (const AttributeRecord& attribute : tag.attributes) {
-      node->attributes.Set(attribute.name.View(), attribute.value.View());
+      // Values that stand in the template as they are are borrowed from it.
+      const std::u16string_view value = attribute.value.View();
+      const size_t at =
+          attribute.value_position + (attribute.quote_kind == QuoteKind::kNone ? 0 : 1);
+      if (attribute.from_source && Slice(at, at + value.size()) == value) {
+        node->attributes.SetBorrowed(attribute.name.View(), Slice(at, at + value.size()));
+      } else {
+        node->attributes.Set(attribute.name.View(), value);
+      }
     }
     if (option_in_block) node->attributes.Set(u"kpsOptionBlock", block_name);
     if (InsideHead()) node->attributes.Set(u"kpsInsideHead", u"true");
@@ -344,8 +376,9 @@ class BuiltInParser {
   }
 
   // Column spans of table rows, for the Panels that stand in tables.
-  void TrackTables(const TagRecord& tag, const std::u16string& lowered) {
-    if (lowered == u"table") {
+  void TrackTables(const TagRecord& tag, std::u16string_view name) {
+    if (name.size() > 5 || name.size() < 2) return;
+    if (EqualsIgnoringAsciiCase(name, u"table"sv)) {
       if (tag.end_tag) {
         if (table_depth_ > 0) --table_depth_;
       } else if (!tag.self_closing) {
@@ -354,9 +387,9 @@ class BuiltInParser {
       return;
     }
     if (tag.end_tag) return;
-    if (lowered == u"tr") {
+    if (EqualsIgnoringAsciiCase(name, u"tr"sv)) {
       row_width_ = 0;
-    } else if (lowered == u"td" || lowered == u"th") {
+    } else if (EqualsIgnoringAsciiCase(name, u"td"sv) || EqualsIgnoringAsciiCase(name, u"th"sv)) {
       long span = 1;
       for (const AttributeRecord& attribute : tag.attributes) {
         if (!EqualsIgnoringAsciiCase(attribute.name.View(), u"colspan")) continue;
@@ -411,8 +444,8 @@ class BuiltInParser {
       } else if (component) {
         node = MakeNode(ctx_.ComponentNodeName(component.Get()), start, end);
         node->host = component;
-        node->attributes.Set(u"type", type);
-        node->attributes.Set(u"name", name);
+        node->attributes.SetBorrowed(u"type", type);
+        node->attributes.SetBorrowed(u"name", name);
         node->attributes.Set(u"id", Decimal(ctx_.ComponentId(component.Get())));
         ctx_.MarkMatched(component.Get());
         ctx_.OpenTags().PushBoundary(node, name);
@@ -425,8 +458,8 @@ class BuiltInParser {
     }
     if (!node) {
       node = MakeNode(u"Block", start, end);
-      node->attributes.Set(u"type", type);
-      node->attributes.Set(u"name", name);
+      node->attributes.SetBorrowed(u"type", type);
+      node->attributes.SetBorrowed(u"name", name);
     }
     if (InsideHead()) node->attributes.Set(u"kpsInsideHead", u"true");
     open_blocks_.push_back(node);
@@ -515,6 +548,7 @@ class BuiltInParser {
     if (node.tag_scope) {
       auto& open = open_elements_[node.name];
       if (!open.empty() && open.back().node == &node) open.pop_back();
+      element_containers_.erase(&node);  // asked only while the element is open
       return;
     }
     if (!open_blocks_.empty() && open_blocks_.back() == &node) {
@@ -549,9 +583,9 @@ class BuiltInParser {
     if (!found.known || !found.simple) return;
     // A simple component written as a block: its node inside the block.
     PageNode* inner = nullptr;
-    for (const auto& child : node.Children()) {
+    for (PageNode* child : node.Children()) {
       if (EqualsIgnoringAsciiCase(child->name, found.canonical)) {
-        inner = child.get();
+        inner = child;
         break;
       }
     }
@@ -603,7 +637,7 @@ class BuiltInParser {
     if (end < start + 3 || Slice(end - 3, end) != u"]]>") return;
     Consume(start, end);
     PageNode* node = MakeNode(u"kpsCDATA", start, end);
-    node->own_text.assign(scanner_.ItemTextView());
+    node->own_text.borrow(scanner_.ItemTextView());
   }
 
   static inline const ComponentClass kNoClass{};
@@ -611,6 +645,7 @@ class BuiltInParser {
   ParseContext& ctx_;
   DocumentScanner& scanner_;
   std::u16string_view text_;
+  std::u16string lowered_;  // see Lowered
   size_t pending_ = 0;
   bool in_title_ = false;
   int table_depth_ = 0;

@@ -167,7 +167,10 @@ ComPtr<HostPageModel> ParseContext::FindOnPage(std::u16string_view name) {
       for (auto it = children.rbegin(); it != children.rend(); ++it) pending.push_back(*it);
     }
   }
-  auto it = page_index_->find(Lowered(name));
+  // One buffer for the lower-case names looked up: a placeholder is met every few lines.
+  lookup_name_.assign(name);
+  for (char16_t& c : lookup_name_) c = AsciiToLower(c);
+  auto it = page_index_->find(lookup_name_);
   return it == page_index_->end() ? ComPtr<HostPageModel>() : it->second;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -77,8 +78,10 @@ class ParseContext final : public PageDocument, private WarningSink {
 
   // Whether start tags of this (lower-case) name become element nodes.
   bool ParsesTag(std::u16string_view lowered) const {
-    return tags_to_parse_.count(std::u16string(lowered)) != 0;
+    return tags_to_parse_.find(lowered) != tags_to_parse_.end();
   }
+  // Whether any tag does.
+  bool ParsesTags() const { return !tags_to_parse_.empty(); }
 
   OpenTagStack& OpenTags() { return open_tags_; }
   LineIndex::Position PositionOf(size_t offset);
@@ -130,11 +133,12 @@ class ParseContext final : public PageDocument, private WarningSink {
   std::optional<LineIndex> lines_;  // made when a position is first reported
   OpenTagStack open_tags_;
   std::vector<ParseError> errors_;
-  std::set<std::u16string> tags_to_parse_;
+  std::set<std::u16string, std::less<>> tags_to_parse_;
   std::unordered_map<std::u16string, ComponentClass> classes_;
   // (parent identifier, lower-case name) -> matched
   std::map<std::pair<long, std::u16string>, bool> registry_;
   std::optional<std::unordered_map<std::u16string, ComPtr<HostPageModel>>> page_index_;
+  std::u16string lookup_name_;
   bool aborted_ = false;
   bool asked_ = false;
 };

@@ -15,7 +15,7 @@ bool OnlyWhiteSpace(std::u16string_view text) {
 }  // namespace
 
 void TranslateResource(ParseContext& context, PageNode& resource) {
-  if (const std::u16string* show = context.Root().attributes.Find(u"kpsShowTranslations")) {
+  if (const NodeString* show = context.Root().attributes.Find(u"kpsShowTranslations")) {
     resource.attributes.Set(u"kpsShowTranslations", *show);
   }
   const PageNode* holder = &resource;

@@ -433,6 +433,71 @@ TEST(DocumentScannerCorpusTest, RepairsOfEveryPageApply) {
 
 // --- Inputs that would make a careless scanner read the same text over and over ---
 
+// Every item as "kind token start-end tag-start head raw", one per line; with skip, each run of
+// plain items is read at once and only its last item shows.
+std::string ItemTrace(const std::u16string& text, bool skip) {
+  DocumentScanner scanner{text};
+  scanner.set_placeholder_attribute_name(u"checked");
+  scanner.set_junk_attribute_name(u"kpstagcontent");
+  scanner.set_nested_comments(true);
+  std::string out;
+  std::string last_plain;
+  auto line = [&] {
+    return std::to_string(static_cast<int>(scanner.LastTokenKind())) + ' ' +
+           std::to_string(scanner.ItemStart()) + '-' + std::to_string(scanner.ItemEnd()) + ' ' +
+           std::to_string(scanner.Position()) + ' ' + std::to_string(scanner.inside_head()) +
+           std::to_string(scanner.inside_raw_content()) + '\n';
+  };
+  for (size_t items = 0; items <= text.size() + 1; ++items) {
+    const MarkupItem kind = scanner.NextItem();
+    const LexToken token = scanner.LastTokenKind();
+    const bool plain =
+        kind == MarkupItem::kText && (token == LexToken::kName || token == LexToken::kOther);
+    if (plain) {
+      if (skip) scanner.SkipPlainItems();
+      last_plain = "T " + line();
+      continue;
+    }
+    out += last_plain;
+    last_plain.clear();
+    if (kind == MarkupItem::kEnd) break;
+    out += std::to_string(static_cast<int>(kind)) + ' ' + line();
+  }
+  return out;
+}
+
+// Skipping a run of words leaves the scanner where reading them one by one does, wherever the
+// blocks of characters cut the run and whatever item ends it.
+TEST(DocumentScannerTest, SkippedWordsLeaveTheScannerAsReadingThem) {
+  std::vector<std::u16string> texts;
+  const std::u16string units[] = {u"word ",         u"x",     u", ",         u"<b>",
+                                  u"</td>",         u"{A}",   u"<!-- c -->", u"\n",
+                                  u"a=b",           u"\"q\"", u"<head>",     u"<script>s</script>",
+                                  u"\u00e9t\u00e9 "};
+  std::uint32_t state = 7;
+  for (int round = 0; round < 300; ++round) {
+    std::u16string text;
+    const size_t count = state % 60;
+    for (size_t i = 0; i < count; ++i) {
+      state = state * 1103515245u + 12345u;
+      text += units[(state >> 8) % std::size(units)];
+      if ((state >> 20) % 9 == 0) text.append((state >> 4) % 90, u'w');
+    }
+    state = state * 1103515245u + 12345u;
+    texts.push_back(text);
+  }
+  for (const auto& path : CorpusPages()) {
+    if (path.parent_path().filename() != "pages") continue;
+    std::ifstream in(path, std::ios::binary);
+    texts.push_back(DecodePage(std::string(std::istreambuf_iterator<char>(in), {})));
+  }
+  for (const std::u16string& text : texts) {
+    SCOPED_TRACE(U8(text.substr(0, 80)));
+    const std::string one_by_one = ItemTrace(text, false);
+    EXPECT_TRUE(ItemTrace(text, true) == one_by_one);
+  }
+}
+
 std::u16string Repeat(std::u16string_view unit, size_t length) {
   std::u16string text;
   while (text.size() < length) text += unit;

@@ -46,7 +46,7 @@ TEST(PageNodeTest, CreationLinksInheritsAndTracksTheLatestText) {
   EXPECT_EQ(t.document.latest_text_node, t.tail);
   t.b->flags |= kWriteSimulatedTags | kWriteBalanceMarker | 0x1000;
   PageNode* first = PageNode::Create(u"Text", t.b, u"x", /*at_end=*/false);
-  EXPECT_EQ(t.b->Children().front().get(), first);
+  EXPECT_EQ(t.b->Children().front(), first);
   EXPECT_EQ(t.document.latest_text_node, first);
   // The writing bits stay with the parent; operation flags pass on.
   EXPECT_EQ(first->flags, 0x1012u);
@@ -183,6 +183,61 @@ TEST(PageNodeTest, DeepTreesAreWrittenAndFreedWithoutRecursion) {
   EXPECT_EQ(xml.size(), 6u + 199999u * 15u + 9u + 7u);
   EXPECT_FALSE(root->StructureXml().empty());
   EXPECT_EQ(root->FindAt(0, true), node);
+}
+
+// What CDATA content changes, wherever it falls among the characters that are read at once.
+TEST(XmlTextTest, CDataContentAtEveryOffset) {
+  struct Row {
+    std::u16string_view piece;
+    std::u16string_view written;
+  };
+  const Row rows[] = {
+      {u"]]>", u"]]&gt;"},
+      {u"]]]>", u"]]]&gt;"},
+      {u"<![CDATA[", u"&lt;![CDATA["},
+      {u"<!x<b>]]", u"<!x<b>]]"},
+      {u"\t\n\r", u"\t\n\r"},
+      {u"\x01", u"\xFFFD"},
+      {u"\xD800x", u"\xFFFDx"},
+      {u"\xD83D\xDE00", u"\xD83D\xDE00"},
+      {u"\xFFFE", u"\xFFFD"},
+      {u"\xE000", u"\xE000"},
+  };
+  for (const Row& row : rows) {
+    for (size_t shift = 0; shift < 20; ++shift) {
+      for (size_t tail : {0, 1, 9}) {
+        const std::u16string before(shift, u'a');
+        const std::u16string after(tail, u'z');
+        std::u16string out;
+        AppendCDataContent(out, before + std::u16string(row.piece) + after);
+        EXPECT_TRUE(out == before + std::u16string(row.written) + after)
+            << U8(row.piece) << " at " << shift << " before " << tail;
+      }
+    }
+  }
+}
+
+// Node texts are kept inline, owned or borrowed; each reads back as given.
+TEST(NodeStringTest, KeepsItsText) {
+  const std::u16string texts[] = {u"", u"Text", u"Seven77", u"Variable", std::u16string(300, u'x')};
+  for (const std::u16string& text : texts) {
+    SCOPED_TRACE(U8(text));
+    NodeString copied(text);
+    NodeString borrowed;
+    borrowed.borrow(text);
+    EXPECT_TRUE(copied == text);
+    EXPECT_TRUE(borrowed == text);
+    // Long texts are borrowed in place; short ones are copied.
+    EXPECT_EQ(borrowed.data() == text.data(), text.size() > 7);
+    NodeString moved(std::move(copied));
+    EXPECT_TRUE(moved == text);
+    EXPECT_TRUE(copied.empty());
+    copied = moved;
+    moved = moved.view().substr(moved.size() / 2);  // from its own text
+    EXPECT_TRUE(moved == std::u16string_view(text).substr(text.size() / 2));
+    borrowed = std::move(copied);
+    EXPECT_TRUE(borrowed == text);
+  }
 }
 
 }  // namespace
