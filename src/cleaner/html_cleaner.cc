@@ -162,24 +162,38 @@ HRESULT HtmlCleaner::Run(std::u16string_view input, std::u16string* output) {
     ~ClearRun() { run = nullptr; }
   } clear_run{run_};
 
-  tidyBufClear(&input_);
   tidyBufClear(&output_);
   tidyBufClear(&message_buffer_);
-  // The text's UTF-16 code units, little-endian, as bytes.
   const uint byte_count = static_cast<uint>(input.size() * 2);
   // libtidy 5.6 mishandles a CR that is not followed by LF (old Mac line ends): it drops the
   // second of two such CRs, losing a blank line, and loses count of columns after one. Such a CR
   // goes in as LF, which libtidy treats as the same line break and prints as LF anyway.
-  if (byte_count > 0) {
-    tidyBufCheckAlloc(&input_, byte_count, kInputChunk);
-    PutLittleEndian(input, input_.bp);
-    for (size_t i = input.find(u'\r'); i != input.npos; i = input.find(u'\r', i + 1)) {
-      if (i + 1 == input.size() || input[i + 1] != u'\n') PutLittleEndian(u"\n", input_.bp + 2 * i);
-    }
-    input_.size = byte_count;
+  size_t lone_cr = input.find(u'\r');
+  while (lone_cr != input.npos && lone_cr + 1 < input.size() && input[lone_cr + 1] == u'\n') {
+    lone_cr = input.find(u'\r', lone_cr + 2);
   }
-
-  tidyParseBuffer(doc_, &input_);
+  if (std::endian::native == std::endian::little && lone_cr == input.npos) {
+    // The text's code units are already libtidy's little-endian bytes: lent for the parse, which
+    // only reads them, rather than copied (a page of megabytes would cost as much again).
+    TidyBuffer lent;
+    tidyBufInit(&lent);
+    tidyBufAttach(&lent, reinterpret_cast<byte*>(const_cast<char16_t*>(input.data())), byte_count);
+    tidyParseBuffer(doc_, &lent);
+    tidyBufDetach(&lent);
+  } else {
+    tidyBufClear(&input_);
+    if (byte_count > 0) {
+      tidyBufCheckAlloc(&input_, byte_count, kInputChunk);
+      PutLittleEndian(input, input_.bp);
+      for (size_t i = lone_cr; i != input.npos; i = input.find(u'\r', i + 1)) {
+        if (i + 1 == input.size() || input[i + 1] != u'\n') {
+          PutLittleEndian(u"\n", input_.bp + 2 * i);
+        }
+      }
+      input_.size = byte_count;
+    }
+    tidyParseBuffer(doc_, &input_);
+  }
   if (skip_anchors) state.anchors.Record(tidyGetRoot(doc_));
   tidyCleanAndRepair(doc_);
   if (skip_anchors) state.anchors.Undo(doc_, tidyGetRoot(doc_));
@@ -207,17 +221,18 @@ HRESULT HtmlCleaner::Run(std::u16string_view input, std::u16string* output) {
     printed += 2;
     --units;
   }
-  std::u16string text(units, u'\0');
-  if (units > 0) GetLittleEndian(printed, &text);
+  // Printed straight into the caller's string: nothing reads the input after this point, so it
+  // may even be the same text.
+  output->resize(units);
+  if (units > 0) GetLittleEndian(printed, output);
 
   std::string narrow;
   if (message_buffer_.bp != nullptr) {
     narrow.assign(reinterpret_cast<const char*>(message_buffer_.bp), message_buffer_.size);
   }
-  switches_applied_ = ApplyTagEdits(tidyGetRoot(doc_), plan, &text);
+  switches_applied_ = ApplyTagEdits(tidyGetRoot(doc_), plan, output);
   if (!switches_applied_) narrow += kNotAppliedNote;
   messages_ = ToUtf16(narrow);
-  *output = std::move(text);
   return S_OK;
 }
 
