@@ -27,8 +27,8 @@ SmallBlockPool::~SmallBlockPool() {
   for (size_t i = 0; i < batch_count_; ++i) {
     // Blocks still live when the pool goes (what the library left behind) go with it; the
     // sanitizer must not see the memory as poisoned when the system allocator takes it back.
-    ASAN_UNPOISON_MEMORY_REGION(batches_[i].memory, batches_[i].bytes);
-    std::free(batches_[i].memory);
+    ASAN_UNPOISON_MEMORY_REGION(batches_[i], kBatchBytes);
+    std::free(batches_[i]);
   }
   std::free(batches_);
   std::free(table_);
@@ -87,19 +87,17 @@ bool SmallBlockPool::NewSlab(size_t class_index) noexcept {
 bool SmallBlockPool::TakeBatch() noexcept {
   if (batch_count_ == batch_capacity_) {
     const size_t capacity = batch_capacity_ == 0 ? 16 : 2 * batch_capacity_;
-    void* grown = std::realloc(batches_, capacity * sizeof(Batch));
+    void* grown = std::realloc(batches_, capacity * sizeof(void*));
     if (grown == nullptr) return false;
-    batches_ = static_cast<Batch*>(grown);
+    batches_ = static_cast<void**>(grown);
     batch_capacity_ = capacity;
   }
-  const size_t bytes = batch_slabs_ * kSlabBytes;
-  void* batch = std::aligned_alloc(kSlabBytes, bytes);
+  void* batch = std::aligned_alloc(kSlabBytes, kBatchBytes);
   if (batch == nullptr) return false;
-  batches_[batch_count_++] = Batch{batch, bytes};
-  ASAN_POISON_MEMORY_REGION(batch, bytes);
+  batches_[batch_count_++] = batch;
+  ASAN_POISON_MEMORY_REGION(batch, kBatchBytes);
   spare_ = static_cast<char*>(batch);
-  spare_end_ = spare_ + bytes;
-  if (batch_slabs_ < kMaxBatchSlabs) batch_slabs_ *= 2;
+  spare_end_ = spare_ + kBatchBytes;
   return true;
 }
 

@@ -44,7 +44,10 @@ class SmallBlockPool {
   static constexpr size_t kClassCount = kLargest / kGranule;
   static constexpr unsigned kSlabShift = 14;
   static constexpr size_t kSlabBytes = size_t{1} << kSlabShift;
-  static constexpr size_t kMaxBatchSlabs = 256;  // slabs are taken from the system 4 MiB at most
+  // Slabs are taken from the system allocator 64 KiB at a time: with the alignment slack that
+  // stays under the size from which it maps fresh pages for every request, so the memory of one
+  // document is reused by the next instead of being faulted in anew.
+  static constexpr size_t kBatchBytes = 4 * kSlabBytes;
 
   struct FreeBlock {
     FreeBlock* next;
@@ -63,12 +66,7 @@ class SmallBlockPool {
   SizeClass classes_[kClassCount];
   char* spare_ = nullptr;  // slabs taken from the system and not yet given to a class
   char* spare_end_ = nullptr;
-  size_t batch_slabs_ = 4;  // the next batch's size in slabs, doubled each time
-  struct Batch {
-    void* memory;
-    size_t bytes;
-  };
-  Batch* batches_ = nullptr;  // what was taken from the system
+  void** batches_ = nullptr;  // what was taken from the system allocator
   size_t batch_count_ = 0;
   size_t batch_capacity_ = 0;
   // Open addressing from a slab's number (address >> kSlabShift) to its class: each entry holds
