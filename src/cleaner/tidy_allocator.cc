@@ -1,8 +1,10 @@
 #include "cleaner/tidy_allocator.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace kpx {
 
@@ -52,6 +54,11 @@ void TidyDocumentAllocator::Unlink(Header* header) {
 // libtidy panics when a block cannot be had; like its own allocator, this ends the process,
 // since nothing may unwind through the library.
 void* TIDY_CALL TidyDocumentAllocator::Alloc(TidyAllocator* self, size_t size) noexcept {
+  if (size <= SmallBlockPool::kLargest) {
+    void* block = Of(self)->small_.Allocate(size);
+    if (block == nullptr) Panic(self, "out of memory");
+    return block;
+  }
   if (size > SIZE_MAX - sizeof(Header)) Panic(self, "out of memory");
   auto* header = static_cast<Header*>(std::malloc(sizeof(Header) + size));
   if (header == nullptr) Panic(self, "out of memory");
@@ -66,8 +73,16 @@ void* TIDY_CALL TidyDocumentAllocator::Realloc(TidyAllocator* self, void* block,
     Free(self, block);
     return nullptr;
   }
-  if (size > SIZE_MAX - sizeof(Header)) Panic(self, "out of memory");
   TidyDocumentAllocator* allocator = Of(self);
+  if (const size_t slot = allocator->small_.SlotSize(block)) {
+    // A small block moves to the class of its new size, unless that is its own.
+    if (SmallBlockPool::SlotFor(size) == slot) return block;
+    void* moved = Alloc(self, size);
+    std::memcpy(moved, block, std::min(slot, size));
+    allocator->small_.Free(block, slot);
+    return moved;
+  }
+  if (size > SIZE_MAX - sizeof(Header)) Panic(self, "out of memory");
   Header* header = HeaderOf<Header>(block);
   // Unlinked while realloc may move it, so that no neighbour points into a freed block.
   allocator->Unlink(header);
@@ -82,8 +97,13 @@ void* TIDY_CALL TidyDocumentAllocator::Realloc(TidyAllocator* self, void* block,
 
 void TIDY_CALL TidyDocumentAllocator::Free(TidyAllocator* self, void* block) noexcept {
   if (block == nullptr) return;
+  TidyDocumentAllocator* allocator = Of(self);
+  if (const size_t slot = allocator->small_.SlotSize(block)) {
+    allocator->small_.Free(block, slot);
+    return;
+  }
   Header* header = HeaderOf<Header>(block);
-  Of(self)->Unlink(header);
+  allocator->Unlink(header);
   std::free(header);
 }
 

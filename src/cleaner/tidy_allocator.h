@@ -5,16 +5,19 @@
 
 #include <cstddef>
 
+#include "cleaner/small_block_pool.h"
+
 namespace kpx {
 
 // libtidy 5.6 loses blocks on some pages: when clean-and-repair replaces a DOCTYPE that the
 // HTML output cannot keep (an XHTML one, for example), the parsed DOCTYPE node and its
 // attributes are never freed. A converter that cleans page after page would grow without end,
-// so each document allocates through this allocator, which knows every live block and frees
-// what the library left behind once the document is gone. Callers hold the tidy lock.
+// so each document allocates through this allocator, which owns every block and frees what the
+// library left behind once the document is gone. Callers hold the tidy lock.
 //
-// Every block carries a small header that links it into a list of the live blocks, so that
-// keeping count costs a few pointer writes per allocation (a page of megabytes makes millions).
+// Small blocks (nodes, attributes, strings: nearly all of a page's millions) come from a pool of
+// slabs that goes as a whole; the few larger ones (the lexer's and the printer's buffers) carry a
+// header that links them into a list of the live large blocks.
 class TidyDocumentAllocator {
  public:
   TidyDocumentAllocator();
@@ -25,7 +28,7 @@ class TidyDocumentAllocator {
   TidyAllocator* get() { return &handle_.base; }
 
  private:
-  // Placed before each block handed out; as aligned as malloc's blocks, so the block is too.
+  // Placed before each large block handed out; as aligned as malloc's blocks, so the block is too.
   struct alignas(std::max_align_t) Header {
     Header* prev;
     Header* next;
@@ -46,7 +49,8 @@ class TidyDocumentAllocator {
     TidyDocumentAllocator* owner;
   };
   Handle handle_;
-  Header* live_ = nullptr;  // the most recently linked live block
+  SmallBlockPool small_;
+  Header* live_ = nullptr;  // the most recently linked live large block
 };
 
 }  // namespace kpx
