@@ -320,22 +320,32 @@ class ProfileParser {
   }
 
   // --- tags ---
+  // The tag name in lower case, in a buffer kept across tags (valid until the next call).
+  const std::u16string& Lowered(std::u16string_view name) {
+    lowered_.assign(name);
+    for (char16_t& c : lowered_) c = AsciiToLower(c);
+    return lowered_;
+  }
+
   void OnStartTag() {
     const TagRecord& tag = scanner_.Tag();
     const size_t start = scanner_.TagStart();
     const size_t end = scanner_.Position();
-    const std::u16string written(tag.name.View());
-    const std::u16string lowered = AsciiLowered(written);
+    const std::u16string_view written = tag.name.View();
+    const std::u16string& lowered = Lowered(written);
+    const uint32_t properties = ElementProperties(written);
 
     // A start tag of the element that is open, where its end tag may be left out, ends it.
-    if (ctx_.current->tag_scope && ctx_.current->name == lowered &&
-        HasElementProperty(lowered, kEndTagOptional)) {
+    if ((properties & kEndTagOptional) && ctx_.current->tag_scope &&
+        ctx_.current->name == lowered) {
       Flush(start);
       PageNode* open = ctx_.current;
       Close(*open, start, start, false);
       ctx_.current = open->Parent();
     }
-    if (!tag.self_closing && OpenTagStack::Tracks(lowered)) ctx_.OpenTags().PushTag(written, start);
+    if (!tag.self_closing && !(properties & (kEmpty | kEndTagOptional))) {
+      ctx_.OpenTags().PushTag(written, start);
+    }
 
     const ProfileRule* rule = search_.Find(ctx_.current, RuleKind::kHtmlTag, written);
     const bool denied = mode_.Denied(lowered);
@@ -346,8 +356,7 @@ class ProfileParser {
       options = rule->output.options | kOptionBalanceMarker;
     }
     const OutputKind output = rule ? rule->output.kind : OutputKind::kUnset;
-    const bool opens =
-        !tag.self_closing && ((rule && rule->closable) || !HasElementProperty(lowered, kEmpty));
+    const bool opens = !tag.self_closing && ((rule && rule->closable) || !(properties & kEmpty));
     // A denied tag's node is no scope: its content and end tag stay its parent's.
     const bool scope = opens && !denied;
     switch (output) {
@@ -368,7 +377,7 @@ class ProfileParser {
         node->flags |= kWriteNoTags;
         Govern(node, *rule, options, output == OutputKind::kNone ? Fate::kDrop : Fate::kRip);
         if (output == OutputKind::kRip) AttributePlaceholders(tag, lowered, end, node);
-        Enter(node);
+        Enter(node, properties);
         return;
       }
       case OutputKind::kXml:
@@ -391,14 +400,14 @@ class ProfileParser {
     if (scope) Govern(node, *rule, options);
     AttributePlaceholders(tag, lowered, end, node);
     ApplyRule(*node, *rule, options, true, !scope);
-    if (scope) Enter(node);
+    if (scope) Enter(node, properties);
   }
 
-  void Enter(PageNode* node) {
+  void Enter(PageNode* node, uint32_t properties) {
     const PageNode* container = Container(ctx_.current);
     const auto depth = static_cast<long>(elements_.size());
     open_elements_[node->name].push_back({node, container, depth});
-    const bool required = !HasElementProperty(node->name, kEndTagOptional);
+    const bool required = !(properties & kEndTagOptional);
     elements_.push_back(
         {container, required ? depth : (depth > 0 ? elements_.back().required : -1)});
     ctx_.current = node;
@@ -416,9 +425,11 @@ class ProfileParser {
     const TagRecord& tag = scanner_.Tag();
     const size_t start = scanner_.TagStart();
     const size_t end = scanner_.Position();
-    const std::u16string written(tag.name.View());
-    const std::u16string lowered = AsciiLowered(written);
-    if (OpenTagStack::Tracks(lowered)) ctx_.OpenTags().EndTag(written, start);
+    const std::u16string_view written = tag.name.View();
+    const std::u16string& lowered = Lowered(written);
+    if (!(ElementProperties(written) & (kEmpty | kEndTagOptional))) {
+      ctx_.OpenTags().EndTag(written, start);
+    }
 
     // It closes the innermost open element of its name inside the current container when every
     // element opened after that one may end without its end tag (td before </tr>, li before </ul>);
@@ -746,6 +757,7 @@ class ProfileParser {
   DocumentScanner& scanner_;
   std::u16string_view text_;
   size_t pending_ = 0;
+  std::u16string lowered_;  // see Lowered
   struct OpenEntry {
     PageNode* node;
     Governed how;
