@@ -50,17 +50,23 @@ struct Agreement {
   std::size_t directory_after_separator = 0;
 };
 
+// The character at i of a path with a percent escape decoded, and how many units it takes.
+char16_t DecodedAt(std::u16string_view path, std::size_t i, std::size_t* width) {
+  *width = 1;
+  if (path[i] != u'%' || i + 2 >= path.size() || HexDigit(path[i + 1]) < 0 ||
+      HexDigit(path[i + 2]) < 0) {
+    return path[i];
+  }
+  *width = 3;
+  return static_cast<char16_t>(HexDigit(path[i + 1]) * 16 + HexDigit(path[i + 2]));
+}
+
 Agreement Agree(std::u16string_view path, std::u16string_view directory) {
   Agreement a;
   std::size_t i = 0, k = 0;
   while (i < path.size() && k < directory.size()) {
-    char16_t c = path[i];
     std::size_t width = 1;
-    if (c == u'%' && i + 2 < path.size() + 0 && HexDigit(path[i + 1]) >= 0 &&
-        HexDigit(path[i + 2]) >= 0) {
-      c = static_cast<char16_t>(HexDigit(path[i + 1]) * 16 + HexDigit(path[i + 2]));
-      width = 3;
-    }
+    const char16_t c = DecodedAt(path, i, &width);
     if (!SameChar(c, directory[k])) break;
     i += width;
     ++k;
@@ -81,7 +87,8 @@ std::optional<std::u16string_view> Below(std::u16string_view path, std::u16strin
   const Agreement a = Agree(path, directory);
   if (a.directory_end != directory.size()) return std::nullopt;
   if (a.path_end == path.size()) return path.substr(a.path_end);
-  if (IsSeparator(path[a.path_end])) return path.substr(a.path_end + 1);
+  std::size_t width = 1;
+  if (IsSeparator(DecodedAt(path, a.path_end, &width))) return path.substr(a.path_end + width);
   if (IsSeparator(directory.back())) return path.substr(a.path_end);
   return std::nullopt;
 }
@@ -128,7 +135,11 @@ std::optional<std::u16string> RelativeFileUrl(std::u16string_view value, const P
   }
   if (paths.project_directory.empty()) return std::nullopt;
   const Agreement a = Agree(path, paths.project_directory);
-  if (a.directory_after_separator == 0) return std::nullopt;
+  // Beside the project only when the rest is a path below the shared part (not a second root).
+  if (a.directory_after_separator == 0 || a.path_after_separator >= path.size() ||
+      IsSeparator(path[a.path_after_separator])) {
+    return std::nullopt;
+  }
   std::u16string out = paths.page_to_project;
   std::size_t ups = 1;
   for (std::size_t k = a.directory_after_separator; k < paths.project_directory.size(); ++k) {

@@ -86,10 +86,12 @@ class Formatter {
   // The formatter's answer for one extent (cut at its first NUL), or nullopt when it fails.
   std::optional<std::u16string> Format(std::u16string_view extent) {
     if (FAILED(status_)) return std::nullopt;
+    // In and out through one slot: the formatter may free the string it gets and put another.
     Bstr html(extent);
-    BSTR raw = html.Get();
-    if (FAILED(formatter_->Format(&raw))) return std::nullopt;
-    if (raw != html.Get()) html = Bstr::Adopt(raw);
+    BSTR slot = html.Detach();
+    const HRESULT hr = formatter_->Format(&slot);
+    html = Bstr::Adopt(slot);
+    if (FAILED(hr)) return std::nullopt;
     std::u16string_view answer = html.View();
     const std::size_t nul = answer.find(u'\0');
     if (nul != std::u16string_view::npos) answer = answer.substr(0, nul);
