@@ -42,7 +42,7 @@ bool LiteralRun::Close(std::size_t end) {
   if (kept <= 0) {
     // Nothing of the run is left: only its erasures (it holds no other edit then) go out.
     for (const Edit& e : edits_) {
-      if (e.kind == Kind::kErase) list_.Delete(e.position, e.count);
+      if (e.kind != Kind::kLowerCase) list_.Delete(e.position, e.count);
     }
     edits_.clear();
     pool_.clear();

@@ -105,10 +105,11 @@ class Formatter {
 
 class PrePass {
  public:
-  PrePass(std::u16string_view text, HostPageModel* page, const PreprocessOptions& options,
+  // text must outlive the pass.
+  PrePass(const std::u16string& text, HostPageModel* page, const PreprocessOptions& options,
           Formatter& formatter)
       : text_(text),
-        scanner_(std::u16string(text)),
+        scanner_(BorrowedText{text}),
         page_(page),
         options_(options),
         paths_(PagePaths(page)),
