@@ -83,6 +83,11 @@ AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& ta
   for (const AttributeRecord& attribute : tag.attributes) {
     if (!attribute.from_source) continue;
     const std::u16string_view name = attribute.name.View();
+    // Only names that start like one of the rules' are looked at further.
+    const char16_t first = name.empty() ? u'\0' : AsciiToLower(name[0]);
+    if (first != u'k' && first != u'c' && first != u'h' && first != u's' && first != u'l') {
+      continue;
+    }
     const std::u16string_view value = attribute.value.View();
     if (Is(name, u"kpsXStyle")) {
       edits.push_back({TagEdit::kReplace, attribute.name_position, name.size(), u"style"});

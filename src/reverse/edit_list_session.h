@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "base/large_buffers.h"
 #include "markup/text_edit_list.h"
 
 namespace kpx {
@@ -15,9 +17,12 @@ class EditListSession {
   // What the list may keep for the next operation (its room for edits and Apply's memory).
   static constexpr std::size_t kBytesWorthKeeping = std::size_t{8} << 20;
 
-  EditListSession(TextEditList& list, std::u16string_view text) : list_(list) {
+  // The list takes a copy of text, or text itself.
+  EditListSession(TextEditList& list, std::u16string_view text)
+      : EditListSession(list, CopyOfLargeText(text)) {}
+  EditListSession(TextEditList& list, std::u16string&& text) : list_(list) {
     list_.Assign(std::u16string());
-    list_.Assign(std::u16string(text));
+    list_.Assign(std::move(text));
   }
   ~EditListSession() {
     list_.Assign(std::u16string());

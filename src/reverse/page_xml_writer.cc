@@ -585,9 +585,9 @@ PageSettings ReadPageSettings(HostPageModel* page) {
   return settings;
 }
 
-std::u16string WritePageXml(TextEditList& list, std::u16string_view text, IUnknown* host,
+std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
                             IComponentIDs* ids, const PageSettings& settings) {
-  EditListSession session(list, text);
+  EditListSession session(list, std::move(text));
   // Values are read as the text holds them: the writer copies nothing the tag parser escaped.
   ScopedAttributeEscapingOff raw_values;
   WriterPass pass(list, host, ids, settings);
@@ -595,11 +595,11 @@ std::u16string WritePageXml(TextEditList& list, std::u16string_view text, IUnkno
   return session.Finish();
 }
 
-std::u16string WritePageXml(TextEditList& list, std::u16string_view text, IUnknown* host,
+std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
                             IComponentIDs* ids) {
   const PageSettings settings = ReadPageSettings(FindPage(host).Get());
   SetDoubleEscapeQuotes(settings.publish_template);
-  return WritePageXml(list, text, host, ids, settings);
+  return WritePageXml(list, std::move(text), host, ids, settings);
 }
 
 }  // namespace kpx

@@ -33,12 +33,12 @@ PageSettings ReadPageSettings(HostPageModel* page);
 // page. With ids, each tag bound to a host component that has an identifier adds it there.
 // Sets the process-wide quote double-escaping switch from the page's "publishTemplate" setting
 // and leaves it so.
-std::u16string WritePageXml(TextEditList& list, std::u16string_view text, IUnknown* host,
+std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
                             IComponentIDs* ids = nullptr);
 
 // The writer with the settings given (the switch is not touched), for callers that read them
 // already.
-std::u16string WritePageXml(TextEditList& list, std::u16string_view text, IUnknown* host,
+std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
                             IComponentIDs* ids, const PageSettings& settings);
 
 }  // namespace kpx

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/ascii_case.h"
+#include "base/large_buffers.h"
 #include "com/bstr.h"
 #include "markup/attribute_escaping.h"
 #include "markup/document_scanner.h"
@@ -41,8 +42,9 @@ PathContext PagePaths(HostPageModel* page) {
 std::u16string RepairCharacters(std::u16string_view text, const SubstitutionTable* table) {
   if (table) return table->Apply(text);
   constexpr std::u16string_view kEntity = u"&#194;";
+  if (text.find(kEntity) == std::u16string_view::npos) return CopyOfLargeText(text);
   std::u16string out;
-  out.reserve(text.size());
+  ReserveLargeText(out, text.size());
   std::size_t from = 0;
   for (std::size_t at = text.find(kEntity); at != std::u16string_view::npos;
        at = text.find(kEntity, from)) {
@@ -489,13 +491,13 @@ HRESULT PreprocessTemplate(TextEditList& list, IUnknown* page, std::u16string_vi
   ComPtr<IUnknown> holder(page);
   ComPtr<HostPageModel> model = holder.As<HostPageModel>();
   Formatter formatter(model.Get());
-  const std::u16string repaired = RepairCharacters(text, options.substitutions);
+  // The pass reads the list's text, which stays as it is until the edits are applied.
+  EditListSession session(list, RepairCharacters(text, options.substitutions));
   ScopedAttributeEscapingOff raw_values;
-  PrePass pass(repaired, model.Get(), options, formatter);
+  PrePass pass(list.Text(), model.Get(), options, formatter);
   const bool accepted = pass.Run();
   if (!accepted) return E_INVALIDARG;
   if (FAILED(formatter.status())) return formatter.status();
-  EditListSession session(list, repaired);
   for (TagEdit& edit : pass.Edits()) {
     if (edit.count != 0) list.Delete(edit.position, edit.count);
     if (!edit.text.empty()) list.Insert(edit.position, edit.text, true);

@@ -1,5 +1,6 @@
 // The back transformation: template pre-processing and the page XML writer, as the converter
 // offers them.
+#include "base/large_buffers.h"
 #include "base/stage_timer.h"
 #include "base/status.h"
 #include "com/bstr.h"
@@ -25,7 +26,7 @@ HRESULT XH2XConverter::BackTransform(IDispatch* page, std::u16string_view text,
   std::u16string prepared;
   HRESULT hr = PreprocessTemplate(working_text_, page, text, options, &prepared);
   if (FAILED(hr)) return hr;
-  *xml = WritePageXml(working_text_, prepared, page);
+  *xml = WritePageXml(working_text_, std::move(prepared), page);
   return S_OK;
 }
 
@@ -64,7 +65,8 @@ HRESULT XH2XConverter::partialBackTransformationWithDOM(IDispatch* pParent, BSTR
     std::u16string xml;
     {
       StageTimer timer("!back transformation");
-      xml = WritePageXml(working_text_, BstrView(bstrTemplate), pParent, ids.Get());
+      xml = WritePageXml(working_text_, CopyOfLargeText(BstrView(bstrTemplate)), pParent,
+                         ids.Get());
     }
     ComPtr<IXMLDOMDocument> document;
     hr = LoadIntoDocument(xml, document.Put());

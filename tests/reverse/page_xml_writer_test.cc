@@ -48,6 +48,8 @@ TEST(PageXmlWriter, RewritesEachConstruct) {
        "x<![CDATA[raw]]>y",
        "<Page><![CDATA[x]]><kpsCDATA><![CDATA[raw]]></kpsCDATA><![CDATA[y]]></Page>"},
       {"CDATA end in text", {}, "a]]>b", "<Page><![CDATA[a]]]]><![CDATA[>b]]></Page>"},
+      {"CDATA end made by an erasure", {}, "a]]<b kpsRemoveOnBT=\"1\">>c</b>",
+       "<Page><![CDATA[a]]]]><![CDATA[>c]]></Page>"},
       {"forbidden character",
        {},
        std::string("a\x01") + "b",
