@@ -44,10 +44,11 @@ std::size_t NextNotable(const char16_t* data, std::size_t from, std::size_t to) 
     hits = _mm_or_si128(hits, _mm_cmpeq_epi16(_mm_subs_epu16(v, controls), zero));
     hits = _mm_or_si128(
         hits, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, surrogates), surrogate_span), zero));
-    hits = _mm_or_si128(hits,
-                        _mm_xor_si128(_mm_cmpeq_epi16(_mm_subs_epu16(v, below_nonchars), zero), ones));
+    hits = _mm_or_si128(
+        hits, _mm_xor_si128(_mm_cmpeq_epi16(_mm_subs_epu16(v, below_nonchars), zero), ones));
     const int bits = _mm_movemask_epi8(hits);
-    if (bits != 0) return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(bits))) / 2;
+    if (bits != 0)
+      return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(bits))) / 2;
   }
 #endif
   for (; from < to; ++from) {

@@ -33,11 +33,13 @@ struct BackHost {
   std::string components = kSiteComponents;
   std::string project;    // more children of <project>
   std::string formatter;  // <format> elements
+  std::string options;    // <option> elements of HTMLFormatting
 };
 
 inline std::string BackHostXml(const BackHost& host) {
-  return "<host><project directory=\"/site\">" + host.project + "</project><formatter>" +
-         host.formatter +
+  return "<host><options><section name=\"HTMLFormatting\">" + host.options +
+         "</section></options><project directory=\"/site\">" + host.project +
+         "</project><formatter>" + host.formatter +
          "</formatter><page id=\"1\" name=\"P\" file=\"P.html\" directory=\"/site/pages\">" +
          host.components + "</page></host>";
 }
@@ -72,6 +74,7 @@ class BackTransformer {
   }
 
   IXH2XConverter* Converter() { return converter_.Get(); }
+  const x2x::FixtureHost& Host() const { return host_; }
   ComPtr<IDispatch> Page() { return host_.Page(0); }
   ComPtr<IDispatch> Component(LONG id) { return host_.Component(0, id); }
 

@@ -134,6 +134,43 @@ TEST(TemplatePreprocessing, FormatterRewritesExtentsOfComponentsWithoutPosition)
             "kpsserviceable=\"true\" kpsid=\"6\">L</span>]]></Link></Page>");
 }
 
+// The reverse profile of the host's settings: loaded by the first call and kept; one that does
+// not load is reported, and the text keeps its characters.
+TEST(TemplatePreprocessing, ReverseProfileSubstitutes) {
+  for (const auto& [file, expected] :
+       {std::pair{"ReverseProfile.xml", "a&nbsp;b../c&#194;"}, std::pair{"Missing.xml",
+                                                                         "a\xC2\xA0"
+                                                                         "b..\\c\xC3\x82"}}) {
+    SCOPED_TRACE(file);
+    BackHost host;
+    host.components = "";
+    host.options = std::string(
+                       "<option name=\"ConverterVerbosityLevel\" value=\"1\"/>"
+                       "<option name=\"ReverseConverterProfile\" value=\"") +
+                   file + "\"/>";
+    host.project = "<item name=\"Grid\"><property name=\"templatePath\" value=\"" KPX_SOURCE_DIR
+                   "/examples/profiles/\"/></item>";
+    BackTransformer back(host);
+    EXPECT_EQ(back.Back("a\xC2\xA0"
+                        "b..\\c&#194;"),
+              Wrapped(expected));
+    back.Back("x");
+    std::size_t reads = 0;
+    for (const auto& [section, name] : back.Host().OptionReads()) {
+      if (name == u"ReverseConverterProfile") ++reads;
+    }
+    std::vector<std::string> messages;
+    for (const auto& message : back.Host().Messages()) messages.push_back(ToUtf8(message.text));
+    if (std::string(file) == "Missing.xml") {
+      EXPECT_EQ(reads, 2u);
+      EXPECT_EQ(messages, std::vector<std::string>(2, "failed to load reverse converter profile"));
+    } else {
+      EXPECT_EQ(reads, 1u);
+      EXPECT_TRUE(messages.empty());
+    }
+  }
+}
+
 struct FileUrlCase {
   const char* value;
   const char* expected;  // null: unchanged
