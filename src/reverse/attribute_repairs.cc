@@ -75,7 +75,7 @@ bool NeedsQuotes(std::u16string_view value) {
 AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& tag,
                                    const PathContext& paths,
                                    const std::vector<std::u16string>& colours,
-                                   std::vector<TagEdit>& edits) {
+                                   std::vector<BackEdit>& edits) {
   AttributeFindings findings;
   const std::u16string_view element = tag.name.View();
   const bool link_or_a = Is(element, u"link") || Is(element, u"a");
@@ -90,7 +90,7 @@ AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& ta
     }
     const std::u16string_view value = attribute.value.View();
     if (Is(name, u"kpsXStyle")) {
-      edits.push_back({TagEdit::kReplace, attribute.name_position, name.size(), u"style"});
+      edits.push_back({BackEdit::kReplace, attribute.name_position, name.size(), u"style"});
     }
     if (attribute.equals_position == 0) continue;
     if (Is(name, u"kpsId")) {
@@ -123,15 +123,15 @@ AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& ta
     if (!FindValueSpan(text, attribute, &span)) continue;
     if (attribute.quote_kind == QuoteKind::kNone) {
       if (NeedsQuotes(rewritten)) rewritten = u"\"" + rewritten + u"\"";
-      edits.push_back({TagEdit::kReplace, span.begin, span.size, std::move(rewritten)});
+      edits.push_back({BackEdit::kReplace, span.begin, span.size, std::move(rewritten)});
       continue;
     }
     const std::size_t close = span.begin + span.size;
     const bool to_single = single && attribute.quote_kind == QuoteKind::kDouble &&
                            !Contains(rewritten, u"'") && close < text.size() && text[close] == u'"';
-    if (to_single) edits.push_back({TagEdit::kReplace, span.begin - 1, 1, u"'"});
-    if (changed) edits.push_back({TagEdit::kReplace, span.begin, span.size, std::move(rewritten)});
-    if (to_single) edits.push_back({TagEdit::kReplace, close, 1, u"'"});
+    if (to_single) edits.push_back({BackEdit::kReplace, span.begin - 1, 1, u"'"});
+    if (changed) edits.push_back({BackEdit::kReplace, span.begin, span.size, std::move(rewritten)});
+    if (to_single) edits.push_back({BackEdit::kReplace, close, 1, u"'"});
   }
   return findings;
 }

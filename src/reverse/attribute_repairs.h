@@ -23,6 +23,6 @@ struct AttributeFindings {
 AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& tag,
                                    const PathContext& paths,
                                    const std::vector<std::u16string>& colours,
-                                   std::vector<TagEdit>& edits);
+                                   std::vector<BackEdit>& edits);
 
 }  // namespace kpx

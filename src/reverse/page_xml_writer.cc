@@ -246,15 +246,15 @@ class WriterPass {
     if (candidate) {
       for (const AttributeRecord& attribute : tag.attributes) AddPrefix(attribute.name.View());
     }
-    for (TagEdit& edit : LiteralTagEdits(text_, tag, candidate, settings_.site_language)) {
+    for (BackEdit& edit : LiteralTagEdits(text_, tag, candidate, settings_.site_language)) {
       switch (edit.kind) {
-        case TagEdit::kErase:
+        case BackEdit::kErase:
           run_.Erase(edit.position, edit.count);
           break;
-        case TagEdit::kLowerCase:
+        case BackEdit::kLowerCase:
           run_.LowerCase(edit.position, edit.count);
           break;
-        case TagEdit::kReplace:
+        case BackEdit::kReplace:
           run_.Replace(edit.position, edit.count, edit.text);
           break;
       }

@@ -19,26 +19,26 @@ bool IsSeparator(char16_t c) {
 
 // Lower-cases a name of the tag when the text holds it there with an upper-case letter.
 void LowerName(std::u16string_view text, std::size_t position, std::u16string_view name,
-               std::vector<TagEdit>& edits) {
+               std::vector<BackEdit>& edits) {
   if (name.empty() || position + name.size() > text.size()) return;
   const std::u16string_view written = text.substr(position, name.size());
   if (!EqualsIgnoringAsciiCase(written, name) || !HasUpperCase(written)) return;
-  edits.push_back({TagEdit::kLowerCase, position, name.size(), {}});
+  edits.push_back({BackEdit::kLowerCase, position, name.size(), {}});
 }
 
 // "kpstagcontent", "=", an optional double quote: erased, and the closing quote with it.
 void UnwrapTagContent(std::u16string_view text, const AttributeRecord& attribute,
-                      std::vector<TagEdit>& edits) {
+                      std::vector<BackEdit>& edits) {
   if (attribute.equals_position == 0) return;
   ValueSpan span;
   if (!FindValueSpan(text, attribute, &span)) return;
   const bool double_quoted = attribute.quote_kind == QuoteKind::kDouble;
   const std::size_t prefix_end = double_quoted ? span.begin : attribute.value_position;
   edits.push_back(
-      {TagEdit::kErase, attribute.name_position, prefix_end - attribute.name_position, {}});
+      {BackEdit::kErase, attribute.name_position, prefix_end - attribute.name_position, {}});
   const std::size_t close = span.begin + span.size;
   if (double_quoted && close < text.size() && text[close] == u'"') {
-    edits.push_back({TagEdit::kErase, close, 1, {}});
+    edits.push_back({BackEdit::kErase, close, 1, {}});
   }
 }
 
@@ -59,7 +59,7 @@ std::vector<ValueSpan> Segments(std::u16string_view text, const ValueSpan& value
 // kpsDynamicStyle and kpsI18Ned: the attribute they name holds a path whose theme segment (after a
 // "styles" directory) or language segment is written back as its placeholder.
 void RewritePaths(std::u16string_view text, const TagRecord& tag, std::u16string_view site_language,
-                  std::vector<TagEdit>& edits) {
+                  std::vector<BackEdit>& edits) {
   std::size_t style_at = std::u16string_view::npos;
   if (const AttributeRecord* names = tag.attributes.Find(u"kpsDynamicStyle")) {
     const AttributeRecord* target = tag.attributes.Find(names->value.View());
@@ -70,7 +70,7 @@ void RewritePaths(std::u16string_view text, const TagRecord& tag, std::u16string
         const std::u16string_view segment = text.substr(segments[i].begin, segments[i].size);
         if (EqualsIgnoringAsciiCase(segment, u"styles") && segments[i + 1].size != 0) {
           style_at = segments[i + 1].begin;
-          edits.push_back({TagEdit::kReplace, style_at, segments[i + 1].size, u"{KPS_Style}"});
+          edits.push_back({BackEdit::kReplace, style_at, segments[i + 1].size, u"{KPS_Style}"});
           break;
         }
       }
@@ -85,7 +85,7 @@ void RewritePaths(std::u16string_view text, const TagRecord& tag, std::u16string
         if (segment.begin == style_at) continue;
         if (EqualsIgnoringAsciiCase(text.substr(segment.begin, segment.size), site_language)) {
           edits.push_back(
-              {TagEdit::kReplace, segment.begin, segment.size, u"{res:KPS_LanguageID}"});
+              {BackEdit::kReplace, segment.begin, segment.size, u"{res:KPS_LanguageID}"});
           break;
         }
       }
@@ -106,9 +106,9 @@ bool FindValueSpan(std::u16string_view text, const AttributeRecord& attribute, V
   return true;
 }
 
-std::vector<TagEdit> LiteralTagEdits(std::u16string_view text, const TagRecord& tag, bool candidate,
-                                     std::u16string_view site_language) {
-  std::vector<TagEdit> edits;
+std::vector<BackEdit> LiteralTagEdits(std::u16string_view text, const TagRecord& tag,
+                                      bool candidate, std::u16string_view site_language) {
+  std::vector<BackEdit> edits;
   if (candidate) LowerName(text, tag.name_position, tag.name.View(), edits);
   for (const AttributeRecord& attribute : tag.attributes) {
     if (!attribute.from_source) continue;
@@ -120,11 +120,11 @@ std::vector<TagEdit> LiteralTagEdits(std::u16string_view text, const TagRecord& 
   }
   RewritePaths(text, tag, site_language, edits);
   std::stable_sort(edits.begin(), edits.end(),
-                   [](const TagEdit& a, const TagEdit& b) { return a.position < b.position; });
+                   [](const BackEdit& a, const BackEdit& b) { return a.position < b.position; });
   // Two edits over one stretch (a value both unwrapped and rewritten): the first one stands.
-  std::vector<TagEdit> kept;
+  std::vector<BackEdit> kept;
   std::size_t reach = 0;
-  for (TagEdit& edit : edits) {
+  for (BackEdit& edit : edits) {
     if (!kept.empty() && edit.position < reach) continue;
     reach = edit.position + edit.count;
     kept.push_back(std::move(edit));

@@ -11,7 +11,7 @@
 
 namespace kpx {
 
-struct TagEdit {
+struct BackEdit {
   enum Kind : unsigned char { kErase, kLowerCase, kReplace } kind;
   std::size_t position;
   std::size_t count;
@@ -30,7 +30,7 @@ bool FindValueSpan(std::u16string_view text, const AttributeRecord& attribute, V
 // the element name and every attribute name are lower-cased. site_language: the language
 // segment kpsI18Ned marks (empty: none). The tag must have been read from text with attribute
 // escaping off, so that its values are the text's own.
-std::vector<TagEdit> LiteralTagEdits(std::u16string_view text, const TagRecord& tag, bool candidate,
-                                     std::u16string_view site_language);
+std::vector<BackEdit> LiteralTagEdits(std::u16string_view text, const TagRecord& tag,
+                                      bool candidate, std::u16string_view site_language);
 
 }  // namespace kpx

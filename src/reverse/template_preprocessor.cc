@@ -142,14 +142,14 @@ class PrePass {
   // The edits in position order (equal positions in the order they were made). What a later
   // rule erased whole (a font tag, the start tag of a stray paragraph) takes the edits made
   // inside it with it.
-  std::vector<TagEdit> Edits() {
+  std::vector<BackEdit> Edits() {
     std::stable_sort(edits_.begin(), edits_.end(),
-                     [](const TagEdit& a, const TagEdit& b) { return a.position < b.position; });
-    std::vector<TagEdit> kept;
+                     [](const BackEdit& a, const BackEdit& b) { return a.position < b.position; });
+    std::vector<BackEdit> kept;
     kept.reserve(edits_.size());
     std::size_t reach_start = 0, reach = 0;
     bool reaching = false;
-    for (TagEdit& edit : edits_) {
+    for (BackEdit& edit : edits_) {
       if (reaching && edit.position < reach && (edit.position > reach_start || edit.count != 0)) {
         continue;
       }
@@ -179,12 +179,13 @@ class PrePass {
   struct Cut {
     std::size_t start;
     std::size_t end;
-    std::vector<TagEdit> edits;
+    std::vector<BackEdit> edits;
     bool erased = false;  // erased by a later rule: nothing of it is moved
   };
   // A component extent going to the formatter.
   struct Extent {
-    std::size_t start = 0;
+    Extent(std::size_t start_at, std::u16string_view tag_name) : start(start_at), name(tag_name) {}
+    std::size_t start;
     std::u16string name;
     std::size_t depth = 0;
     std::vector<std::pair<std::size_t, std::size_t>> removed;  // listed font tags in it
@@ -207,7 +208,7 @@ class PrePass {
       if (Is(name, u"span") && !tag.self_closing) ++span_depth_;
       return;
     }
-    std::vector<TagEdit> edits;
+    std::vector<BackEdit> edits;
     const AttributeFindings found = RepairAttributes(text_, tag, paths_, options_.colours, edits);
     if (Is(name, u"html")) in_prologue_ = true;
     if (Is(name, u"head")) head_end_ = end;
@@ -219,9 +220,7 @@ class PrePass {
         found.component_id != 0 && page_ && HasNoPosition(found.component_id)) {
       const bool empty = tag.self_closing || HasElementProperty(name, kEmpty);
       if (!empty) {
-        extent_.emplace();
-        extent_->start = start;
-        extent_->name = name;
+        extent_.emplace(start, name);
       }
     }
     const bool serviceable_without_id =
@@ -231,18 +230,18 @@ class PrePass {
     const bool empty_element = Is(name, u"meta") || Is(name, u"link") ||
                                HasElementProperty(name, kEmpty) || serviceable_without_id;
     const bool slash = empty_element && !tag.self_closing && end > start && text_[end - 1] == u'>';
-    if (slash) edits.push_back({TagEdit::kReplace, end - 1, 0, u"/"});
+    if (slash) edits.push_back({BackEdit::kReplace, end - 1, 0, u"/"});
     if (Is(name, u"span") && end + 6 <= text_.size() &&
         EqualsIgnoringAsciiCase(text_.substr(end, 6), u"</span")) {
-      edits.push_back({TagEdit::kReplace, end, 0, u"&nbsp;"});
+      edits.push_back({BackEdit::kReplace, end, 0, u"&nbsp;"});
     }
 
     if (!extent_ && Is(name, u"meta") && head_end_ != kNoHead &&
         EqualsIgnoringAsciiCase(ValueOf(tag, u"http-equiv"), u"content-type") &&
         !OnlyBlanks(head_end_, start)) {
       // Moved to just after <head>, as an empty-element tag.
-      edits_.push_back({TagEdit::kReplace, head_end_, 0, EditedText(start, end, edits)});
-      edits_.push_back({TagEdit::kReplace, start, end - start, u""});
+      edits_.push_back({BackEdit::kReplace, head_end_, 0, EditedText(start, end, edits)});
+      edits_.push_back({BackEdit::kReplace, start, end - start, u""});
       return;
     }
 
@@ -318,7 +317,7 @@ class PrePass {
     Extent& extent = *extent_;
     if (Is(name, u"font")) {
       if (!tag.end_tag) {
-        std::vector<TagEdit> ignored;
+        std::vector<BackEdit> ignored;
         const bool listed =
             RepairAttributes(text_, tag, paths_, options_.colours, ignored).listed_font;
         extent.fonts.emplace_back(start, end);
@@ -350,7 +349,7 @@ class PrePass {
     }
     html.append(text_.substr(from, end - from));
     if (auto answer = formatter_.Format(html)) {
-      edits_.push_back({TagEdit::kReplace, extent.start, end - extent.start, std::move(*answer)});
+      edits_.push_back({BackEdit::kReplace, extent.start, end - extent.start, std::move(*answer)});
     }
     extent_.reset();
   }
@@ -369,17 +368,17 @@ class PrePass {
     for (Cut& cut : cuts_) {
       if (cut.erased) continue;
       moved += EditedText(cut.start, cut.end, cut.edits);
-      edits_.push_back({TagEdit::kReplace, cut.start, cut.end - cut.start, u""});
+      edits_.push_back({BackEdit::kReplace, cut.start, cut.end - cut.start, u""});
     }
     cuts_.clear();
-    if (!moved.empty()) edits_.push_back({TagEdit::kReplace, body_end, 0, std::move(moved)});
+    if (!moved.empty()) edits_.push_back({BackEdit::kReplace, body_end, 0, std::move(moved)});
   }
 
   void EraseTag(std::size_t start, std::size_t end, std::size_t cut) {
     if (cut != kNoCut) {
       cuts_[cut].erased = true;
     }
-    edits_.push_back({TagEdit::kReplace, start, end - start, u""});
+    edits_.push_back({BackEdit::kReplace, start, end - start, u""});
   }
 
   void Push(Open kind, std::size_t start, std::size_t end, bool remove, std::size_t cut) {
@@ -417,16 +416,16 @@ class PrePass {
   }
 
   // The text of [start, end) with edits (inside it, in position order) applied.
-  std::u16string EditedText(std::size_t start, std::size_t end, std::vector<TagEdit> edits) const {
+  std::u16string EditedText(std::size_t start, std::size_t end, std::vector<BackEdit> edits) const {
     std::stable_sort(edits.begin(), edits.end(),
-                     [](const TagEdit& a, const TagEdit& b) { return a.position < b.position; });
+                     [](const BackEdit& a, const BackEdit& b) { return a.position < b.position; });
     std::u16string out;
     std::size_t from = start;
-    for (const TagEdit& edit : edits) {
+    for (const BackEdit& edit : edits) {
       if (edit.position < from || edit.position + edit.count > end) continue;
       out.append(text_.substr(from, edit.position - from));
-      if (edit.kind == TagEdit::kReplace) out += edit.text;
-      if (edit.kind == TagEdit::kLowerCase) {
+      if (edit.kind == BackEdit::kReplace) out += edit.text;
+      if (edit.kind == BackEdit::kLowerCase) {
         for (char16_t c : text_.substr(edit.position, edit.count)) out += AsciiToLower(c);
       }
       from = edit.position + edit.count;
@@ -449,7 +448,7 @@ class PrePass {
   PathContext paths_;
   Formatter& formatter_;
 
-  std::vector<TagEdit> edits_;
+  std::vector<BackEdit> edits_;
   std::vector<OpenTag> open_;
   std::vector<std::size_t> p_open_;     // indexes into open_ of the open p tags
   std::vector<std::size_t> form_open_;  // and of the open forms
@@ -498,7 +497,7 @@ HRESULT PreprocessTemplate(TextEditList& list, IUnknown* page, std::u16string_vi
   const bool accepted = pass.Run();
   if (!accepted) return E_INVALIDARG;
   if (FAILED(formatter.status())) return formatter.status();
-  for (TagEdit& edit : pass.Edits()) {
+  for (BackEdit& edit : pass.Edits()) {
     if (edit.count != 0) list.Delete(edit.position, edit.count);
     if (!edit.text.empty()) list.Insert(edit.position, edit.text, true);
   }
