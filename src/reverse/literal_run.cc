@@ -70,10 +70,10 @@ void LiteralRun::CheckKept(std::size_t from, std::size_t to) {
       // The two characters before it in the section: in this stretch, or the ones before it.
       const char16_t before1 = i >= from + 1 ? text[i - 1] : last1_;
       const char16_t before2 = i >= from + 2 ? text[i - 2] : i == from + 1 ? last1_ : last2_;
-      if (before1 == u']' && before2 == u']') list_.Insert(i, kCDataSplit, true);
+      if (before1 == u']' && before2 == u']') list_.Insert(i, kCDataSplit);
     } else if (!IsWholeXmlUnit(kept, i - from)) {
       list_.Delete(i, 1);
-      list_.Insert(i, std::u16string_view(&kReplacementChar, 1), true);
+      list_.Insert(i, std::u16string_view(&kReplacementChar, 1));
     }
   }
   // What a character XML forbids became is no "]", so the text's own characters serve.
@@ -97,7 +97,7 @@ bool LiteralRun::Close(std::size_t end) {
     return false;
   }
   last1_ = last2_ = 0;
-  list_.Insert(start_, u"<![CDATA[", true);
+  list_.Insert(start_, u"<![CDATA[");
   std::size_t cursor = start_;
   for (const Edit& e : edits_) {
     CheckKept(cursor, e.position);
@@ -122,7 +122,7 @@ bool LiteralRun::Close(std::size_t end) {
         const std::u16string_view text(pool_.data() + e.text_begin, e.text_size);
         std::u16string safe;
         AppendSplitCData(safe, text);
-        list_.Insert(e.position, safe, true);
+        list_.Insert(e.position, safe);
         for (char16_t c : safe) Feed(c);
         cursor = e.position + e.count;
         break;
@@ -130,7 +130,7 @@ bool LiteralRun::Close(std::size_t end) {
     }
   }
   CheckKept(cursor, end);
-  list_.Insert(end, u"]]>", true);
+  list_.Insert(end, u"]]>");
   edits_.clear();
   pool_.clear();
   return true;

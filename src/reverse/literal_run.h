@@ -9,14 +9,14 @@
 #include <string_view>
 #include <vector>
 
-#include "markup/text_edit_list.h"
+#include "reverse/edit_recorder.h"
 
 namespace kpx {
 
 class LiteralRun {
  public:
-  // Edits are recorded into list, against its text.
-  explicit LiteralRun(TextEditList& list) : list_(list) {}
+  // Edits are recorded through recorder, against its list's text.
+  explicit LiteralRun(EditRecorder& recorder) : list_(recorder) {}
 
   // Starts a new run at position (the previous one must have been closed).
   void Start(std::size_t position) {
@@ -55,7 +55,7 @@ class LiteralRun {
     last1_ = c;
   }
 
-  TextEditList& list_;
+  EditRecorder& list_;
   std::size_t start_ = 0;
   // Characters the run's edits add minus those they take out.
   std::ptrdiff_t kept_change_ = 0;

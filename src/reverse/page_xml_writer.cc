@@ -89,7 +89,8 @@ class WriterPass {
       : list_(list),
         text_(list.Text()),
         scanner_(BorrowedText{list.Text()}),
-        run_(list),
+        recorder_(list),
+        run_(recorder_),
         ids_(ids),
         settings_(settings) {
     scanner_.set_record_repairs(false);
@@ -153,7 +154,7 @@ class WriterPass {
     std::u16string end_tag;
   };
 
-  void Out(std::size_t position, std::u16string_view text) { list_.Insert(position, text, true); }
+  void Out(std::size_t position, std::u16string_view text) { recorder_.Insert(position, text); }
 
   // Writes text at position between two literal runs.
   void InsertOutside(std::size_t position, std::u16string_view text) {
@@ -184,7 +185,7 @@ class WriterPass {
     element += u"\"/>";
     run_.Close(open);
     Out(open, element);
-    list_.Delete(open, j + 1 - open);
+    recorder_.Delete(open, j + 1 - open);
     run_.Start(j + 1);
     scanner_.SetPosition(j + 1);
   }
@@ -196,7 +197,7 @@ class WriterPass {
     element += u"</kpsCDATA>";
     run_.Close(start);
     Out(start, element);
-    list_.Delete(start, end - start);
+    recorder_.Delete(start, end - start);
     run_.Start(end);
   }
 
@@ -225,7 +226,7 @@ class WriterPass {
       braces += u'}';
       run_.Close(start);
       Out(start, TextElement(braces));
-      list_.Delete(start, end - start);
+      recorder_.Delete(start, end - start);
       run_.Start(end);
       return;
     }
@@ -371,7 +372,7 @@ class WriterPass {
         erasing_ = Erasing{true, tag_id, Lower(tag_name), 0, from, end_element};
         return;
       }
-      list_.Delete(from, to - from);
+      recorder_.Delete(from, to - from);
       Push({end_element, false, {}, 0, tag_id, Lower(tag_name), false}, std::move(scope));
       run_.Start(to);
       return;
@@ -382,7 +383,7 @@ class WriterPass {
       if (has_content) {
         erasing_ = Erasing{false, 0, Lower(tag.name.View()), 0, start, end_element};
       } else {
-        list_.Delete(start, end - start);
+        recorder_.Delete(start, end - start);
         Out(end, end_element);
         run_.Start(end);
       }
@@ -420,7 +421,7 @@ class WriterPass {
     const auto [from, to] = MarkerSpan(tag, start, end, true);
     run_.Close(from);
     PopTo(*index, from);
-    list_.Delete(from, to - from);
+    recorder_.Delete(from, to - from);
     run_.Start(to);
   }
 
@@ -450,7 +451,7 @@ class WriterPass {
   }
 
   void StopErasing(std::size_t to) {
-    list_.Delete(erasing_->from, to - erasing_->from);
+    recorder_.Delete(erasing_->from, to - erasing_->from);
     Out(to, erasing_->end_tag);
     erasing_.reset();
     run_.Start(to);
@@ -515,7 +516,11 @@ class WriterPass {
     if (erasing_) StopErasing(size);
     run_.Close(size);
     PopTo(0, size);
-    if (!is_page_) return;
+    if (is_page_) WriteRoot(size);
+    recorder_.Flush();
+  }
+
+  void WriteRoot(std::size_t size) {
     std::u16string root = u"<Page";
     for (const std::u16string& prefix : prefixes_) {
       root += u" xmlns:";
@@ -526,6 +531,7 @@ class WriterPass {
     }
     root += u'>';
     // In front of everything written at the start (after clear).
+    recorder_.Flush();
     list_.Insert(0, root, false);
     Out(size, u"</Page>");
   }
@@ -533,6 +539,7 @@ class WriterPass {
   TextEditList& list_;
   std::u16string_view text_;
   DocumentScanner scanner_;
+  EditRecorder recorder_;
   LiteralRun run_;
   IComponentIDs* ids_;
   const PageSettings& settings_;
