@@ -65,8 +65,8 @@ HRESULT XH2XConverter::partialBackTransformationWithDOM(IDispatch* pParent, BSTR
     std::u16string xml;
     {
       StageTimer timer("!back transformation");
-      xml = WritePageXml(working_text_, CopyOfLargeText(BstrView(bstrTemplate)), pParent,
-                         ids.Get());
+      xml =
+          WritePageXml(working_text_, CopyOfLargeText(BstrView(bstrTemplate)), pParent, ids.Get());
     }
     ComPtr<IXMLDOMDocument> document;
     hr = LoadIntoDocument(xml, document.Put());
