@@ -74,10 +74,10 @@ bool HasChildComponents(HostPageModel* model) {
   return model && SUCCEEDED(model->GetComponentCount(&count)) && count > 0;
 }
 
-std::u16string StartElement(const ElementSpec& spec, bool empty) {
-  const bool writable = IsWritableElementName(spec.element);
+std::u16string StartElement(const ElementParts& parts, bool empty) {
+  const bool writable = IsWritableElementName(parts.element);
   std::u16string out = u"<";
-  out += writable ? std::u16string_view(spec.element) : std::u16string_view(u"Block");
+  out += writable ? std::u16string_view(parts.element) : std::u16string_view(u"Block");
   auto attribute = [&out](std::u16string_view name, std::u16string_view value) {
     out += u' ';
     out += name;
@@ -85,24 +85,24 @@ std::u16string StartElement(const ElementSpec& spec, bool empty) {
     AppendXmlAttributeValue(out, value);
     out += u'"';
   };
-  if (!writable && !spec.element.empty()) attribute(u"kpsType", spec.element);
-  if (spec.id != 0) {
+  if (!writable && !parts.element.empty()) attribute(u"kpsType", parts.element);
+  if (parts.id != 0) {
     char digits[16];
-    const char* end = std::to_chars(digits, digits + sizeof digits, spec.id).ptr;
+    const char* end = std::to_chars(digits, digits + sizeof digits, parts.id).ptr;
     std::u16string id;
     for (const char* d = digits; d != end; ++d) id += static_cast<char16_t>(*d);
     attribute(u"id", id);
   }
-  if (!spec.name.empty()) attribute(u"name", spec.name);
-  for (const auto& [name, value] : spec.attributes) attribute(name, value);
+  if (!parts.name.empty()) attribute(u"name", parts.name);
+  for (const auto& [name, value] : parts.attributes) attribute(name, value);
   out += empty ? u"/>" : u">";
   return out;
 }
 
-std::u16string EndElement(const ElementSpec& spec) {
+std::u16string EndElement(const ElementParts& parts) {
   std::u16string out = u"</";
-  out += IsWritableElementName(spec.element) ? std::u16string_view(spec.element)
-                                             : std::u16string_view(u"Block");
+  out += IsWritableElementName(parts.element) ? std::u16string_view(parts.element)
+                                              : std::u16string_view(u"Block");
   out += u'>';
   return out;
 }

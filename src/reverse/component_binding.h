@@ -36,7 +36,7 @@ bool HasChildComponents(HostPageModel* model);
 // an XML name without prefix gives a Block whose kpsType holds the name; values are escaped as in
 // the forward page XML (the quote double-escaping switch applies), and characters XML forbids
 // become U+FFFD.
-struct ElementSpec {
+struct ElementParts {
   std::u16string element;
   LONG id = 0;          // 0: no id attribute
   std::u16string name;  // empty: no name attribute
@@ -44,8 +44,8 @@ struct ElementSpec {
 };
 
 // "<E id=.. name=.. a=..>" ("/>" when empty).
-std::u16string StartElement(const ElementSpec& spec, bool empty = false);
-// The end tag that matches StartElement(spec).
-std::u16string EndElement(const ElementSpec& spec);
+std::u16string StartElement(const ElementParts& parts, bool empty = false);
+// The end tag that matches StartElement(parts).
+std::u16string EndElement(const ElementParts& parts);
 
 }  // namespace kpx

@@ -321,46 +321,46 @@ class WriterPass {
     const bool resource = ValueOf(tag, u"kpsType") == u"Resource";
     const bool atomic = ValueOf(tag, u"atomicselection") == u"true";
     const bool is_span = Is(tag.name.View(), u"span");
-    ElementSpec spec;
+    ElementParts parts;
     ComPtr<HostPageModel> scope;
     bool primitive = false;
     if (resource) {
-      spec.element = u"Resource";
-      spec.name = ValueOf(tag, u"kpsResourceName");
-      spec.attributes.emplace_back(u"kpsPrefix",
-                                   std::u16string(ValueOf(tag, u"kpsResourcePrefix")));
+      parts.element = u"Resource";
+      parts.name = ValueOf(tag, u"kpsResourceName");
+      parts.attributes.emplace_back(u"kpsPrefix",
+                                    std::u16string(ValueOf(tag, u"kpsResourcePrefix")));
     } else {
       BoundComponent bound = BindComponent(scopes_, page_.Get(), tag_name, tag_id);
       if (bound.model) {
-        spec.element = std::move(bound.element);
-        spec.id = bound.id;
-        spec.name = std::move(bound.name);
+        parts.element = std::move(bound.element);
+        parts.id = bound.id;
+        parts.name = std::move(bound.name);
         if (bound.container) scope = bound.model;
         if (ids_ && bound.id != 0) ThrowIfFailed(ids_->Add(VariantHolder::Long(bound.id).Ref()));
       } else {
-        spec.element = u"Block";
-        spec.id = tag_id;
-        spec.name = tag_name;
+        parts.element = u"Block";
+        parts.id = tag_id;
+        parts.name = tag_name;
       }
       if (is_span && ValueOf(tag, u"kpsExtendedHtmlSpan") == u"true") {
         if (ValueOf(tag, u"kpsPrimitiveAsBlock") == u"true") {
           primitive = true;
-          spec.attributes.emplace_back(u"kpsPrimitiveAsBlock", u"true");
+          parts.attributes.emplace_back(u"kpsPrimitiveAsBlock", u"true");
         } else {
-          spec.element = u"Block";
-          spec.attributes.emplace_back(u"kpsExtendedHtmlSpan", u"true");
+          parts.element = u"Block";
+          parts.attributes.emplace_back(u"kpsExtendedHtmlSpan", u"true");
         }
       }
-      if (spec.element == u"Block" && is_span && tag.attributes.Find(u"type")) {
-        spec.attributes.emplace_back(u"type", std::u16string(ValueOf(tag, u"type")));
+      if (parts.element == u"Block" && is_span && tag.attributes.Find(u"type")) {
+        parts.attributes.emplace_back(u"type", std::u16string(ValueOf(tag, u"type")));
       }
     }
-    const std::u16string start_element = StartElement(spec, resource);
-    const std::u16string end_element = resource ? std::u16string() : EndElement(spec);
+    const std::u16string start_element = StartElement(parts, resource);
+    const std::u16string end_element = resource ? std::u16string() : EndElement(parts);
     std::u16string primitive_element;
     if (primitive) {
       primitive_element =
-          StartElement({spec.element, 0, {}, {{u"kpsPrimitiveAsBlock", u"true"}}}, true);
+          StartElement({parts.element, 0, {}, {{u"kpsPrimitiveAsBlock", u"true"}}}, true);
     }
     const bool erase_extent = resource || atomic;
     if (marker) {
