@@ -190,7 +190,14 @@ struct HostPageModel : IDispatch {
   // 23: the object the host formatter is initialised with.
   virtual HRESULT GetFormatterContext(IUnknown** context) = 0;
   virtual HRESULT GetPage(HostPageModel** page) = 0;      // 24: the page a component belongs to
-  KPX_RESERVED(25) KPX_RESERVED(26) KPX_RESERVED(27) KPX_RESERVED(28) KPX_RESERVED(29) KPX_RESERVED(30) KPX_RESERVED(31)
+  // 25: where the editor shows the component; S_FALSE when it shows it nowhere of its own (the
+  // back transformation then has the formatter rewrite its extent). A host that does not
+  // implement it reports no position.
+  virtual HRESULT GetPosition(LONG* position) {
+    if (position) *position = 0;
+    return E_NOTIMPL;
+  }
+  KPX_RESERVED(26) KPX_RESERVED(27) KPX_RESERVED(28) KPX_RESERVED(29) KPX_RESERVED(30) KPX_RESERVED(31)
   virtual HRESULT GetView(HostView** view) = 0;  // 32, fixed
 };
 

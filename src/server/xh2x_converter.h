@@ -10,6 +10,7 @@
 #include "kpx/converter.h"
 #include "kpx/host.h"
 #include "markup/text_edit_list.h"
+#include "profile/reverse_profile.h"
 #include "server/module_lifetime.h"
 #include "server/profile_diagnostics_sink.h"
 
@@ -83,6 +84,8 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   // Converts then loads: the frame shared by the operations that return a document.
   HRESULT LoadIntoDocument(std::u16string_view xml, IXMLDOMDocument** document);
   HRESULT SynchronizeText(IDispatch* page, std::u16string_view text, bool warnings);
+  // Pre-processing and the page XML writer on a page's template: the page XML text.
+  HRESULT BackTransform(IDispatch* page, std::u16string_view text, std::u16string* xml);
 
   std::unique_ptr<ConversionEngine> engine_;  // the stages behind the operations
   // The text the text utilities and the back transformation edit, with its pending edits;
@@ -94,6 +97,8 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   ConverterContext context_;                      // verbosity, cursor, publish mode, host
   ProfileDiagnosticsSink forward_sink_{context_, kForwardProfilePrefix};  // forward profiles
   ProfileDiagnosticsSink reverse_sink_{context_, kReverseProfilePrefix};  // reverse profiles
+  // The reverse converter profile, loaded by the first back transformation that finds one.
+  std::unique_ptr<ReverseProfile> reverse_profile_;
 };
 
 // Creates a converter for a class factory.

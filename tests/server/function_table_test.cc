@@ -55,6 +55,7 @@ TEST(FunctionTableTest, HostInterfacesKeepTheirFixedPositions) {
       {"HostProjectItem property", PositionOf(&HostProjectItem::GetProperty), 12},
       {"HostPageDocument text", PositionOf(&HostPageDocument::GetText), 73},
       {"HostPageModel project", PositionOf(&HostPageModel::GetProject), 7},
+      {"HostPageModel position", PositionOf(&HostPageModel::GetPosition), 25},
       {"HostPageModel view", PositionOf(&HostPageModel::GetView), 32},
       {"HostView window", PositionOf(&HostView::GetWindow), 47},
   };

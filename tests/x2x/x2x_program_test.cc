@@ -1,6 +1,7 @@
 // The x2x program end to end: its standard output, standard error and exit status.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -65,11 +66,37 @@ TEST_F(X2xProgramTest, ListsTheOperationsInTableOrderThenTheTools) {
   EXPECT_EQ(names, expected);
 }
 
-TEST_F(X2xProgramTest, ReportsANotImplementedOperation) {
-  ProgramRun run = X2x({"backTransformation", File("page.html", "<html><body>x</body></html>")});
+TEST_F(X2xProgramTest, BackTransformsAFragmentAndWritesItsIdentifiers) {
+  const std::string host = File("host.xml",
+                                "<host><page id=\"1\" name=\"P\">"
+                                "<component id=\"3\" name=\"G\" type=\"Grid\" container=\"true\">"
+                                "<component id=\"4\" name=\"L\" type=\"Label\"/>"
+                                "<component id=\"5\" name=\"M\" type=\"Label\"/>"
+                                "</component></page></host>");
+  const std::string ids = File("ids.txt", "stale");
+  ProgramRun run =
+      X2x({"partialBackTransformationWithDOM", "--host", host, "--component", "3", "--ids", ids,
+           File("part.html",
+                "<b kpsServiceable=\"true\" kpsId=\"3\" isBegin=\"true\">"
+                "<i kpsServiceable=\"true\" name=\"M\">m</i>"
+                "<i kpsServiceable=\"true\" kpsId=\"4\">l</i>")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "<Grid id=\"3\" name=\"G\"><Label id=\"5\" name=\"M\"><![CDATA[<i "
+            "kpsserviceable=\"true\" name=\"M\">m</i>]]></Label><Label id=\"4\" name=\"L\">"
+            "<![CDATA[<i kpsserviceable=\"true\" kpsid=\"4\">l</i>]]></Label></Grid>\n");
+  EXPECT_EQ(Read(ids), "3\n5\n4\n");
+  run = X2x({"partialBackTransformationWithDOM", "--host", host, "--ids", ids,
+             File("two.html", "<p>a</p>")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Read(ids), "");
+  // Two elements without a root do not load: no document, no collection, no file.
+  const std::string absent = ids + ".absent";
+  run = X2x({"partialBackTransformationWithDOM", "--host", host, "--component", "3", "--ids",
+             absent, File("two.html", "<p>a</p>")});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "x2x: backTransformation returned E_NOTIMPL (0x80004001)\n");
+  EXPECT_FALSE(std::filesystem::exists(absent));
 }
 
 // Every operation goes through the interface and ends with the status line; the exit status and

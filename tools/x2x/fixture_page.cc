@@ -134,6 +134,15 @@ class FixtureModel : public kpx::DispatchObject<HostPageModel, Extra...> {
   HRESULT GetPage(HostPageModel** page) override {
     return OutObject(FixtureModelObject(state_, page_, -1), page);
   }
+  // A component's position as the host file gives it; pages and components without one report
+  // none.
+  HRESULT GetPosition(LONG* position) override {
+    if (!position) return E_POINTER;
+    *position = 0;
+    if (!Component() || !Component()->position) return S_FALSE;
+    *position = *Component()->position;
+    return S_OK;
+  }
   HRESULT GetView(HostView** view) override {
     return OutObject(MakeAs<HostView, FixtureView>(state_), view);
   }

@@ -61,6 +61,7 @@ struct ComponentData {
   ValueMap properties;
   ValueMap typeProperties;
   std::optional<std::u16string> html;
+  std::optional<LONG> position;  // where the editor shows it; none: it reports no position
   int parent = -1;
   std::vector<int> children;
 };

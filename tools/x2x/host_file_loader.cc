@@ -383,13 +383,14 @@ class HostFileParser {
 
   // Reads a component and its nested components into the page's flat list; returns its index.
   int ReadComponent(const xmlNode* node, int parent, PageData& page) {
-    ElementReader element(xml_, node, {"id", "name", "type", "element", "container"});
+    ElementReader element(xml_, node, {"id", "name", "type", "element", "container", "position"});
     ComponentData data;
     data.id = element.RequiredNumber("id");
     data.name = element.Required("name");
     data.type = element.Required("type");
     data.elementName = element.Optional("element").value_or(data.type);
     data.container = element.Boolean("container", false);
+    data.position = element.OptionalNumber("position");
     data.parent = parent;
     if (!componentIds_.insert(data.id).second) {
       element.Fail("duplicate component id " + std::to_string(data.id) + " in this page");

@@ -1,0 +1,28 @@
+// The pre-processing's attribute rules: what one start tag's attributes become.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "kpx/com.h"
+#include "markup/tag_record.h"
+#include "reverse/file_urls.h"
+#include "reverse/tag_edits.h"
+
+namespace kpx {
+
+struct AttributeFindings {
+  bool listed_font = false;  // a font tag whose colour is in the list
+  LONG component_id = 0;     // a decimal kpsId (0: none)
+};
+
+// Appends the edits of tag's attributes (read from text with attribute escaping off) to edits:
+// href and src values made relative, braces decoded, kpsXStyle renamed. colours as
+// RemovedFontColours gives them.
+AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& tag,
+                                   const PathContext& paths,
+                                   const std::vector<std::u16string>& colours,
+                                   std::vector<BackEdit>& edits);
+
+}  // namespace kpx

@@ -1,0 +1,139 @@
+// Closing a literal run as a CDATA section.
+#include "reverse/literal_run.h"
+
+#include "reverse/cdata_text.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace kpx {
+
+void LiteralRun::Erase(std::size_t position, std::size_t count) {
+  if (count == 0) return;
+  edits_.push_back({Kind::kErase, position, count, 0, 0});
+  kept_change_ -= static_cast<std::ptrdiff_t>(count);
+}
+
+void LiteralRun::LowerCase(std::size_t position, std::size_t count) {
+  if (count != 0) edits_.push_back({Kind::kLowerCase, position, count, 0, 0});
+}
+
+void LiteralRun::Replace(std::size_t position, std::size_t count, std::u16string_view text) {
+  edits_.push_back({Kind::kReplace, position, count, pool_.size(), text.size()});
+  pool_ += text;
+  kept_change_ += static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(count);
+}
+
+namespace {
+
+// The first offset in [from, to) whose character is ">" or NeedsXmlCheck (tab, line feed and
+// carriage return among them), or to: eight characters at a time where the processor can.
+std::size_t NextNotable(const char16_t* data, std::size_t from, std::size_t to) {
+#ifdef __SSE2__
+  const __m128i greater = _mm_set1_epi16(u'>');
+  const __m128i controls = _mm_set1_epi16(0x1F);
+  const __m128i surrogates = _mm_set1_epi16(static_cast<short>(0xD800));
+  const __m128i surrogate_span = _mm_set1_epi16(0x7FF);
+  const __m128i below_nonchars = _mm_set1_epi16(static_cast<short>(0xFFFD));
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i ones = _mm_cmpeq_epi16(zero, zero);
+  for (; from + 8 <= to; from += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+    __m128i hits = _mm_cmpeq_epi16(v, greater);
+    hits = _mm_or_si128(hits, _mm_cmpeq_epi16(_mm_subs_epu16(v, controls), zero));
+    hits = _mm_or_si128(
+        hits, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, surrogates), surrogate_span), zero));
+    hits = _mm_or_si128(
+        hits, _mm_xor_si128(_mm_cmpeq_epi16(_mm_subs_epu16(v, below_nonchars), zero), ones));
+    const int bits = _mm_movemask_epi8(hits);
+    if (bits != 0)
+      return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(bits))) / 2;
+  }
+#endif
+  for (; from < to; ++from) {
+    if (data[from] == u'>' || NeedsXmlCheck(data[from])) return from;
+  }
+  return to;
+}
+
+}  // namespace
+
+void LiteralRun::CheckKept(std::size_t from, std::size_t to) {
+  if (from >= to) return;
+  const std::u16string_view text = list_.Text();
+  const std::u16string_view kept = text.substr(from, to - from);
+  for (std::size_t i = NextNotable(text.data(), from, to); i < to;
+       i = NextNotable(text.data(), i + 1, to)) {
+    const char16_t c = text[i];
+    if (c == u'>') {
+      // The two characters before it in the section: in this stretch, or the ones before it.
+      const char16_t before1 = i >= from + 1 ? text[i - 1] : last1_;
+      const char16_t before2 = i >= from + 2 ? text[i - 2] : i == from + 1 ? last1_ : last2_;
+      if (before1 == u']' && before2 == u']') list_.Insert(i, kCDataSplit);
+    } else if (!IsWholeXmlUnit(kept, i - from)) {
+      list_.Delete(i, 1);
+      list_.Insert(i, std::u16string_view(&kReplacementChar, 1));
+    }
+  }
+  // What a character XML forbids became is no "]", so the text's own characters serve.
+  if (to - from >= 2) {
+    last2_ = text[to - 2];
+    last1_ = text[to - 1];
+  } else {
+    Feed(text[from]);
+  }
+}
+
+bool LiteralRun::Close(std::size_t end) {
+  const std::ptrdiff_t kept = static_cast<std::ptrdiff_t>(end - start_) + kept_change_;
+  if (kept <= 0) {
+    // Nothing of the run is left: only its erasures (it holds no other edit then) go out.
+    for (const Edit& e : edits_) {
+      if (e.kind != Kind::kLowerCase) list_.Delete(e.position, e.count);
+    }
+    edits_.clear();
+    pool_.clear();
+    return false;
+  }
+  last1_ = last2_ = 0;
+  list_.Insert(start_, u"<![CDATA[");
+  std::size_t cursor = start_;
+  for (const Edit& e : edits_) {
+    CheckKept(cursor, e.position);
+    switch (e.kind) {
+      case Kind::kErase:
+        list_.Delete(e.position, e.count);
+        cursor = e.position + e.count;
+        break;
+      case Kind::kLowerCase: {
+        // A name never holds what the section must fix; should one do so, it keeps its case.
+        bool plain = true;
+        for (std::size_t i = e.position; i < e.position + e.count; ++i) {
+          const char16_t c = list_.Text()[i];
+          if (c == u'>' || NeedsXmlCheck(c)) plain = false;
+        }
+        if (plain) list_.LowerCase(e.position, e.count);
+        cursor = e.position;
+        break;
+      }
+      case Kind::kReplace: {
+        list_.Delete(e.position, e.count);
+        const std::u16string_view text(pool_.data() + e.text_begin, e.text_size);
+        std::u16string safe;
+        AppendSplitCData(safe, text);
+        list_.Insert(e.position, safe);
+        for (char16_t c : safe) Feed(c);
+        cursor = e.position + e.count;
+        break;
+      }
+    }
+  }
+  CheckKept(cursor, end);
+  list_.Insert(end, u"]]>");
+  edits_.clear();
+  pool_.clear();
+  return true;
+}
+
+}  // namespace kpx

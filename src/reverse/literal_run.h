@@ -1,0 +1,68 @@
+// LiteralRun: the stretch of template text between two items that the page XML writer rewrites.
+// Its own edits (lower-cased names, erased tags, rewritten path segments) wait here until the
+// run ends, so that they reach the edit list in position order behind the "<![CDATA[" that opens
+// the run; a run left empty by its erasures writes no section at all.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "reverse/edit_recorder.h"
+
+namespace kpx {
+
+class LiteralRun {
+ public:
+  // Edits are recorded through recorder, against its list's text.
+  explicit LiteralRun(EditRecorder& recorder) : list_(recorder) {}
+
+  // Starts a new run at position (the previous one must have been closed).
+  void Start(std::size_t position) {
+    start_ = position;
+    kept_change_ = 0;
+    edits_.clear();
+    pool_.clear();
+  }
+  std::size_t start() const { return start_; }
+
+  // The run's own edits, each at or after the end of the one before.
+  void Erase(std::size_t position, std::size_t count);
+  void LowerCase(std::size_t position, std::size_t count);
+  void Replace(std::size_t position, std::size_t count, std::u16string_view text);
+
+  // Ends the run at end: when any of its text is left after its erasures it becomes one CDATA
+  // section ("]]>" split, forbidden characters replaced); either way its edits go to the list.
+  // Returns whether a section was written.
+  bool Close(std::size_t end);
+
+ private:
+  enum class Kind : unsigned char { kErase, kLowerCase, kReplace };
+  struct Edit {
+    Kind kind;
+    std::size_t position;
+    std::size_t count;
+    std::size_t text_begin;  // replace: its text in pool_
+    std::size_t text_size;
+  };
+
+  // Checks the source characters [from, to) that the section keeps, after the characters last1
+  // and last2 (the two before them in the section), and records the fixes they need.
+  void CheckKept(std::size_t from, std::size_t to);
+  void Feed(char16_t c) {
+    last2_ = last1_;
+    last1_ = c;
+  }
+
+  EditRecorder& list_;
+  std::size_t start_ = 0;
+  // Characters the run's edits add minus those they take out.
+  std::ptrdiff_t kept_change_ = 0;
+  std::vector<Edit> edits_;
+  std::u16string pool_;
+  char16_t last1_ = 0;  // the section's last character so far
+  char16_t last2_ = 0;  // the one before it
+};
+
+}  // namespace kpx

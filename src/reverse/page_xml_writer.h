@@ -1,0 +1,44 @@
+// The page XML writer of the back transformation: one pass over a template with the document
+// scanner, recording in the converter's edit list what turns the template into page XML (CDATA
+// sections around literal text, elements for components, blocks, placeholders and resources),
+// applied once at the end.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "kpx/converter.h"
+#include "kpx/host.h"
+#include "markup/text_edit_list.h"
+
+namespace kpx {
+
+// The namespace every prefix on the root is bound to.
+inline constexpr std::u16string_view kBackPrefixNamespace = u"urn:kpxhtml2xml:prefix";
+
+struct PageSettings {
+  bool publish_template = false;  // the page settings' "publishTemplate" is "true"
+  std::u16string site_language;   // the project value "_siteLanguage"
+};
+
+// The page that host belongs to (host itself for a page; the first object up its parent chain
+// that answers HostPageDocument), or null.
+ComPtr<HostPageModel> FindPage(IUnknown* host);
+
+// Reads the settings the writer uses from the page and its project.
+PageSettings ReadPageSettings(HostPageModel* page);
+
+// Writes text as page XML, using list (cleared first) for its edits. host is the page, or for a
+// fragment the component it belongs to: the root element "Page" is written only when host is a
+// page. With ids, each tag bound to a host component that has an identifier adds it there.
+// Sets the process-wide quote double-escaping switch from the page's "publishTemplate" setting
+// and leaves it so.
+std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
+                            IComponentIDs* ids = nullptr);
+
+// The writer with the settings given (the switch is not touched), for callers that read them
+// already.
+std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
+                            IComponentIDs* ids, const PageSettings& settings);
+
+}  // namespace kpx

@@ -1,0 +1,36 @@
+// The writer's edits inside a tag that stays literal text: lower-cased names, unwrapped
+// kpstagcontent attributes and dynamic style paths.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "markup/tag_record.h"
+
+namespace kpx {
+
+struct BackEdit {
+  enum Kind : unsigned char { kErase, kLowerCase, kReplace } kind;
+  std::size_t position;
+  std::size_t count;
+  std::u16string text;  // replace only
+};
+
+// Where an attribute's value lies in the text: [begin, begin + size) between its quotes (or the
+// bare value). Null when the record does not match the text (a value the tag parser made).
+struct ValueSpan {
+  std::size_t begin = 0;
+  std::size_t size = 0;
+};
+bool FindValueSpan(std::u16string_view text, const AttributeRecord& attribute, ValueSpan* span);
+
+// What the writer does to a start tag that stays in the output, in position order. candidate:
+// the element name and every attribute name are lower-cased. site_language: the language
+// segment kpsI18Ned marks (empty: none). The tag must have been read from text with attribute
+// escaping off, so that its values are the text's own.
+std::vector<BackEdit> LiteralTagEdits(std::u16string_view text, const TagRecord& tag,
+                                      bool candidate, std::u16string_view site_language);
+
+}  // namespace kpx
