@@ -10,6 +10,7 @@
 #include "kpx/converter.h"
 #include "kpx/host.h"
 #include "markup/text_edit_list.h"
+#include "server/converter_pipeline_tools.h"
 #include "server/module_lifetime.h"
 #include "server/profile_diagnostics_sink.h"
 
@@ -94,6 +95,7 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   ConverterContext context_;                      // verbosity, cursor, publish mode, host
   ProfileDiagnosticsSink forward_sink_{context_, kForwardProfilePrefix};  // forward profiles
   ProfileDiagnosticsSink reverse_sink_{context_, kReverseProfilePrefix};  // reverse profiles
+  ConverterPipelineTools pipeline_tools_{*this};  // balancing and the cleaner for the pipeline
 };
 
 // Creates a converter for a class factory.

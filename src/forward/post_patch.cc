@@ -1,0 +1,191 @@
+// The post-patch pass and the empty-span cleanup: each one walk over the text, copying what it
+// keeps into a new text.
+#include "forward/post_patch.h"
+
+#include <vector>
+
+#include "base/ascii_case.h"
+#include "forward/pre_patch.h"
+#include "forward/protection.h"
+#include "markup/attribute_escaping.h"
+#include "markup/document_scanner.h"
+
+namespace kpx {
+
+namespace {
+
+constexpr std::u16string_view kEmptySpanMarker = u" kpsEmptySpan=\"true\"";
+constexpr std::u16string_view kNbsp = u"&nbsp;";
+
+bool StartsAt(std::u16string_view text, size_t at, std::u16string_view prefix) {
+  return text.size() - at >= prefix.size() && text.substr(at, prefix.size()) == prefix;
+}
+
+bool Is(std::u16string_view name, std::u16string_view wanted) {
+  return EqualsIgnoringAsciiCase(name, wanted);
+}
+
+// A cut out of the text: [begin, end) left out.
+struct Cut {
+  size_t begin;
+  size_t end;
+};
+
+// The end of a quoted value that starts with its quote at quote (just past the closing quote),
+// searched no further than limit; 0 when it does not close there.
+size_t QuotedValueEnd(std::u16string_view text, size_t quote, size_t limit) {
+  if (quote >= limit || (text[quote] != u'"' && text[quote] != u'\'')) return 0;
+  for (size_t i = quote + 1; i < limit; ++i) {
+    if (text[i] == text[quote]) return i + 1;
+  }
+  return 0;
+}
+
+// The cuts that undo the attribute protections of one start tag [start, end).
+void AttributeCuts(std::u16string_view text, const TagRecord& tag, size_t end,
+                   std::vector<Cut>& cuts) {
+  const bool span = Is(tag.name.View(), u"span");
+  for (const AttributeRecord& attribute : tag.attributes) {
+    if (!attribute.from_source || attribute.name_position < tag.tag_start ||
+        attribute.name_position >= end) {
+      continue;
+    }
+    const std::u16string_view name = attribute.name.View();
+    const size_t at = attribute.name_position;
+    if (Is(name, u"kpsxmlns")) {
+      cuts.push_back({at, at + 3});
+    } else if (Is(name, u"kpstagcontent") && attribute.quote_kind == QuoteKind::kDouble &&
+               attribute.equals_position == at + name.size()) {
+      const size_t close = QuotedValueEnd(text, attribute.value_position, end);
+      if (close == 0) continue;
+      cuts.push_back({at, attribute.value_position + 1});
+      cuts.push_back({close - 1, close});
+    } else if (span && Is(name, u"kpsemptyspan")) {
+      size_t from = at;
+      if (from > tag.tag_start && (text[from - 1] == u' ' || text[from - 1] == u'\t')) --from;
+      size_t to = at + name.size();
+      if (attribute.equals_position != 0) {
+        const size_t close = QuotedValueEnd(text, attribute.value_position, end);
+        to = close != 0 ? close : to;
+      }
+      cuts.push_back({from, to});
+      if (StartsAt(text, end, kNbsp)) cuts.push_back({end, end + kNbsp.size()});
+    }
+  }
+}
+
+}  // namespace
+
+std::u16string CleanUpEmptySpans(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  const size_t marker = kEmptySpanMarker.size();
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] == u' ' && text.size() - i >= marker &&
+        EqualsIgnoringAsciiCase(text.substr(i, marker), kEmptySpanMarker)) {
+      i += marker;
+      // On to just past the next ">", then an "&nbsp;" there goes too.
+      while (i < text.size() && text[i] != u'>') out.push_back(text[i++]);
+      if (i < text.size()) out.push_back(text[i++]);
+      if (StartsAt(text, i, kNbsp)) i += kNbsp.size();
+      continue;
+    }
+    out.push_back(text[i++]);
+  }
+  return out;
+}
+
+std::u16string PostPatch(std::u16string_view text) {
+  const std::u16string source(text);
+  ScopedAttributeEscapingOff raw_values;
+  DocumentScanner scanner(BorrowedText{source});
+  scanner.set_record_repairs(false);
+  std::u16string out;
+  out.reserve(text.size());
+  size_t copied = 0;  // text is copied up to here
+  std::vector<Cut> cuts;
+  for (MarkupItem item = scanner.NextItem(); item != MarkupItem::kEnd; item = scanner.NextItem()) {
+    const size_t start = scanner.ItemStart();
+    const size_t end = scanner.ItemEnd();
+    if (start < copied) continue;
+    if (item == MarkupItem::kText && scanner.LastTokenKind() == LexToken::kAbort) break;
+    if (item == MarkupItem::kComment) {
+      const std::u16string_view comment = text.substr(start, end - start);
+      if (!IsProtectionComment(comment)) continue;
+      out.append(text.substr(copied, start - copied));
+      AppendRestored(
+          out, comment.substr(kProtectionOpener.size(), comment.size() - kProtectionOpener.size() -
+                                                            kProtectionCloser.size()));
+      copied = end;
+    } else if (item == MarkupItem::kTag && !scanner.Tag().end_tag && scanner.TagStart() == start) {
+      cuts.clear();
+      AttributeCuts(text, scanner.Tag(), end, cuts);
+      for (const Cut& cut : cuts) {  // in position order: attributes are in source order
+        if (cut.begin < copied) continue;
+        out.append(text.substr(copied, cut.begin - copied));
+        copied = cut.end;
+      }
+    }
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+std::u16string DropAddedDocumentParts(std::u16string_view text, uint32_t result_bits) {
+  if ((result_bits & kPrePatchResultStart) == 0) return std::u16string(text);
+  const std::u16string source(text);
+  DocumentScanner scanner(BorrowedText{source});
+  scanner.set_record_repairs(false);
+  std::u16string out;
+  out.reserve(text.size());
+  size_t copied = 0;
+  size_t title_start = std::u16string::npos;  // inside a title being left out
+  std::u16string raw_name;
+  for (MarkupItem item = scanner.NextItem(); item != MarkupItem::kEnd; item = scanner.NextItem()) {
+    if (item != MarkupItem::kTag || scanner.TagStart() != scanner.ItemStart()) continue;
+    const TagRecord& tag = scanner.Tag();
+    const std::u16string_view name = tag.name.View();
+    if (!raw_name.empty()) {
+      if (tag.end_tag && Is(name, raw_name)) raw_name.clear();
+      continue;
+    }
+    if (!tag.end_tag && (Is(name, u"script") || Is(name, u"style")) && !tag.self_closing) {
+      raw_name.assign(name);
+      continue;
+    }
+    const size_t start = scanner.ItemStart();
+    if (start < copied) continue;
+    size_t cut_start = start;
+    bool drop = false;
+    if (Is(name, u"title") && (result_bits & kLacksTitle)) {
+      if (!tag.end_tag) {
+        if (title_start == std::u16string::npos) title_start = start;
+        continue;
+      }
+      if (title_start == std::u16string::npos) continue;
+      cut_start = title_start;
+      title_start = std::u16string::npos;
+      drop = true;
+    } else if (title_start != std::u16string::npos) {
+      continue;
+    } else {
+      drop = (Is(name, u"html") && (result_bits & kLacksHtml)) ||
+             (Is(name, u"head") && (result_bits & kLacksHead)) ||
+             (Is(name, u"body") && (result_bits & kLacksBody));
+    }
+    if (!drop) continue;
+    size_t cut_end = scanner.ItemEnd();
+    if (StartsAt(text, cut_end, u"\r\n")) {
+      cut_end += 2;
+    } else if (StartsAt(text, cut_end, u"\n")) {
+      cut_end += 1;
+    }
+    out.append(text.substr(copied, cut_start - copied));
+    copied = cut_end;
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+}  // namespace kpx
