@@ -96,40 +96,67 @@ std::u16string CleanUpEmptySpans(std::u16string_view text) {
   return out;
 }
 
-std::u16string PostPatch(std::u16string_view text) {
+namespace {
+
+// Protection comments unwrapped: one walk over the comments.
+std::u16string UnwrapProtections(std::u16string_view text) {
+  const std::u16string source(text);
+  DocumentScanner scanner(BorrowedText{source});
+  scanner.set_record_repairs(false);
+  std::u16string out;
+  out.reserve(text.size());
+  size_t copied = 0;  // text is copied up to here
+  for (MarkupItem item = scanner.NextItem(); item != MarkupItem::kEnd; item = scanner.NextItem()) {
+    if (item == MarkupItem::kText && scanner.LastTokenKind() == LexToken::kAbort) break;
+    if (item != MarkupItem::kComment) continue;
+    const size_t start = scanner.ItemStart();
+    const size_t end = scanner.ItemEnd();
+    const std::u16string_view comment = text.substr(start, end - start);
+    if (start < copied || !IsProtectionComment(comment)) continue;
+    out.append(text.substr(copied, start - copied));
+    AppendRestored(out, comment.substr(kProtectionOpener.size(), comment.size() -
+                                                                     kProtectionOpener.size() -
+                                                                     kProtectionCloser.size()));
+    copied = end;
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+// The attribute protections undone: one walk over the start tags, which now include those that
+// were inside protection comments.
+std::u16string RestoreAttributes(std::u16string_view text) {
   const std::u16string source(text);
   ScopedAttributeEscapingOff raw_values;
   DocumentScanner scanner(BorrowedText{source});
   scanner.set_record_repairs(false);
   std::u16string out;
   out.reserve(text.size());
-  size_t copied = 0;  // text is copied up to here
+  size_t copied = 0;
   std::vector<Cut> cuts;
   for (MarkupItem item = scanner.NextItem(); item != MarkupItem::kEnd; item = scanner.NextItem()) {
-    const size_t start = scanner.ItemStart();
-    const size_t end = scanner.ItemEnd();
-    if (start < copied) continue;
     if (item == MarkupItem::kText && scanner.LastTokenKind() == LexToken::kAbort) break;
-    if (item == MarkupItem::kComment) {
-      const std::u16string_view comment = text.substr(start, end - start);
-      if (!IsProtectionComment(comment)) continue;
-      out.append(text.substr(copied, start - copied));
-      AppendRestored(
-          out, comment.substr(kProtectionOpener.size(), comment.size() - kProtectionOpener.size() -
-                                                            kProtectionCloser.size()));
-      copied = end;
-    } else if (item == MarkupItem::kTag && !scanner.Tag().end_tag && scanner.TagStart() == start) {
-      cuts.clear();
-      AttributeCuts(text, scanner.Tag(), end, cuts);
-      for (const Cut& cut : cuts) {  // in position order: attributes are in source order
-        if (cut.begin < copied) continue;
-        out.append(text.substr(copied, cut.begin - copied));
-        copied = cut.end;
-      }
+    const size_t start = scanner.ItemStart();
+    if (item != MarkupItem::kTag || scanner.Tag().end_tag || scanner.TagStart() != start ||
+        start < copied) {
+      continue;
+    }
+    cuts.clear();
+    AttributeCuts(text, scanner.Tag(), scanner.ItemEnd(), cuts);
+    for (const Cut& cut : cuts) {  // in position order: attributes are in source order
+      if (cut.begin < copied) continue;
+      out.append(text.substr(copied, cut.begin - copied));
+      copied = cut.end;
     }
   }
   out.append(text.substr(copied));
   return out;
+}
+
+}  // namespace
+
+std::u16string PostPatch(std::u16string_view text) {
+  return RestoreAttributes(UnwrapProtections(text));
 }
 
 std::u16string DropAddedDocumentParts(std::u16string_view text, uint32_t result_bits) {
