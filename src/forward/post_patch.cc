@@ -98,25 +98,32 @@ std::u16string CleanUpEmptySpans(std::u16string_view text) {
 
 namespace {
 
-// Protection comments unwrapped: one walk over the comments.
+// Protection comments unwrapped wherever the cleaner left them (in text, in a script, even in an
+// attribute value). Their content holds no "--", so the first "-->" after an opener closes it;
+// the last "-->" found is remembered, so no stretch is searched twice.
 std::u16string UnwrapProtections(std::u16string_view text) {
-  const std::u16string source(text);
-  DocumentScanner scanner(BorrowedText{source});
-  scanner.set_record_repairs(false);
   std::u16string out;
   out.reserve(text.size());
   size_t copied = 0;  // text is copied up to here
-  for (MarkupItem item = scanner.NextItem(); item != MarkupItem::kEnd; item = scanner.NextItem()) {
-    if (item == MarkupItem::kText && scanner.LastTokenKind() == LexToken::kAbort) break;
-    if (item != MarkupItem::kComment) continue;
-    const size_t start = scanner.ItemStart();
-    const size_t end = scanner.ItemEnd();
-    const std::u16string_view comment = text.substr(start, end - start);
-    if (start < copied || !IsProtectionComment(comment)) continue;
-    out.append(text.substr(copied, start - copied));
-    AppendRestored(out, comment.substr(kProtectionOpener.size(), comment.size() -
-                                                                     kProtectionOpener.size() -
-                                                                     kProtectionCloser.size()));
+  size_t closer = 0;  // the first "-->" at or after the last opener searched from
+  bool closer_known = false;
+  for (size_t open = text.find(kProtectionOpener); open != text.npos;
+       open = text.find(kProtectionOpener, open + 1)) {
+    if (open < copied) continue;
+    const size_t content = open + kProtectionOpener.size();
+    if (!closer_known || (closer != text.npos && closer < content)) {
+      closer = text.find(u"-->", content);
+      closer_known = true;
+    }
+    if (closer == text.npos) break;
+    const size_t end = closer + 3;
+    if (end - content < kProtectionCloser.size() ||
+        text.substr(end - kProtectionCloser.size(), kProtectionCloser.size()) !=
+            kProtectionCloser) {
+      continue;
+    }
+    out.append(text.substr(copied, open - copied));
+    AppendRestored(out, text.substr(content, end - kProtectionCloser.size() - content));
     copied = end;
   }
   out.append(text.substr(copied));

@@ -200,7 +200,7 @@ StartTagFacts RewriteStartTag(std::u16string_view source, const TagRecord& tag, 
       if (gathered) {
         // Taken out with the blank before it, so that the tag keeps its spacing.
         size_t from = at;
-        if (from > junk.start && (source[from - 1] == u' ' || source[from - 1] == u'\t')) --from;
+        if (from > tag_start && (source[from - 1] == u' ' || source[from - 1] == u'\t')) --from;
         edits.push_back({from, at + length - from, u""});
       }
       at += length - 1;

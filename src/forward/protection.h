@@ -24,11 +24,4 @@ void AppendProtected(std::u16string& out, std::u16string_view stretch);
 // was protected: "&xhyp;" is read as "-" and "&xamp;" as "&", left to right.
 void AppendRestored(std::u16string& out, std::u16string_view content);
 
-// Whether a whole comment, from "<!--" through "-->", is a protection comment.
-inline bool IsProtectionComment(std::u16string_view comment) {
-  return comment.size() >= kProtectionOpener.size() + kProtectionCloser.size() &&
-         comment.substr(0, kProtectionOpener.size()) == kProtectionOpener &&
-         comment.substr(comment.size() - kProtectionCloser.size()) == kProtectionCloser;
-}
-
 }  // namespace kpx

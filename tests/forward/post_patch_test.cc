@@ -19,7 +19,8 @@ struct TextCase {
 const TextCase kPostPatchCases[] = {
     {"tag content back in the tag", u"<td class=\"c\" kpstagcontent=\"{A} {B}\">",
      u"<td class=\"c\" {A} {B}>"},
-    {"tag content word in text stays", u"<p>kpstagcontent=\"x\"</p>", u"<p>kpstagcontent=\"x\"</p>"},
+    {"tag content word in text stays", u"<p>kpstagcontent=\"x\"</p>",
+     u"<p>kpstagcontent=\"x\"</p>"},
     {"empty span marker in lower case", u"<span kpsemptyspan=\"true\">&nbsp;</span>",
      u"<span></span>"},
     {"kpsxmlns named back", u"<html kpsxmlns=\"http://x\">", u"<html xmlns=\"http://x\">"},
@@ -130,7 +131,8 @@ std::u16string WithoutDocumentEndTags(std::u16string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     bool cut = false;
     for (std::u16string_view tag : {u"</html>", u"</head>", u"</body>"}) {
-      if (text.size() - i >= tag.size() && EqualsIgnoringAsciiCase(text.substr(i, tag.size()), tag)) {
+      if (text.size() - i >= tag.size() &&
+          EqualsIgnoringAsciiCase(text.substr(i, tag.size()), tag)) {
         i += tag.size() - 1;
         if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
         cut = true;

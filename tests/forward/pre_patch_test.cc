@@ -52,8 +52,7 @@ const PrePatchCase kCases[] = {
      0x7000},
     {"xmlns renamed", kDesign, u"<html xmlns=\"http://x\"><body></body></html>",
      u"<html kpsxmlns=\"http://x\"><body></body></html>", 0},
-    {"style with braces renamed", kWriteProtections,
-     u"<body><p style=\"color:{C}\">x</p></body>",
+    {"style with braces renamed", kWriteProtections, u"<body><p style=\"color:{C}\">x</p></body>",
      u"<body><!-- __x2x__ <p kpsXStyle=\"color:{C}\">x</p> __ --></body>", 0x7000},
     {"declaration protected without 0x02", kPrePatchPreview, u"<!DOCTYPE html><p>x</p>",
      u"<!-- __x2x__ <!DOCTYPE html> __ --><p>x</p>", 0xF000},
@@ -149,8 +148,8 @@ TEST(PrePatchTest, BlockLookupGetsNamesAndState) {
   settings.blocks = &lookup;
   PrePatch(u"<!-- BEGIN Known Grid --><!-- BEGIN Row --><!-- END Row --><!-- END Known Grid -->",
            settings);
-  EXPECT_EQ(lookup.calls, (std::vector<std::string>{"Known Grid|0|0", "Row|1|1", "Row|2|1",
-                                                    "Known Grid|1|1"}));
+  EXPECT_EQ(lookup.calls,
+            (std::vector<std::string>{"Known Grid|0|0", "Row|1|1", "Row|2|1", "Known Grid|1|1"}));
 }
 
 }  // namespace

@@ -24,8 +24,7 @@ const ProtectCase kProtectCases[] = {
      u"<!-- __x2x__ <p> __ --><!-- c --><!-- __x2x__ x</p> __ -->"},
     {"blank beside inner comment", u"<!-- c -->\n", u"<!-- c -->\n"},
     {"unclosed comment escaped", u"<!-- open", u"<!-- __x2x__ <!&xhyp;&xhyp; open __ -->"},
-    {"literal markers", u"&xhyp;&xamp;&amp;",
-     u"<!-- __x2x__ &xamp;xhyp;&xamp;xamp;&amp; __ -->"},
+    {"literal markers", u"&xhyp;&xamp;&amp;", u"<!-- __x2x__ &xamp;xhyp;&xamp;xamp;&amp; __ -->"},
 };
 
 TEST(ProtectionTest, ProtectWrites) {
@@ -39,9 +38,9 @@ TEST(ProtectionTest, ProtectWrites) {
 
 // Stretches built from the pieces that the escaping and the comment splitting act on.
 TEST(ProtectionTest, ProtectThenRestoreIsIdentityOnRandomStretches) {
-  const std::u16string_view pieces[] = {u"-",  u"--",    u"&",      u"xhyp;", u"&xhyp;",
-                                        u"&xamp;", u"<!--", u"-->",  u" ",     u"a",
-                                        u"<b>", u"\n",   u"<!-- c -->", u"__", u"&xamp"};
+  const std::u16string_view pieces[] = {u"-",      u"--",   u"&",          u"xhyp;", u"&xhyp;",
+                                        u"&xamp;", u"<!--", u"-->",        u" ",     u"a",
+                                        u"<b>",    u"\n",   u"<!-- c -->", u"__",    u"&xamp"};
   std::mt19937 random(18);
   for (int round = 0; round < 2000; ++round) {
     std::u16string stretch;
