@@ -22,11 +22,13 @@ inline void Check(bool condition) {
   if (!condition) std::abort();
 }
 
+inline void Quiet(void*, const char*, ...) {}
+
 // The host of the whole run, made once, with libxml2's own messages kept quiet.
 inline x2x::FixtureHost& Host(std::string_view host_xml) {
   static x2x::FixtureHost* host = [&] {
     kpx::RegisterStandInClasses();
-    xmlSetGenericErrorFunc(nullptr, [](void*, const char*, ...) {});
+    xmlSetGenericErrorFunc(nullptr, &Quiet);
     auto no_files = [](const std::filesystem::path&, std::string* error) {
       *error = "no files while fuzzing";
       return std::optional<std::string>();

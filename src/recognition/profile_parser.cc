@@ -396,8 +396,11 @@ class ProfileParser {
 
   void Enter(PageNode* node) {
     const PageNode* container = Container(ctx_.current);
-    open_elements_[node->name].push_back({node, container});
-    element_containers_.push_back(container);
+    const auto depth = static_cast<long>(elements_.size());
+    open_elements_[node->name].push_back({node, container, depth});
+    const bool required = !HasElementProperty(node->name, kEndTagOptional);
+    elements_.push_back(
+        {container, required ? depth : (depth > 0 ? elements_.back().required : -1)});
     ctx_.current = node;
   }
 
@@ -405,8 +408,8 @@ class ProfileParser {
   // Element nodes open and close innermost first, so an open element's container is on top of
   // the stack while it is the current node.
   const PageNode* Container(const PageNode* node) const {
-    if (!node->tag_scope || element_containers_.empty()) return node;
-    return element_containers_.back();
+    if (!node->tag_scope || elements_.empty()) return node;
+    return elements_.back().container;
   }
 
   void OnEndTag() {
@@ -417,9 +420,13 @@ class ProfileParser {
     const std::u16string lowered = AsciiLowered(written);
     if (OpenTagStack::Tracks(lowered)) ctx_.OpenTags().EndTag(written, start);
 
+    // It closes the innermost open element of its name inside the current container when every
+    // element opened after that one may end without its end tag (td before </tr>, li before </ul>);
+    // past an element that needs its own end tag it closes nothing.
     auto found = open_elements_.find(lowered);
     if (found != open_elements_.end() && !found->second.empty() &&
-        found->second.back().container == Container(ctx_.current)) {
+        found->second.back().container == Container(ctx_.current) &&
+        elements_.back().required <= found->second.back().depth) {
       PageNode* node = found->second.back().node;
       Consume(start, end);
       CloseUpTo(node, start);
@@ -460,7 +467,7 @@ class ProfileParser {
     if (node.tag_scope) {
       auto& open = open_elements_[node.name];
       if (!open.empty() && open.back().node == &node) open.pop_back();
-      if (!element_containers_.empty()) element_containers_.pop_back();
+      if (!elements_.empty()) elements_.pop_back();
     } else {
       if (!open_blocks_.empty() && open_blocks_.back() == &node) {
         open_blocks_.pop_back();
@@ -747,10 +754,17 @@ class ProfileParser {
   struct OpenElement {
     PageNode* node;
     const PageNode* container;
+    long depth;  // its place among the open element nodes
   };
   std::unordered_map<std::u16string, std::vector<OpenElement>> open_elements_;
-  std::vector<const PageNode*> element_containers_;  // of the open element nodes, innermost last
-  std::vector<PageNode*> open_blocks_;               // innermost last
+  // The open element nodes, innermost last: each one's container, and the place of the innermost
+  // of it and those below it that needs its own end tag (-1: none).
+  struct ElementFrame {
+    const PageNode* container;
+    long required;
+  };
+  std::vector<ElementFrame> elements_;
+  std::vector<PageNode*> open_blocks_;  // innermost last
   std::unordered_map<std::u16string, std::vector<PageNode*>> blocks_by_type_;
 };
 

@@ -54,18 +54,23 @@ const ProfileRule* RuleSearch::Find(const PageNode* current, RuleKind kind,
 const ProfileRule* RuleSearch::Outside(RuleKind kind, std::u16string_view name,
                                        std::u16string_view type_text) {
   // A page asks for the same few names again and again: each is looked up once.
-  std::u16string key(1, static_cast<char16_t>(kind));
-  key += name;
-  key += u'\0';
-  key += type_text;
-  auto known = outside_.find(key);
-  if (known != outside_.end()) return known->second;
+  auto& answers = outside_[static_cast<size_t>(kind)];
+  std::u16string key;
+  std::u16string_view lookup = name;
+  if (!type_text.empty()) {
+    key.assign(name);
+    key += u'\0';
+    key += type_text;
+    lookup = key;
+  }
+  auto known = answers.find(lookup);
+  if (known != answers.end()) return known->second;
   const ProfileRule* rule =
       mode_.Index().Find(DomainType::kNone, kind, u"", name, type_text, kRequireOutput);
   if (!rule && kind == RuleKind::kHtmlTag && mode_.InTagDomainNames(name)) {
     rule = &PreparedMode::BuiltInTagRule();
   }
-  outside_.emplace(std::move(key), rule);
+  answers.emplace(std::u16string(lookup), rule);
   return rule;
 }
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -60,7 +61,16 @@ class RuleSearch {
   ParseContext& ctx_;
   const PreparedMode& mode_;
   std::vector<Frame> frames_;
-  std::unordered_map<std::u16string, const ProfileRule*> outside_;
+  struct ViewHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view key) const noexcept {
+      return std::hash<std::u16string_view>()(key);
+    }
+  };
+  // Per kind: name (then NUL and the type text, when there is one) -> answer.
+  std::array<std::unordered_map<std::u16string, const ProfileRule*, ViewHash, std::equal_to<>>,
+             kRuleKindSlots>
+      outside_;
 };
 
 }  // namespace kpx

@@ -175,6 +175,10 @@ TEST(ProfileParseTest, Tags) {
        "<Text><![CDATA[f]]></Text><Text><![CDATA[.]]></Text>"},
       {"none without its end tag keeps the content", "<html:tag name='blink' output='none'/>", "",
        "<blink>b", "<Text><![CDATA[b]]></Text>"},
+      {"an end tag past an element that needs its own end tag stays text; implied ends close",
+       "<html:tag name='b;i;tr;td' output='xml'/>", "", "<b><i>x</b>y</i><tr><td>1<td>2</tr>",
+       "<b><i><Text><![CDATA[x</b>y]]></Text></i><tr><td><Text><![CDATA[1]]></Text></td>"
+       "<td><Text><![CDATA[2]]></Text></td></tr></b>"},
       {"tag domain: the rule inside td only",
        "<html:tag name='td' output='xml'/><html:domain type='tag' name='td'>"
        "<html:tag name='b' output='xml:upperTag'/></html:domain>",
