@@ -77,22 +77,30 @@ void AttributeCuts(std::u16string_view text, const TagRecord& tag, size_t end,
 }  // namespace
 
 std::u16string CleanUpEmptySpans(std::u16string_view text) {
+  // The marker's value, "="true"", is rare in pages: it is what the walk looks for, and the name
+  // before it is then compared in any letter case.
+  constexpr std::u16string_view kValue = u"=\"true\"";
+  const size_t name_length = kEmptySpanMarker.size() - kValue.size();
   std::u16string out;
   out.reserve(text.size());
-  const size_t marker = kEmptySpanMarker.size();
-  size_t i = 0;
-  while (i < text.size()) {
-    if (text[i] == u' ' && text.size() - i >= marker &&
-        EqualsIgnoringAsciiCase(text.substr(i, marker), kEmptySpanMarker)) {
-      i += marker;
-      // On to just past the next ">", then an "&nbsp;" there goes too.
-      while (i < text.size() && text[i] != u'>') out.push_back(text[i++]);
-      if (i < text.size()) out.push_back(text[i++]);
-      if (StartsAt(text, i, kNbsp)) i += kNbsp.size();
+  size_t copied = 0;  // text is copied up to here
+  for (size_t at = text.find(kValue); at != text.npos; at = text.find(kValue, at + 1)) {
+    if (at < copied + name_length ||
+        !EqualsIgnoringAsciiCase(text.substr(at - name_length, name_length),
+                                 kEmptySpanMarker.substr(0, name_length))) {
       continue;
     }
-    out.push_back(text[i++]);
+    out.append(text.substr(copied, at - name_length - copied));
+    // On to just past the next ">", then an "&nbsp;" there goes too.
+    size_t next = at + kValue.size();
+    const size_t close = text.find(u'>', next);
+    next = close == text.npos ? text.size() : close + 1;
+    out.append(text.substr(at + kValue.size(), next - at - kValue.size()));
+    if (StartsAt(text, next, kNbsp)) next += kNbsp.size();
+    copied = next;
+    at = next - 1;
   }
+  out.append(text.substr(copied));
   return out;
 }
 
@@ -160,10 +168,26 @@ std::u16string RestoreAttributes(std::u16string_view text) {
   return out;
 }
 
+// Whether any attribute name the pre-patch pass writes occurs in text (in any letter case).
+bool HasProtectedAttributes(std::u16string_view text) {
+  for (size_t at = text.find_first_of(u"kK"); at != text.npos;
+       at = text.find_first_of(u"kK", at + 1)) {
+    const std::u16string_view rest = text.substr(at);
+    if (StartsWithIgnoringAsciiCase(rest, u"kpsxmlns") ||
+        StartsWithIgnoringAsciiCase(rest, u"kpstagcontent") ||
+        StartsWithIgnoringAsciiCase(rest, u"kpsemptyspan")) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::u16string PostPatch(std::u16string_view text) {
-  return RestoreAttributes(UnwrapProtections(text));
+  std::u16string unwrapped = UnwrapProtections(text);
+  if (!HasProtectedAttributes(unwrapped)) return unwrapped;
+  return RestoreAttributes(unwrapped);
 }
 
 std::u16string DropAddedDocumentParts(std::u16string_view text, uint32_t result_bits) {

@@ -25,6 +25,7 @@ bool Is(std::u16string_view name, std::u16string_view wanted) {
 }
 
 bool IsTableTag(std::u16string_view name) {
+  if (name.size() < 2 || name.size() > 5 || (name[0] | 0x20) != u't') return false;
   for (std::u16string_view table : {u"table", u"thead", u"tfoot", u"tbody", u"tr", u"td", u"th"}) {
     if (Is(name, table)) return true;
   }
@@ -109,6 +110,7 @@ class PrePatcher {
   // The last span start tag, when it ends pending_: its end in the source and in pending_.
   size_t span_source_end_ = std::u16string::npos;
   size_t span_pending_end_ = 0;
+  TagScratch tag_scratch_;
 };
 
 size_t PrePatcher::HandleText(size_t start, size_t end) {
@@ -178,7 +180,7 @@ void PrePatcher::HandleComment(std::u16string_view comment, std::u16string_view 
 }
 
 void PrePatcher::HandleStartTag(const TagRecord& tag, size_t start, size_t end) {
-  StartTagFacts facts = RewriteStartTag(text_, tag, end, settings_);
+  const StartTagFacts facts = RewriteStartTag(text_, tag, end, settings_, tag_scratch_);
   const std::u16string_view name = tag.name.View();
   span_source_end_ = std::u16string::npos;
   if (in_head_) {
@@ -297,6 +299,7 @@ void PrePatcher::Finish() {
 PrePatchResult PrePatcher::Run() {
   // Values read as written, not as the tag parser would escape them.
   ScopedAttributeEscapingOff raw_values;
+  out_.reserve(text_.size() + text_.size() / 4);  // room for the protections of most pages
   DocumentScanner scanner(BorrowedText{text_});
   scanner.set_record_repairs(false);
   const std::u16string_view text(text_);

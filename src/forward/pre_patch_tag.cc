@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "base/ascii_case.h"
-#include "markup/attribute_escaping.h"
 #include "recognition/template_syntax.h"
 
 namespace kpx {
@@ -15,12 +14,6 @@ namespace {
 
 constexpr std::u16string_view kStylePlaceholder = u"{KPS_Style}";
 constexpr std::u16string_view kLanguagePlaceholder = u"{res:KPS_LanguageID}";
-
-struct TagEdit {
-  size_t position;  // offset in the source
-  size_t length;    // source characters replaced
-  std::u16string text;
-};
 
 bool HasBraces(std::u16string_view value) {
   return value.find(u'{') != value.npos && value.find(u'}') != value.npos;
@@ -109,21 +102,36 @@ std::u16string AddedAttribute(std::u16string_view name, std::u16string_view valu
   return out;
 }
 
+// Whether escaping (EscapeAttributeValue) would change the value, without copying it: most
+// values hold none of the characters it looks at.
 bool EscapingChanges(std::u16string_view value) {
-  MarkupString copy(value);
-  return EscapeAttributeValue(copy);
+  for (size_t i = 0; i < value.size(); ++i) {
+    const char16_t c = value[i];
+    if (c == u'<' || c == u'>' || c == u'"') return true;
+    if (c == u'&') {
+      const std::u16string_view rest = value.substr(i);
+      if (!StartsWithIgnoringAsciiCase(rest, u"&amp;") &&
+          !StartsWithIgnoringAsciiCase(rest, u"&lt;") &&
+          !StartsWithIgnoringAsciiCase(rest, u"&gt;")) {
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 }  // namespace
 
 StartTagFacts RewriteStartTag(std::u16string_view source, const TagRecord& tag, size_t tag_end,
-                              const PrePatchSettings& settings) {
+                              const PrePatchSettings& settings, TagScratch& scratch) {
   StartTagFacts facts;
   const std::u16string_view name = tag.name.View();
   const size_t tag_start = tag.tag_start;
   const int option = settings.option;
-  std::vector<TagEdit> edits;
-  std::u16string appended;
+  std::vector<TagEdit>& edits = scratch.edits;
+  std::u16string& appended = scratch.appended;
+  edits.clear();
+  appended.clear();
 
   const bool form_or_param = Is(name, u"form") || Is(name, u"param");
   const bool is_input = Is(name, u"input");
@@ -181,6 +189,7 @@ StartTagFacts RewriteStartTag(std::u16string_view source, const TagRecord& tag, 
 
   // Brace expressions written between the attributes.
   std::vector<std::u16string_view> expressions;
+  if (!tag.junk_ranges.empty()) expressions.reserve(4);
   bool first = true;
   for (const JunkRange& junk : tag.junk_ranges) {
     const size_t end = std::min(junk.start + junk.length, tag_end);
@@ -223,19 +232,26 @@ StartTagFacts RewriteStartTag(std::u16string_view source, const TagRecord& tag, 
       --at;
       if (at > tag_start && source[at - 1] == u'/') --at;
     }
-    edits.push_back({at, 0, std::move(appended)});
+    edits.push_back({at, 0, appended});
+  }
+  if (edits.empty()) {
+    facts.text = source.substr(tag_start, tag_end - tag_start);
+    return facts;
   }
 
   std::stable_sort(edits.begin(), edits.end(),
                    [](const TagEdit& a, const TagEdit& b) { return a.position < b.position; });
+  std::u16string& text = scratch.text;
+  text.clear();
   size_t from = tag_start;
-  for (TagEdit& edit : edits) {
+  for (const TagEdit& edit : edits) {
     if (edit.position < from) continue;  // overlaps an earlier edit: dropped
-    facts.text.append(source.substr(from, edit.position - from));
-    facts.text.append(edit.text);
+    text.append(source.substr(from, edit.position - from));
+    text.append(edit.text);
     from = edit.position + edit.length;
   }
-  facts.text.append(source.substr(from, tag_end - from));
+  text.append(source.substr(from, tag_end - from));
+  facts.text = text;
   return facts;
 }
 

@@ -15,22 +15,24 @@ bool StartsWith(std::u16string_view text, size_t at, std::u16string_view prefix)
 
 void AppendEscaped(std::u16string& out, std::u16string_view piece) {
   out.append(kProtectionOpener);
+  size_t copied = 0;  // piece is copied up to here
   for (size_t i = 0; i < piece.size(); ++i) {
     const char16_t c = piece[i];
+    if (c != u'-' && c != u'&') continue;
+    std::u16string_view replacement;
     if (c == u'-') {
       const bool in_run =
           (i > 0 && piece[i - 1] == u'-') || (i + 1 < piece.size() && piece[i + 1] == u'-');
-      if (in_run) {
-        out.append(kHyphenEntity);
-        continue;
-      }
-    } else if (c == u'&' &&
-               (StartsWith(piece, i, kHyphenEntity) || StartsWith(piece, i, kAmpersandEntity))) {
-      out.append(kAmpersandEntity);
-      continue;
+      if (in_run) replacement = kHyphenEntity;
+    } else if (StartsWith(piece, i, kHyphenEntity) || StartsWith(piece, i, kAmpersandEntity)) {
+      replacement = kAmpersandEntity;
     }
-    out.push_back(c);
+    if (replacement.empty()) continue;
+    out.append(piece.substr(copied, i - copied));
+    out.append(replacement);
+    copied = i + 1;
   }
+  out.append(piece.substr(copied));
   out.append(kProtectionCloser);
 }
 
@@ -65,21 +67,26 @@ void AppendProtected(std::u16string& out, std::u16string_view stretch) {
 }
 
 void AppendRestored(std::u16string& out, std::u16string_view content) {
+  size_t copied = 0;  // content is copied up to here
   for (size_t i = 0; i < content.size(); ++i) {
-    if (content[i] == u'&') {
-      if (StartsWith(content, i, kHyphenEntity)) {
-        out.push_back(u'-');
-        i += kHyphenEntity.size() - 1;
-        continue;
-      }
-      if (StartsWith(content, i, kAmpersandEntity)) {
-        out.push_back(u'&');
-        i += kAmpersandEntity.size() - 1;
-        continue;
-      }
+    if (content[i] != u'&') continue;
+    char16_t replacement;
+    size_t length;
+    if (StartsWith(content, i, kHyphenEntity)) {
+      replacement = u'-';
+      length = kHyphenEntity.size();
+    } else if (StartsWith(content, i, kAmpersandEntity)) {
+      replacement = u'&';
+      length = kAmpersandEntity.size();
+    } else {
+      continue;
     }
-    out.push_back(content[i]);
+    out.append(content.substr(copied, i - copied));
+    out.push_back(replacement);
+    copied = i + length;
+    i = copied - 1;
   }
+  out.append(content.substr(copied));
 }
 
 }  // namespace kpx
