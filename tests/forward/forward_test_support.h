@@ -1,5 +1,6 @@
-// The forward passes chained as the pipeline chains them, with the cleaner or without it, and a
-// converter bound to a fixture host whose switch-to-design answer a test chooses.
+// The forward passes chained as the pipeline chains them, templates as people write them, and a
+// converter bound to a fixture host whose page holds a template and whose switch-to-design
+// answer a test chooses.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,38 +9,45 @@
 #include <fstream>
 #include <sstream>
 
-#include "forward/pipeline_tools.h"
 #include "forward/post_patch.h"
 #include "forward/pre_patch.h"
 #include "recognition/recognition_test_support.h"
-#include "server/converter_pipeline_tools.h"
 
 namespace kpx::testing {
 
-// The cleaner replaced by the identity, and no balancing.
-class IdentityTools final : public PipelineTools {
- public:
-  std::optional<std::u16string> Balance(std::u16string_view) override { return std::nullopt; }
-  HRESULT Clean(std::u16string_view text, std::u16string* output, std::u16string*) override {
-    output->assign(text);
-    return S_OK;
-  }
+// Pre-patch (design), the identity for the cleaner, cleanup, post-patch, added parts left out.
+inline std::u16string ThroughPasses(std::u16string_view text) {
+  const PrePatchResult patched = PrePatch(text, PrePatchSettings{});
+  return DropAddedDocumentParts(PostPatch(CleanUpEmptySpans(patched.text)), patched.bits);
+}
+
+// Blocks between table rows, elements opened in one block and closed in another, scripts in the
+// head, blocks around options, framesets with <noframes><body>, the passes' own markers.
+inline const char* const kPeopleTemplates[] = {
+    "<html><head><title>{Title}</title><!-- BEGIN Panel Scripts --><script>var a = 1; a--;"
+    "</script><!-- END Panel Scripts --></head><body>\n<p>Hello {Name} -- welcome</p><span></span>"
+    "<table>\n<!-- BEGIN Grid Orders -->\n<tr><td>{OrderNumber}</td></tr>\n<!-- BEGIN Row -->\n"
+    "<tr><td><a href=\"{Url}\">{Customer}</a></td><td>{Total}</td></tr>\n"
+    "<!-- END Row -->\n<!-- END Grid Orders -->\n</table></body></html>",
+    "<div><!-- BEGIN Panel P --><p>open here</div><!-- END Panel P --></p>",
+    "<select name=\"{S}\"><!-- BEGIN ListBox L --><option value=\"{V}\">{T}</option>"
+    "<!-- END ListBox L --></select>",
+    "<html><frameset cols=\"*\"><frame src=\"x.html\"><noframes><body><!-- BEGIN Panel F -->{Text}"
+    "<!-- END Panel F --></body></noframes></frameset></html>",
+    "<table><tr><td>{A}</td></tr><!-- BEGIN Record Edit --><tr><td><textarea name=\"{N}\">{V}"
+    "</textarea></td></tr><!-- END Record Edit --></table>",
+    "<p>&xhyp; and &xamp; -- <!-- c --> <span></span> <svg xmlns=\"u\"></svg></p>",
 };
 
-// Pre-patch (design), the tools' cleaner, cleanup, post-patch and the removal of added parts.
-inline std::u16string ThroughPasses(std::u16string_view text, PipelineTools& tools) {
-  PrePatchSettings settings;
-  const PrePatchResult patched = PrePatch(text, settings);
-  std::u16string cleaned, messages;
-  EXPECT_EQ(tools.Clean(patched.text, &cleaned, &messages), S_OK);
-  return DropAddedDocumentParts(PostPatch(CleanUpEmptySpans(cleaned)), patched.bits);
-}
+inline const char* const kPageComponents =
+    "<component id=\"3\" name=\"Orders\" type=\"Grid\" container=\"true\"/>"
+    "<component id=\"7\" name=\"Edit\" type=\"Record\" container=\"true\"/>";
 
 class ForwardHost {
  public:
-  explicit ForwardHost(const HostSetup& setup, bool answer_yes = false)
-      : host_(x2x::ParseHostFile(HostXml(setup), "host.xml", std::filesystem::current_path(),
-                                 x2x::DiskFileReader()),
+  explicit ForwardHost(const std::string& page_template = "", bool answer_yes = false)
+      : host_(x2x::ParseHostFile(WithTemplate(page_template), "host.xml",
+                                 std::filesystem::current_path(), x2x::DiskFileReader()),
               [answer_yes](const x2x::SwitchQuestion&) {
                 return x2x::SwitchAnswer{answer_yes, false};
               }) {
@@ -51,15 +59,13 @@ class ForwardHost {
   IDispatch* Page() { return page_.Get(); }
   x2x::FixtureHost& Host() { return host_; }
 
-  // convertForGeneration (generation) or forwardTransformationWithDOM-free pipeline runs.
-  std::string Generate(const std::string& text, HRESULT* status = nullptr) {
-    Bstr input(ToUtf16(text)), xml;
-    HRESULT hr = converter_->convertForGeneration(page_.Get(), input.Get(), xml.Put());
-    if (status) *status = hr;
-    return ToUtf8(xml.View());
-  }
-
  private:
+  static std::string WithTemplate(const std::string& text) {
+    std::string xml = HostXml({kPageComponents, "", "", 2, ""});
+    xml.replace(xml.find("<template></template>"), 21,
+                "<template><![CDATA[" + text + "]]></template>");
+    return xml;
+  }
   x2x::FixtureHost host_;
   ComPtr<IDispatch> page_ = host_.Page(0);
   ComPtr<IXH2XConverter> converter_;
@@ -73,9 +79,7 @@ inline std::vector<std::pair<std::string, std::u16string>> CorpusPages() {
     for (const auto& entry : std::filesystem::directory_iterator(root / folder)) {
       if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
       std::ifstream in(entry.path(), std::ios::binary);
-      std::stringstream bytes;
-      bytes << in.rdbuf();
-      const std::string data = bytes.str();
+      const std::string data((std::istreambuf_iterator<char>(in)), {});
       std::u16string text;
       if (FindInvalidUtf8(data)) {
         for (unsigned char c : data) text += static_cast<char16_t>(c);
