@@ -122,10 +122,11 @@ void Stages(benchmark::State& state, const BenchPage& page) {
   double totals[kCount] = {};
   for (auto _ : state) {
     Clock clock;
-    const std::optional<std::u16string> balanced = tools.Balance(page.utf16);
+    std::optional<std::u16string> balanced = tools.Balance(page.utf16);
     totals[kBalance] += clock.Lap();
     kpx::PrePatchSettings settings;
-    const kpx::PrePatchResult patched = kpx::PrePatch(balanced ? *balanced : page.utf16, settings);
+    const kpx::PrePatchResult patched =
+        kpx::PrePatch(balanced ? std::move(*balanced) : page.utf16, settings);
     totals[kPrePatch] += clock.Lap();
     std::u16string cleaned, messages;
     tools.Clean(patched.text, &cleaned, &messages);

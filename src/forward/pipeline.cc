@@ -22,13 +22,12 @@ HRESULT PrepareForRecognition(ConverterContext& context, IDispatch* page, std::u
     StageTimer timer("!balance");
     balanced = tools.Balance(text);
   }
-  const std::u16string_view input = balanced ? std::u16string_view(*balanced) : text;
-
   PrePatchResult patched;
   {
     StageTimer timer("!prePatch");
-    patched = RunPrePatch(context, page, input,
-                          (flags & FlagGeneration) ? kPrePatchGeneration : kPrePatchDesign);
+    const int option = (flags & FlagGeneration) ? kPrePatchGeneration : kPrePatchDesign;
+    patched =
+        RunPrePatch(context, page, balanced ? std::move(*balanced) : std::u16string(text), option);
   }
   balanced.reset();
 

@@ -140,8 +140,8 @@ std::u16string UnwrapProtections(std::u16string_view text) {
 
 // The attribute protections undone: one walk over the start tags, which now include those that
 // were inside protection comments.
-std::u16string RestoreAttributes(std::u16string_view text) {
-  const std::u16string source(text);
+std::u16string RestoreAttributes(const std::u16string& source) {
+  const std::u16string_view text(source);
   ScopedAttributeEscapingOff raw_values;
   DocumentScanner scanner(BorrowedText{source});
   scanner.set_record_repairs(false);
@@ -190,9 +190,9 @@ std::u16string PostPatch(std::u16string_view text) {
   return RestoreAttributes(unwrapped);
 }
 
-std::u16string DropAddedDocumentParts(std::u16string_view text, uint32_t result_bits) {
-  if ((result_bits & kPrePatchResultStart) == 0) return std::u16string(text);
-  const std::u16string source(text);
+std::u16string DropAddedDocumentParts(std::u16string source, uint32_t result_bits) {
+  if ((result_bits & kPrePatchResultStart) == 0) return source;
+  const std::u16string_view text(source);
   DocumentScanner scanner(BorrowedText{source});
   scanner.set_record_repairs(false);
   std::u16string out;

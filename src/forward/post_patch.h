@@ -21,6 +21,6 @@ std::u16string PostPatch(std::u16string_view text);
 // the html start and end tags (0x4000), the head start and end tags (0x2000), the whole title
 // element (0x1000) and the body start and end tags (0x8000), each with one line break (LF or
 // CR LF) directly after it.
-std::u16string DropAddedDocumentParts(std::u16string_view text, uint32_t result_bits);
+std::u16string DropAddedDocumentParts(std::u16string text, uint32_t result_bits);
 
 }  // namespace kpx

@@ -41,10 +41,11 @@ bool IsWordStart(char16_t c) {
          c == u'_';
 }
 
-// U+FFC2 written as "&#194;".
-std::u16string ReplaceFfc2(std::u16string_view text) {
+// U+FFC2 written as "&#194;" (the text comes back untouched when it holds none).
+std::u16string ReplaceFfc2(std::u16string text) {
+  if (text.find(char16_t{0xFFC2}) == text.npos) return text;
   std::u16string out;
-  out.reserve(text.size());
+  out.reserve(text.size() + 16);
   for (char16_t c : text) {
     if (c == 0xFFC2) {
       out.append(u"&#194;");
@@ -371,8 +372,8 @@ PrePatchResult PrePatcher::Run() {
 
 }  // namespace
 
-PrePatchResult PrePatch(std::u16string_view text, const PrePatchSettings& settings) {
-  return PrePatcher(ReplaceFfc2(text), settings).Run();
+PrePatchResult PrePatch(std::u16string text, const PrePatchSettings& settings) {
+  return PrePatcher(ReplaceFfc2(std::move(text)), settings).Run();
 }
 
 }  // namespace kpx

@@ -59,8 +59,8 @@ struct PrePatchResult {
   uint32_t bits = kPrePatchResultStart;
 };
 
-// One pass over text. Never fails: a text the tokenizer cannot read further is passed on with
-// its unread rest unchanged.
-PrePatchResult PrePatch(std::u16string_view text, const PrePatchSettings& settings);
+// One pass over text (taken over, so that a caller done with its text spares the copy). Never
+// fails: a text the tokenizer cannot read further is passed on with its unread rest unchanged.
+PrePatchResult PrePatch(std::u16string text, const PrePatchSettings& settings);
 
 }  // namespace kpx

@@ -53,12 +53,12 @@ void HostBlockLookup::Lookup(std::u16string_view name, LONG state1, LONG state2,
   }
 }
 
-PrePatchResult RunPrePatch(const ConverterContext& context, IDispatch* page,
-                           std::u16string_view text, int option) {
+PrePatchResult RunPrePatch(const ConverterContext& context, IDispatch* page, std::u16string text,
+                           int option) {
   PrePatchSettings settings = ReadPrePatchSettings(page, option);
   HostBlockLookup lookup(context.application);
   settings.blocks = &lookup;
-  return PrePatch(text, settings);
+  return PrePatch(std::move(text), settings);
 }
 
 }  // namespace kpx

@@ -17,7 +17,7 @@ namespace kpx::testing {
 
 // Pre-patch (design), the identity for the cleaner, cleanup, post-patch, added parts left out.
 inline std::u16string ThroughPasses(std::u16string_view text) {
-  const PrePatchResult patched = PrePatch(text, PrePatchSettings{});
+  const PrePatchResult patched = PrePatch(std::u16string(text), PrePatchSettings{});
   return DropAddedDocumentParts(PostPatch(CleanUpEmptySpans(patched.text)), patched.bits);
 }
 

@@ -73,7 +73,8 @@ const DropCase kDropCases[] = {
 
 TEST(PostPatchTest, DropsAddedDocumentParts) {
   for (const DropCase& c : kDropCases) {
-    EXPECT_EQ(ToUtf8(DropAddedDocumentParts(c.input, c.bits)), ToUtf8(c.expected)) << c.name;
+    EXPECT_EQ(ToUtf8(DropAddedDocumentParts(std::u16string(c.input), c.bits)), ToUtf8(c.expected))
+        << c.name;
   }
 }
 

@@ -104,7 +104,7 @@ TEST(PrePatchTest, Steps) {
     PrePatchSettings settings;
     settings.option = c.option;
     settings.blocks = &lookup;
-    const PrePatchResult result = PrePatch(c.input, settings);
+    const PrePatchResult result = PrePatch(std::u16string(c.input), settings);
     EXPECT_EQ(ToUtf8(result.text), ToUtf8(c.expected)) << c.name;
     EXPECT_EQ(result.bits, c.bits) << c.name;
   }
@@ -138,7 +138,8 @@ TEST(PrePatchTest, HostValuesCaptured) {
     settings.option = kPrePatchPreview;
     settings.style = std::u16string(c.style);
     settings.language = u"de";
-    EXPECT_EQ(ToUtf8(PrePatch(c.input, settings).text), ToUtf8(c.expected)) << c.name;
+    EXPECT_EQ(ToUtf8(PrePatch(std::u16string(c.input), settings).text), ToUtf8(c.expected))
+        << c.name;
   }
 }
 
