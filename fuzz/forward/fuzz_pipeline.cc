@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kpx::Bstr xml;
   if (converter->convertForGeneration(page.Get(), input.Get(), xml.Put()) == S_OK) CheckLoads(xml);
   kpx::Bstr xml2, structure;
-  if (converter->convertForGeneration2(page.Get(), input.Get(), 10, xml2.Put(),
-                                       structure.Put()) == S_OK) {
+  if (converter->convertForGeneration2(page.Get(), input.Get(), 10, xml2.Put(), structure.Put()) ==
+      S_OK) {
     CheckLoads(xml2);
   }
   ComPtr<IXMLDOMDocument> document;

@@ -40,8 +40,8 @@ class UnknownBlocks final : public kpx::BlockLookup {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
-  constexpr int kOptions[] = {kpx::kPrePatchDesign, kpx::kPrePatchGeneration,
-                              kpx::kPrePatchPreview, kpx::kPrePatchSingleton};
+  constexpr int kOptions[] = {kpx::kPrePatchDesign, kpx::kPrePatchGeneration, kpx::kPrePatchPreview,
+                              kpx::kPrePatchSingleton};
   UnknownBlocks blocks;
   kpx::PrePatchSettings settings;
   settings.option = kOptions[data[0] % 4];
