@@ -9,10 +9,8 @@ run() {
   "$x2x" "$@"
 }
 
-echo "KPXHTML2XMLConverter demo."
-echo "The full forward pipeline (balance, pre-patch, cleaner, post-patch) is being built: this demo"
-echo "shows what works, with the example host (examples/host.xml), whose converter profile is"
-echo "examples/profiles/ForwardProfile.xml."
+echo "KPXHTML2XMLConverter demo, with the example host (examples/host.xml), whose converter"
+echo "profile is examples/profiles/ForwardProfile.xml."
 run --list
 run clean --pipeline examples/pages/OrdersList.html
 run performServiceXSLT --host examples/host.xml --stylesheet examples/xslt/order-report.xsl \
@@ -21,7 +19,6 @@ run convert --host examples/host.xml --page Header
 run convert --host examples/host.xml --page OrdersList
 run convertUsingProfile --host examples/host.xml --profile examples/profiles/ForwardProfile.xml \
   --target sync examples/pages/OrdersList.html
-run convertWithDOM --host examples/host.xml
-echo
-echo "(convertWithDOM answers E_NOTIMPL until the conversion pipeline lands.)"
+run convertForPreview --host examples/host.xml --dump-project examples/pages/OrdersList.html
+run convertWithDOM --host examples/host.xml --page OrdersList
 exit 0

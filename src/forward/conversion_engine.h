@@ -17,6 +17,8 @@
 
 namespace kpx {
 
+class PipelineTools;
+
 // Bits of the conversion flags that the converter sets.
 enum ConversionFlag : uint32_t {
   FlagWarnings = 0x02,
@@ -34,6 +36,8 @@ struct ConverterContext {
   VARIANT_BOOL publish_mode = VARIANT_FALSE;
   // Where the forward profile loader reports (the converter's sink; null: findings dropped).
   ProfileDiagnostics* forward_diagnostics = nullptr;
+  // Balancing and the cleaner for the pipeline (null: the pipeline cannot run).
+  PipelineTools* tools = nullptr;
 
   HostServices Host() const { return HostServices(application); }
   // Delivers a message when the verbosity level lets its kind through: errors from level 1,

@@ -2,6 +2,8 @@
 #include "forward/forward_engine.h"
 
 #include "base/stage_timer.h"
+#include "forward/pipeline.h"
+#include "forward/pre_patch_host.h"
 #include "forward/profile_selection.h"
 
 namespace kpx {
@@ -32,6 +34,47 @@ HRESULT ForwardEngine::DirectConversion(ConverterContext& context, IDispatch* pa
   }
   StageTimer timer("!tree destruction");
   recognized.tree.reset();
+  return S_OK;
+}
+
+HRESULT ForwardEngine::RunPipeline(ConverterContext& context, IDispatch* page,
+                                   std::u16string_view text, uint32_t flags, StageReport& report,
+                                   std::u16string* xml) {
+  return RunConversionPipeline(*this, context, page, text, flags, report, xml);
+}
+
+HRESULT ForwardEngine::RecognizeFragment(ConverterContext& context, IDispatch* parent,
+                                         std::u16string_view text, StageReport& report,
+                                         FragmentComponents* components) {
+  if (!parent || !components) return E_INVALIDARG;
+  PrePatchResult patched;
+  {
+    StageTimer timer("!prePatch");
+    patched = RunPrePatch(context, parent, std::u16string(text), kPrePatchSingleton);
+  }
+  Recognition recognized =
+      SelectProfileAndRecognize(context, parent, patched.text, u"design", 0, report);
+  if (!recognized.tree) return S_OK;  // no component found
+  ParseContext& tree = *recognized.tree;
+  if (tree.Aborted()) {
+    components->aborted = true;
+    return S_OK;
+  }
+  const PageNode* single = nullptr;
+  for (const std::unique_ptr<PageNode>& node : tree.Root().Children()) {
+    if (!node->IsComponent()) continue;
+    ++components->component_count;
+    single = node.get();
+  }
+  if (components->component_count == 1) components->single_xml = single->ToXml();
+  return S_OK;
+}
+
+HRESULT ForwardEngine::PrePatch(ConverterContext& context, IDispatch* page,
+                                std::u16string_view text, int option, std::u16string* out) {
+  if (!out) return E_POINTER;
+  StageTimer timer("!prePatch");
+  *out = RunPrePatch(context, page, std::u16string(text), option).text;
   return S_OK;
 }
 

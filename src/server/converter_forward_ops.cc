@@ -163,7 +163,7 @@ HRESULT XH2XConverter::forwardTransformationWithDOM(IDispatch* pPage, BSTR bstrT
   ReentrancyGuard guard;
   if (!guard.Entered()) return S_FALSE;
   return Guarded([&]() -> HRESULT {
-    if (!pPage || !ppXMLDoc) return E_INVALIDARG;
+    if (!pPage || !bstrTemplate || !ppXMLDoc) return E_INVALIDARG;
     std::u16string_view text = BstrView(bstrTemplate);
     StageReport report;
     std::u16string xml;
@@ -186,7 +186,7 @@ HRESULT XH2XConverter::forwardTransformationWithDOM(IDispatch* pPage, BSTR bstrT
 
 HRESULT XH2XConverter::convertForGeneration(IDispatch* pPage, BSTR bstrTemplate, BSTR* pbstrXML) {
   return Guarded([&]() -> HRESULT {
-    if (!pPage || !pbstrXML) return E_INVALIDARG;
+    if (!pPage || !bstrTemplate || !pbstrXML) return E_INVALIDARG;
     StageReport report;
     std::u16string xml;
     HRESULT hr =
@@ -202,7 +202,7 @@ HRESULT XH2XConverter::convertForGeneration2(IDispatch* pPage, BSTR bstrTemplate
                                              BSTR* pbstrXML, BSTR* pbstrStructure) {
   return Guarded([&]() -> HRESULT {
     context_.cursor_position = iCursorPos;
-    if (!pPage || !pbstrXML) return E_INVALIDARG;
+    if (!pPage || !bstrTemplate || !pbstrXML) return E_INVALIDARG;
     StageReport report;
     std::u16string xml;
     HRESULT hr = engine_->RunPipeline(context_, pPage, BstrView(bstrTemplate),

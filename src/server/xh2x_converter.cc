@@ -41,6 +41,7 @@ XH2XConverter::XH2XConverter(std::unique_ptr<ConversionEngine> engine)
   // Operations create the library's own classes (ComponentIDs) through CoCreateInstance.
   EnsureServerClassesRegistered();
   context_.forward_diagnostics = &forward_sink_;
+  context_.tools = &pipeline_tools_;
 }
 
 HRESULT CreateXH2XConverter(IUnknown* outer, REFIID riid, void** ppv) {

@@ -11,6 +11,7 @@
 #include "kpx/host.h"
 #include "markup/text_edit_list.h"
 #include "profile/reverse_profile.h"
+#include "server/converter_pipeline_tools.h"
 #include "server/module_lifetime.h"
 #include "server/profile_diagnostics_sink.h"
 
@@ -99,6 +100,7 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   ProfileDiagnosticsSink reverse_sink_{context_, kReverseProfilePrefix};  // reverse profiles
   // The reverse converter profile, loaded by the first back transformation that finds one.
   std::unique_ptr<ReverseProfile> reverse_profile_;
+  ConverterPipelineTools pipeline_tools_{*this};  // balancing and the cleaner for the pipeline
 };
 
 // Creates a converter for a class factory.

@@ -307,6 +307,36 @@ TEST_F(X2xProgramTest, LeavesOutputFilesAloneOnAFailureStatus) {
   }
 }
 
+TEST_F(X2xProgramTest, RunsTheForwardPipelineOperations) {
+  const std::string grid = File("grid.html", "<!-- BEGIN Grid Orders -->x<!-- END Grid Orders -->");
+  const std::string structure = File("structure.xml", "");
+  struct Row {
+    std::vector<std::string> args;
+    std::string out;  // a part of standard output
+    std::string err;  // a part of standard error
+  };
+  const Row rows[] = {
+      {{"forwardTransformationWithDOM", "--host", kHostFile, "--answer", "no",
+        File("sync.html", "<!-- END Grid A --><!-- BEGIN Grid Orders --><!-- END Grid Orders -->")},
+       "",
+       "returned E_ABORT"},
+      {{"convertForPreview", "--host", kHostFile, "--dump-project",
+        File("preview.html", "<p class=\"{KPS_Style}\">x</p>")},
+       "<p class=\"Basic\" kpsDynamicStyle=\"{KPS_Style}\">x</p>",
+       "project: _defaultStyle=Basic\n"},
+      {{"convertForGeneration2", "--host", kHostFile, "--cursor", "27", "--structure", structure,
+        grid},
+       "<Grid",
+       "returned S_OK"},
+  };
+  for (const Row& row : rows) {
+    ProgramRun run = X2x(row.args);
+    EXPECT_NE(run.out.find(row.out), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(row.err), std::string::npos) << run.err;
+  }
+  EXPECT_NE(Read(structure).find("kpsCurrentBlock=\"true\""), std::string::npos);
+}
+
 TEST_F(X2xProgramTest, DescribesOneOperation) {
   ProgramRun run = X2x({"partialBackTransformationWithDOM", "--help"});
   EXPECT_EQ(run.status, 0);

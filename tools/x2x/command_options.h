@@ -38,11 +38,12 @@ enum Option : uint32_t {
   kOptReverse = 1u << 25,
   kOptDefine = 1u << 26,
   kOptRules = 1u << 27,
+  kOptDumpProject = 1u << 28,
 };
 using OptionSet = uint32_t;
 
 // Every operation runs against a host, initializes it and may switch the publish mode on.
-constexpr OptionSet kHostOptions = kOptHost | kOptNoInitialize | kOptPublish;
+constexpr OptionSet kHostOptions = kOptHost | kOptNoInitialize | kOptPublish | kOptDumpProject;
 // Operations that pass a page (which may ask the switch-to-design question).
 constexpr OptionSet kPageOptions = kOptPage | kOptAnswer;
 // Fragment operations: a page and a component of it as the parent.
@@ -82,6 +83,8 @@ struct CommandOptions {
   bool reverse = false;              // a reverse profile
   std::vector<std::string> defines;  // symbols for the profile's "if" elements
   bool listRules = false;            // list every rule
+
+  bool dumpProject = false;  // --dump-project: the host project's values after the run
 
   bool Given(Option option) const { return (given & option) != 0; }
 };

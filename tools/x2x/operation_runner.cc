@@ -281,6 +281,11 @@ int Run(const OperationSpec& operation, const CommandOptions& options, Console& 
   call = OperationCall();
   documents.clear();
   converter.Reset();
+  if (options.Given(kOptDumpProject) && host.Data().project) {
+    for (const auto& [name, value] : host.Data().project->values) {
+      report.AddNote("project: " + kpx::ToUtf8(name) + "=" + kpx::ToUtf8(value));
+    }
+  }
   report.Write(console.err, host.Messages(), operation.name, status);
   return exit;
 }

@@ -19,11 +19,11 @@ namespace x2x {
 namespace {
 
 constexpr Option kAllOptions[] = {
-    kOptHost,         kOptPage,    kOptComponent, kOptNoInitialize, kOptPublish, kOptMeta,
-    kOptPath,         kOptCursor,  kOptStructure, kOptWarnings,     kOptProfile, kOptTarget,
-    kOptStylesheet,   kOptOp,      kOptSelect,    kOptTable,        kOptOpex,    kOptSource,
-    kOptCols,         kOptRows,    kOptAnswer,    kOptIds,          kOptMode,    kOptPipeline,
-    kOptPreserveCase, kOptReverse, kOptDefine,    kOptRules,
+    kOptHost,         kOptPage,    kOptComponent, kOptNoInitialize, kOptPublish,     kOptMeta,
+    kOptPath,         kOptCursor,  kOptStructure, kOptWarnings,     kOptProfile,     kOptTarget,
+    kOptStylesheet,   kOptOp,      kOptSelect,    kOptTable,        kOptOpex,        kOptSource,
+    kOptCols,         kOptRows,    kOptAnswer,    kOptIds,          kOptMode,        kOptPipeline,
+    kOptPreserveCase, kOptReverse, kOptDefine,    kOptRules,        kOptDumpProject,
 };
 
 CLI::Option* AddOption(CLI::App* command, Option option, CommandOptions& o) {
@@ -105,6 +105,10 @@ CLI::Option* AddOption(CLI::App* command, Option option, CommandOptions& o) {
           ->allow_extra_args(false);  // one symbol per --define, so INPUT may follow it
     case kOptRules:
       return command->add_flag("--rules", o.listRules, "list every rule of each mode");
+    case kOptDumpProject:
+      return command->add_flag("--dump-project", o.dumpProject,
+                               "after the run, list the host project's values on standard error "
+                               "(project: NAME=VALUE), with what the library wrote");
   }
   return nullptr;
 }

@@ -1,0 +1,177 @@
+// convertWithTidy on the corpus pages and on generated templates of 1, 4 and 16 MB, and the same
+// pipeline stage by stage: balance, pre-patch, the cleaner, the empty-span cleanup, post-patch
+// (with the removal of what the cleaner added), recognition and page XML generation. The stage
+// benchmark reports each stage's processor milliseconds per run as counters, and "others_x", the
+// time of all stages but the cleaner as a fraction of the cleaner's own. Throughput counts UTF-8
+// bytes.
+#include <benchmark/benchmark.h>
+
+#include <time.h>
+
+#include <string>
+#include <vector>
+
+#include "com/bstr.h"
+#include "forward/post_patch.h"
+#include "forward/pre_patch.h"
+#include "forward/profile_selection.h"
+#include "kpx/converter.h"
+#include "server/converter_pipeline_tools.h"
+#include "server/registration.h"
+#include "server/xh2x_converter.h"
+#include "support/corpus_pages.h"
+#include "x2x/fixture_host.h"
+#include "x2x/host_file_loader.h"
+
+namespace {
+
+using kpx::bench::BenchPage;
+
+constexpr char kChunk[] =
+    "<!-- BEGIN Grid Orders -->\n"
+    "<table class=grid>\n"
+    "<tr><th>{res:OrderName}</th><th>Price</th></tr>\n"
+    "<!-- BEGIN Row -->\n"
+    "<tr><td><a href=\"{Link1_Src}\">{OrderName}</a></td><td align=right {Extra}>{Price}</td>"
+    "</tr>\n"
+    "<!-- END Row -->\n"
+    "</table>\n"
+    "<!-- END Grid Orders -->\n"
+    "<form name=edit><input name=\"{Name_Name}\" value=\"{Value}\"> {Hint}</form>\n"
+    "<p>Some text of the page -- with <b>bold</b> and <i>italic</i> words.<span></span></p>\n";
+
+BenchPage Generated(size_t megabytes) {
+  std::string text = "<html><head><title>{res:Title}</title></head><body>\n";
+  while (text.size() < megabytes << 20) text += kChunk;
+  text += "</body></html>\n";
+  return kpx::bench::MakeBenchPage(std::to_string(megabytes) + "MB-template", std::move(text));
+}
+
+constexpr std::string_view kHost =
+    "<host><project directory=\"/\"><value name=\"siteLanguage\" value=\"en\"/>"
+    "<value name=\"defaultStyle\" value=\"Basic\"/></project>"
+    "<page id=\"1\" name=\"P\"><template></template>"
+    "<component id=\"2\" name=\"Orders\" type=\"Grid\" container=\"true\"/>"
+    "<component id=\"5\" name=\"Link1\" type=\"Link\"/><component id=\"6\" name=\"Name\" "
+    "type=\"TextBox\"/></page></host>";
+
+std::optional<std::string> NoFiles(const std::filesystem::path&, std::string* error) {
+  *error = "no files";
+  return std::nullopt;
+}
+
+// A fixture host whose page holds the template, and a converter bound to it.
+struct Setup {
+  explicit Setup(const BenchPage& page) : host(Data(page), nullptr) {
+    kpx::CreateXH2XConverter(nullptr, IXH2XConverter::kIID, converter.PutVoid());
+    converter->initialize(host.Application());
+    host_page = host.Page(0);
+  }
+  static x2x::HostData Data(const BenchPage& page) {
+    kpx::RegisterStandInClasses();
+    x2x::HostData data = x2x::ParseHostFile(kHost, "bench.xml", "/", &NoFiles);
+    data.pages[0].templateText = page.utf16;
+    return data;
+  }
+  x2x::FixtureHost host;
+  ComPtr<IXH2XConverter> converter;
+  ComPtr<IDispatch> host_page;
+};
+
+void ConvertWithTidy(benchmark::State& state, const BenchPage& page) {
+  Setup setup(page);
+  for (auto _ : state) {
+    kpx::Bstr xml;
+    if (setup.converter->convertWithTidy(setup.host_page.Get(), xml.Put()) != S_OK) {
+      state.SkipWithError("convertWithTidy failed");
+      break;
+    }
+    benchmark::DoNotOptimize(xml.Get());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
+}
+
+// The thread's processor time: on a machine that other work keeps busy, wall-clock laps of one
+// stage would mostly measure the waiting.
+class Clock {
+ public:
+  double Lap() {
+    const double now = Now();
+    const double ms = now - last_;
+    last_ = now;
+    return ms;
+  }
+
+ private:
+  static double Now() {
+    timespec time{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) / 1e6;
+  }
+  double last_ = Now();
+};
+
+void Stages(benchmark::State& state, const BenchPage& page) {
+  Setup setup(page);
+  kpx::ConverterPipelineTools tools(*setup.converter.Get());
+  ComPtr<IDispatch> application_dispatch(setup.host.Application());
+  ComPtr<HostApplication> application = application_dispatch.As<HostApplication>();
+  kpx::ConverterContext context;
+  context.application = application.Get();
+  enum { kBalance, kPrePatch, kCleaner, kCleanup, kPostPatch, kRecognition, kXml, kCount };
+  double totals[kCount] = {};
+  for (auto _ : state) {
+    Clock clock;
+    std::optional<std::u16string> balanced = tools.Balance(page.utf16);
+    totals[kBalance] += clock.Lap();
+    kpx::PrePatchSettings settings;
+    const kpx::PrePatchResult patched =
+        kpx::PrePatch(balanced ? std::move(*balanced) : page.utf16, settings);
+    totals[kPrePatch] += clock.Lap();
+    std::u16string cleaned, messages;
+    tools.Clean(patched.text, &cleaned, &messages);
+    totals[kCleaner] += clock.Lap();
+    cleaned = kpx::CleanUpEmptySpans(cleaned);
+    totals[kCleanup] += clock.Lap();
+    const std::u16string text = kpx::DropAddedDocumentParts(kpx::PostPatch(cleaned), patched.bits);
+    totals[kPostPatch] += clock.Lap();
+    auto tree = kpx::RecognizeBuiltIn(context, setup.host_page.Get(), text, patched.bits);
+    totals[kRecognition] += clock.Lap();
+    std::u16string xml = tree->Root().ToXml();
+    benchmark::DoNotOptimize(xml.data());
+    totals[kXml] += clock.Lap();
+  }
+  const char* names[kCount] = {"balance_ms",   "prepatch_ms",    "cleaner_ms", "cleanup_ms",
+                               "postpatch_ms", "recognition_ms", "xml_ms"};
+  double others = 0;
+  for (int i = 0; i < kCount; ++i) {
+    state.counters[names[i]] = benchmark::Counter(totals[i], benchmark::Counter::kAvgIterations);
+    if (i != kCleaner) others += totals[i];
+  }
+  state.counters["others_x"] = totals[kCleaner] > 0 ? others / totals[kCleaner] : 0;
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
+}
+
+const std::vector<BenchPage>& AllPages() {
+  static const std::vector<BenchPage> pages = [] {
+    std::vector<BenchPage> all = kpx::bench::CorpusPages();
+    for (size_t mb : {1, 4, 16}) all.push_back(Generated(mb));
+    return all;
+  }();
+  return pages;
+}
+
+int Register() {
+  for (const BenchPage& page : AllPages()) {
+    benchmark::RegisterBenchmark(("convertWithTidy/" + page.name).c_str(), ConvertWithTidy, page)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("stages/" + page.name).c_str(), Stages, page)
+        ->Unit(benchmark::kMillisecond);
+  }
+  return 0;
+}
+const int kRegistered = Register();
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,27 @@
+// What the conversion pipeline needs from outside the forward module: the converter's own head
+// and body balancing and the HTML cleaner, configured as the pipeline runs it. The server wires
+// them in; tests may put in their own (an identity cleaner, for example).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "kpx/com.h"
+
+namespace kpx {
+
+class PipelineTools {
+ public:
+  virtual ~PipelineTools() = default;
+
+  // The balanced text, or nullopt when the text is to be used as given.
+  virtual std::optional<std::u16string> Balance(std::u16string_view text) = 0;
+
+  // One cleaner run in HTML mode with the pipeline's extension switches. *messages receives the
+  // cleaner's reports, one per line.
+  virtual HRESULT Clean(std::u16string_view text, std::u16string* output,
+                        std::u16string* messages) = 0;
+};
+
+}  // namespace kpx

@@ -1,0 +1,379 @@
+// The pre-patch pass. One walk over the document scanner's items: the text since the last item
+// the pass acted on (the pending stretch) is held back and written out either protected or as it
+// is when the next step decides, so every character is copied a bounded number of times.
+#include "forward/pre_patch.h"
+
+#include <optional>
+#include <vector>
+
+#include "base/ascii_case.h"
+#include "forward/pre_patch_tag.h"
+#include "forward/protection.h"
+#include "markup/attribute_escaping.h"
+#include "markup/document_scanner.h"
+#include "markup/element_table.h"
+#include "recognition/template_syntax.h"
+
+namespace kpx {
+
+namespace {
+
+constexpr std::u16string_view kEmptySpanMarker = u" kpsEmptySpan=\"true\"";
+
+bool Is(std::u16string_view name, std::u16string_view wanted) {
+  return EqualsIgnoringAsciiCase(name, wanted);
+}
+
+bool IsTableTag(std::u16string_view name) {
+  if (name.size() < 2 || name.size() > 5 || (name[0] | 0x20) != u't') return false;
+  for (std::u16string_view table : {u"table", u"thead", u"tfoot", u"tbody", u"tr", u"td", u"th"}) {
+    if (Is(name, table)) return true;
+  }
+  return false;
+}
+
+bool IsRawElement(std::u16string_view name) {
+  return Is(name, u"script") || Is(name, u"style") || Is(name, u"comment");
+}
+
+bool IsWordStart(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         c == u'_';
+}
+
+// U+FFC2 written as "&#194;" (the text comes back untouched when it holds none).
+std::u16string ReplaceFfc2(std::u16string text) {
+  if (text.find(char16_t{0xFFC2}) == text.npos) return text;
+  std::u16string out;
+  out.reserve(text.size() + 16);
+  for (char16_t c : text) {
+    if (c == 0xFFC2) {
+      out.append(u"&#194;");
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+class PrePatcher {
+ public:
+  PrePatcher(std::u16string text, const PrePatchSettings& settings)
+      : text_(std::move(text)), settings_(settings) {}
+
+  PrePatchResult Run();
+
+ private:
+  bool Protecting() const { return (settings_.option & kWriteProtections) != 0; }
+  // Writes the pending stretch out, protected when protections are written (or forced).
+  void ProtectPending(bool force = false) {
+    if (Protecting() || force) {
+      AppendProtected(out_, pending_);
+    } else {
+      out_.append(pending_);
+    }
+    pending_.clear();
+  }
+  // Writes the pending stretch out as it is.
+  void ReleasePending() {
+    out_.append(pending_);
+    pending_.clear();
+  }
+
+  // Handles one item over [start, end); returns where the text it consumed ends.
+  size_t HandleText(size_t start, size_t end);
+  void HandleComment(std::u16string_view comment, std::u16string_view body);
+  void HandleStartTag(const TagRecord& tag, size_t start, size_t end);
+  void HandleEndTag(std::u16string_view name, std::u16string_view text, size_t start);
+  void LookUpBlock(std::u16string_view word, std::u16string_view name);
+  void Finish();
+
+  const std::u16string text_;
+  const PrePatchSettings& settings_;
+  std::u16string out_;
+  std::u16string pending_;
+  uint32_t bits_ = kPrePatchResultStart;
+  bool in_head_ = false;
+  bool in_body_ = false;
+  bool saw_html_ = false;
+  bool saw_body_ = false;
+  // Text after the head start tag, an unknown tag or an empty element in the head would be moved
+  // out of the head by the cleaner: it is protected.
+  bool head_text_trigger_ = false;
+  bool protect_head_text_ = false;
+  std::optional<size_t> head_insert_;          // where moved tags go in out_: just after <head>
+  std::u16string moved_;                       // content-type metas moved there
+  std::u16string raw_name_;                    // inside script, style or comment: its name
+  bool in_option_ = false;                     // an option's content, up to the next end tag
+  std::vector<std::u16string> open_template_;  // elements of template tags, innermost last
+  std::vector<bool> blocks_;                   // open blocks: whether the host knows each
+  size_t known_blocks_ = 0;
+  // The last span start tag, when it ends pending_: its end in the source and in pending_.
+  size_t span_source_end_ = std::u16string::npos;
+  size_t span_pending_end_ = 0;
+  TagScratch tag_scratch_;
+};
+
+size_t PrePatcher::HandleText(size_t start, size_t end) {
+  const std::u16string_view text(text_);
+  if (raw_name_.empty() && !in_option_ && Protecting() && text[start] == u'{') {
+    const size_t length = PlaceholderLength(text, start);
+    if (length > 0) {
+      const std::u16string_view expression = text.substr(start, length);
+      if (open_template_.empty()) {
+        pending_.append(expression);
+        ProtectPending();
+      } else if (Is(open_template_.back(), u"textarea")) {
+        ReleasePending();
+        AppendProtected(out_, expression);
+      } else {
+        ReleasePending();
+        out_.append(expression);
+      }
+      return start + length;
+    }
+  }
+  const std::u16string_view item = text.substr(start, end - start);
+  pending_.append(item);
+  if (in_head_ && head_text_trigger_ && raw_name_.empty() && !OnlyBlanks(item)) {
+    protect_head_text_ = true;
+  }
+  return end;
+}
+
+void PrePatcher::LookUpBlock(std::u16string_view word, std::u16string_view name) {
+  LONG result1 = -1, result2 = -1;
+  if (settings_.blocks) {
+    settings_.blocks->Lookup(name, static_cast<LONG>(blocks_.size()),
+                             static_cast<LONG>(known_blocks_), &result1, &result2);
+  }
+  if (result2 != -1) return;
+  if (word == u"BEGIN") {
+    blocks_.push_back(result1 != -1);
+    if (result1 != -1) ++known_blocks_;
+  } else if (!blocks_.empty()) {
+    if (blocks_.back()) --known_blocks_;
+    blocks_.pop_back();
+  }
+}
+
+void PrePatcher::HandleComment(std::u16string_view comment, std::u16string_view body) {
+  size_t first = 0;
+  while (first < body.size() && OnlyBlanks(body.substr(first, 1))) ++first;
+  if (!Protecting() || first == body.size() || !IsWordStart(body[first])) {
+    pending_.append(comment);
+    return;
+  }
+  const std::vector<std::u16string_view> words = MarkerWords(body, 2);
+  if (words[0] == u"BEGIN" && words.size() < 2) {
+    ReleasePending();
+  } else {
+    ProtectPending();
+  }
+  out_.append(comment);
+  if ((words[0] == u"BEGIN" || words[0] == u"END") && words.size() == 2) {
+    // The block's name: everything after the marker word, as written.
+    const size_t name_start = static_cast<size_t>(words[1].data() - body.data());
+    size_t name_end = body.size();
+    while (name_end > name_start && OnlyBlanks(body.substr(name_end - 1, 1))) --name_end;
+    LookUpBlock(words[0], body.substr(name_start, name_end - name_start));
+  }
+}
+
+void PrePatcher::HandleStartTag(const TagRecord& tag, size_t start, size_t end) {
+  const StartTagFacts facts = RewriteStartTag(text_, tag, end, settings_, tag_scratch_);
+  const std::u16string_view name = tag.name.View();
+  span_source_end_ = std::u16string::npos;
+  if (in_head_) {
+    const uint32_t properties = ElementProperties(name);
+    head_text_trigger_ = LookUpElement(name) == nullptr || (properties & kEmpty) != 0;
+  }
+  if (Is(name, u"html")) {
+    bits_ &= kLacksBody;
+    in_body_ = false;
+    saw_html_ = true;
+    ReleasePending();
+    out_.append(facts.text);
+  } else if (Is(name, u"head")) {
+    bits_ &= ~uint32_t{kLacksHead};
+    ReleasePending();
+    out_.append(facts.text);
+    in_head_ = true;
+    head_text_trigger_ = true;
+    head_insert_ = out_.size();
+  } else if (Is(name, u"title")) {
+    bits_ &= ~uint32_t{kLacksTitle};
+    ReleasePending();
+    out_.append(facts.text);
+  } else if (Is(name, u"body")) {
+    bits_ &= ~uint32_t{kLacksBody};
+    in_body_ = true;
+    saw_body_ = true;
+    ReleasePending();
+    out_.append(facts.text);
+  } else if (Is(name, u"form")) {
+    ProtectPending();
+    out_.append(facts.text);
+  } else if (Is(name, u"option")) {
+    pending_.append(facts.text);
+    in_option_ = !tag.self_closing;
+  } else if (IsRawElement(name) && !tag.self_closing) {
+    pending_.append(facts.text);
+    raw_name_.assign(name);
+  } else if ((IsTableTag(name) || facts.whole) && Protecting()) {
+    ProtectPending();
+    const bool move =
+        facts.content_type_meta && head_insert_ && known_blocks_ == 0 &&
+        !(out_.size() - *head_insert_ < 64 &&
+          OnlyBlanks(std::u16string_view(out_).substr(*head_insert_)) && moved_.empty());
+    AppendProtected(move ? moved_ : out_, facts.text);
+  } else if (facts.template_tag) {
+    ProtectPending();
+    out_.append(facts.text);
+    if (!tag.self_closing && !HasElementProperty(name, kEmpty)) {
+      open_template_.emplace_back(name);
+    }
+  } else if (facts.tag_content) {
+    pending_.append(facts.text);
+    ProtectPending();
+  } else {
+    pending_.append(facts.text);
+    if (Is(name, u"span") && !tag.self_closing) {
+      span_source_end_ = end;
+      span_pending_end_ = pending_.size();
+    }
+  }
+  (void)start;
+}
+
+void PrePatcher::HandleEndTag(std::u16string_view name, std::u16string_view text, size_t start) {
+  const bool empty_span = Is(name, u"span") && span_source_end_ == start &&
+                          span_pending_end_ == pending_.size() && !pending_.empty() &&
+                          pending_.back() == u'>';
+  span_source_end_ = std::u16string::npos;
+  if (in_option_) {
+    in_option_ = false;
+    if (Is(name, u"option")) {
+      pending_.append(text);
+      ProtectPending();
+      return;
+    }
+    ProtectPending();
+  }
+  if (Is(name, u"body") || Is(name, u"head") || Is(name, u"title")) {
+    ProtectPending();
+    out_.append(text);
+    in_body_ = false;
+    if (Is(name, u"head")) in_head_ = false;
+  } else if (!open_template_.empty() && Is(name, open_template_.back())) {
+    open_template_.pop_back();
+    ProtectPending();
+    out_.append(text);
+  } else if (Is(name, u"form")) {
+    ProtectPending();
+    out_.append(text);
+  } else if (empty_span) {
+    pending_.insert(pending_.size() - 1, kEmptySpanMarker);
+    pending_.append(u"&nbsp;");
+    pending_.append(text);
+  } else if (IsTableTag(name)) {
+    pending_.append(text);
+    ProtectPending();
+  } else {
+    pending_.append(text);
+  }
+}
+
+void PrePatcher::Finish() {
+  if (protect_head_text_) {
+    ProtectPending();
+    protect_head_text_ = false;
+  }
+  // A text that ends in the body, and a fragment (neither html nor body), keep their tail.
+  if (in_body_ || (!saw_html_ && !saw_body_)) {
+    ProtectPending();
+  } else {
+    ReleasePending();
+  }
+}
+
+PrePatchResult PrePatcher::Run() {
+  // Values read as written, not as the tag parser would escape them.
+  ScopedAttributeEscapingOff raw_values;
+  out_.reserve(text_.size() + text_.size() / 4);  // room for the protections of most pages
+  DocumentScanner scanner(BorrowedText{text_});
+  scanner.set_record_repairs(false);
+  const std::u16string_view text(text_);
+  size_t cursor = 0;  // the source is consumed up to here
+  size_t unread = text.size();
+  for (;;) {
+    const MarkupItem item = scanner.NextItem();
+    if (item == MarkupItem::kEnd) break;
+    size_t start = scanner.ItemStart();
+    const size_t end = scanner.ItemEnd();
+    if (item == MarkupItem::kText && scanner.LastTokenKind() == LexToken::kAbort) {
+      unread = std::max(start, cursor);
+      break;
+    }
+    if (end <= cursor) continue;
+    if (start < cursor) start = cursor;
+    pending_.append(text.substr(cursor, start - cursor));
+    cursor = start;
+    const bool is_text = item == MarkupItem::kText || item == MarkupItem::kCData;
+    if (!is_text && protect_head_text_) {
+      ProtectPending();
+      protect_head_text_ = false;
+    }
+    const std::u16string_view source = text.substr(start, end - start);
+    if (is_text) {
+      cursor = HandleText(start, end);
+      continue;
+    }
+    cursor = end;
+    if (item == MarkupItem::kTag && start == scanner.TagStart()) {
+      const TagRecord& tag = scanner.Tag();
+      if (!raw_name_.empty()) {
+        pending_.append(source);
+        if (tag.end_tag && Is(tag.name.View(), raw_name_)) {
+          raw_name_.clear();
+          ProtectPending();
+        }
+      } else if (tag.end_tag) {
+        HandleEndTag(tag.name.View(), source, start);
+      } else if (in_option_) {
+        pending_.append(source);
+      } else {
+        HandleStartTag(tag, start, end);
+      }
+      continue;
+    }
+    if (!raw_name_.empty() || in_option_) {
+      pending_.append(source);
+    } else if (item == MarkupItem::kComment) {
+      HandleComment(source, scanner.ItemTextView());
+    } else if (item == MarkupItem::kDeclaration) {
+      pending_.append(source);
+      ProtectPending(true);
+    } else {
+      pending_.append(source);
+    }
+  }
+  if (unread == text.size()) {
+    pending_.append(text.substr(cursor));
+    cursor = text.size();
+  } else if (unread > cursor) {
+    pending_.append(text.substr(cursor, unread - cursor));
+  }
+  Finish();
+  out_.append(text.substr(unread));
+  if (head_insert_ && !moved_.empty()) out_.insert(*head_insert_, moved_);
+  return PrePatchResult{std::move(out_), bits_};
+}
+
+}  // namespace
+
+PrePatchResult PrePatch(std::u16string text, const PrePatchSettings& settings) {
+  return PrePatcher(ReplaceFfc2(std::move(text)), settings).Run();
+}
+
+}  // namespace kpx
