@@ -61,10 +61,10 @@ HRESULT ForwardEngine::RecognizeFragment(ConverterContext& context, IDispatch* p
     return S_OK;
   }
   const PageNode* single = nullptr;
-  for (const std::unique_ptr<PageNode>& node : tree.Root().Children()) {
+  for (const PageNode* node : tree.Root().Children()) {
     if (!node->IsComponent()) continue;
     ++components->component_count;
-    single = node.get();
+    single = node;
   }
   if (components->component_count == 1) components->single_xml = single->ToXml();
   return S_OK;
