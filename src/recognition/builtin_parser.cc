@@ -14,6 +14,7 @@
 #include "markup/markup_char_classes.h"
 #include "page/xml_text.h"
 #include "recognition/resource_translation.h"
+#include "recognition/template_syntax.h"
 
 namespace kpx {
 
@@ -33,44 +34,6 @@ constexpr std::array<EmbracingTag, 5> kEmbracingTags = {{
     {u"textarea", {u"name", {}}},
     {u"select", {u"name", {}}},
 }};
-
-bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
-}
-
-bool OnlyWhiteSpace(std::u16string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-  });
-}
-
-// Length of a placeholder "{" name "}" at text[at] (0 when there is none): a name token starts
-// with a letter, digit or "_" and goes on with name characters.
-size_t PlaceholderLength(std::u16string_view text, size_t at) {
-  if (at >= text.size() || text[at] != u'{') return 0;
-  size_t i = at + 1;
-  if (i >= text.size() || !(CharClassOf(text[i]) & kCharNameStart)) return 0;
-  while (i < text.size() && (CharClassOf(text[i]) & kCharName)) ++i;
-  if (i >= text.size() || text[i] != u'}') return 0;
-  return i + 1 - at;
-}
-
-std::vector<std::u16string_view> Words(std::u16string_view text, size_t max_words) {
-  std::vector<std::u16string_view> words;
-  size_t i = 0;
-  while (i < text.size() && words.size() < max_words) {
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    const size_t start = i;
-    while (i < text.size() && !IsBlank(text[i])) ++i;
-    if (i > start) words.push_back(text.substr(start, i - start));
-  }
-  return words;
-}
-
-std::u16string Decimal(long value) {
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
 
 class BuiltInParser {
  public:
@@ -214,14 +177,8 @@ class BuiltInParser {
       const size_t length = PlaceholderLength(text_, at);
       if (length == 0 || at + length > end) continue;
       const std::u16string_view name = text_.substr(at + 1, length - 2);
-      std::u16string_view base;
-      if (name.size() > 5 && name.substr(name.size() - 5) == u"_Name") {
-        base = name.substr(0, name.size() - 5);
-      } else if (name.size() > 4 && name.substr(name.size() - 4) == u"_Src") {
-        base = name.substr(0, name.size() - 4);
-      } else {
-        continue;
-      }
+      const std::u16string_view base = EmbracedComponentName(name);
+      if (base.empty()) continue;
       if (at < pending_) continue;  // already written
       ComPtr<HostPageModel> component = ctx_.FindOnPage(base);
       ctx_.CheckHostCalls(at);
@@ -296,27 +253,6 @@ class BuiltInParser {
         EmbracedComponents(value_start, std::min(end, value_start + attribute.value.View().size()));
       }
     }
-  }
-
-  // Element and attribute names must be qualified names, and no two attributes may share a local
-  // name under a prefix (every prefix is bound to one namespace).
-  static bool WritableAsElement(const TagRecord& tag) {
-    if (!IsQName(tag.name.View())) return false;
-    std::vector<std::u16string_view> locals;
-    for (const AttributeRecord& attribute : tag.attributes) {
-      const std::u16string_view name = attribute.name.View();
-      const bool xmlns = name == u"xmlns" || name.substr(0, 6) == u"xmlns:";
-      if (!IsQName(xmlns ? std::u16string(u"kps") + std::u16string(name) : std::u16string(name))) {
-        return false;
-      }
-      const std::u16string_view prefix = NamePrefix(name);
-      if (!prefix.empty() && prefix != u"xml") {
-        const std::u16string_view local = name.substr(prefix.size() + 1);
-        if (std::find(locals.begin(), locals.end(), local) != locals.end()) return false;
-        locals.push_back(local);
-      }
-    }
-    return true;
   }
 
   void MakeElement(const TagRecord& tag, const std::u16string& lowered, size_t start, size_t end,
@@ -414,7 +350,7 @@ class BuiltInParser {
   void OnComment() {
     if (scanner_.LastTokenKind() != LexToken::kComment) return;
     const std::u16string_view body = scanner_.ItemTextView();
-    std::vector<std::u16string_view> words = Words(body, 3);
+    std::vector<std::u16string_view> words = MarkerWords(body, 3);
     if (words.empty() || (words[0] != u"BEGIN" && words[0] != u"END")) return;
     const size_t start = scanner_.ItemStart();
     const size_t end = scanner_.ItemEnd();
