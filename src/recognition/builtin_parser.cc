@@ -13,6 +13,7 @@
 #include "markup/element_table.h"
 #include "markup/markup_char_classes.h"
 #include "page/xml_text.h"
+#include "recognition/block_messages.h"
 #include "recognition/resource_translation.h"
 #include "recognition/template_syntax.h"
 
@@ -403,28 +404,9 @@ class BuiltInParser {
     ctx_.current = node;
   }
 
-  // What an END's type must equal (ASCII case aside) to close the block.
-  static std::u16string BlockKey(const PageNode& node) {
-    return AsciiLowered(node.name == u"Block" ? node.attributes.Get(u"type")
-                                              : std::u16string_view(node.name));
-  }
   // The open block around the innermost one, or null.
   const PageNode* OuterBlock() const {
     return open_blocks_.size() >= 2 ? open_blocks_[open_blocks_.size() - 2] : nullptr;
-  }
-
-  // A block's type and name as the block messages give them.
-  static std::u16string_view TypeOf(const PageNode& node) {
-    return node.name == u"Block" ? node.attributes.Get(u"type") : std::u16string_view(node.name);
-  }
-  // A block as the InsideBlock messages give it.
-  static std::u16string Described(const PageNode& node) {
-    std::u16string text(node.attributes.Get(u"name"));
-    if (node.name == u"Block") {
-      text += u' ';
-      text += node.attributes.Get(u"type");
-    }
-    return text;
   }
   static bool IsBlockNode(const PageNode& node) {
     return !node.tag_scope && (node.name == u"Block" || node.IsComponent()) && node.Parent();
@@ -437,25 +419,15 @@ class BuiltInParser {
         found == blocks_by_type_.end() || found->second.empty() ? nullptr : found->second.back();
     if (!match) {
       // Closes nothing: stays literal text, joined with the text around it.
-      ctx_.RecordError(5, start);
-      if (!type.empty() && ctx_.Classify(type).known) {
-        const PageNode* inside = open_blocks_.empty() ? nullptr : open_blocks_.back();
-        if (inside) {
-          const std::u16string block = std::u16string(type) + u" " + std::u16string(name);
-          ctx_.ReportAt(false, start, u"KPProject_Synchronize_SBlockInsideBlockNotFound",
-                        {block, Described(*inside)});
-        } else {
-          ctx_.ReportAt(false, start, u"KPProject_Synchronize_SBlockNotFound", {type, name});
-        }
-        ctx_.OutOfSync();
-      }
+      ReportUnmatchedEnd(ctx_, type, name, start,
+                         open_blocks_.empty() ? nullptr : open_blocks_.back());
       return;
     }
     Consume(start, end);
     while (ctx_.current != match) {
       PageNode* open = ctx_.current;
       if (IsBlockNode(*open)) {
-        ReportMissingEnd(*open, start);
+        ReportMissingEnd(ctx_, *open, OuterBlock(), start);
         if (ctx_.Aborted()) return;
       }
       Close(*open, start, start);
@@ -463,18 +435,6 @@ class BuiltInParser {
     }
     Close(*match, start, end);
     ctx_.current = match->Parent();
-  }
-
-  // block is the innermost open block.
-  void ReportMissingEnd(const PageNode& block, size_t offset) {
-    if (const PageNode* enclosing = OuterBlock()) {
-      ctx_.ReportAt(false, offset, u"KPProject_Synchronize_EBlockInsideBlockNotFound",
-                    {Described(block), Described(*enclosing)});
-    } else {
-      ctx_.ReportAt(false, offset, u"KPProject_Synchronize_EBlockNotFound",
-                    {TypeOf(block), block.attributes.Get(u"name")});
-    }
-    ctx_.OutOfSync();
   }
 
   // Ends a node at [close_start, close_end) and finishes what its end decides.
@@ -551,9 +511,7 @@ class BuiltInParser {
     while (ctx_.current->Parent()) {
       PageNode* open = ctx_.current;
       if (IsBlockNode(*open)) {
-        ctx_.ReportAt(false, open->range.open_start, u"KPProject_Synchronize_EBlockNotFound",
-                      {TypeOf(*open), open->attributes.Get(u"name")});
-        if (ctx_.OutOfSync()) return;
+        if (ReportOpenAtEnd(ctx_, *open)) return;
       }
       Close(*open, end, end);
       ctx_.current = open->Parent();

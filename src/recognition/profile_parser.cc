@@ -15,6 +15,7 @@
 #include "markup/markup_char_classes.h"
 #include "page/xml_text.h"
 #include "profile/rule_application.h"
+#include "recognition/block_messages.h"
 #include "recognition/resource_translation.h"
 #include "recognition/rule_search.h"
 #include "recognition/template_syntax.h"
@@ -462,7 +463,9 @@ class ProfileParser {
     while (ctx_.current != outer && ctx_.current->Parent()) {
       PageNode* open = ctx_.current;
       if (IsBlockNode(*open)) {
-        ReportMissingEnd(*open, offset);
+        ReportMissingEnd(ctx_, *open,
+                         open_blocks_.size() >= 2 ? open_blocks_[open_blocks_.size() - 2] : nullptr,
+                         offset);
         if (ctx_.Aborted()) return;
       }
       Close(*open, offset, offset, false);
@@ -676,18 +679,8 @@ class ProfileParser {
         found == blocks_by_type_.end() || found->second.empty() ? nullptr : found->second.back();
     if (!match) {
       // Closes nothing: stays literal text, joined with the text around it.
-      ctx_.RecordError(5, start);
-      if (!type.empty() && ctx_.Classify(type).known) {
-        const PageNode* inside = open_blocks_.empty() ? nullptr : open_blocks_.back();
-        if (inside) {
-          const std::u16string block = std::u16string(type) + u" " + std::u16string(name);
-          ctx_.ReportAt(false, start, u"KPProject_Synchronize_SBlockInsideBlockNotFound",
-                        {block, Described(*inside)});
-        } else {
-          ctx_.ReportAt(false, start, u"KPProject_Synchronize_SBlockNotFound", {type, name});
-        }
-        ctx_.OutOfSync();
-      }
+      ReportUnmatchedEnd(ctx_, type, name, start,
+                         open_blocks_.empty() ? nullptr : open_blocks_.back());
       return;
     }
     Consume(start, end);
@@ -698,49 +691,18 @@ class ProfileParser {
     FinishDropped(match, fate);
   }
 
-  void ReportMissingEnd(const PageNode& block, size_t offset) {
-    const PageNode* enclosing =
-        open_blocks_.size() >= 2 ? open_blocks_[open_blocks_.size() - 2] : nullptr;
-    if (enclosing) {
-      ctx_.ReportAt(false, offset, u"KPProject_Synchronize_EBlockInsideBlockNotFound",
-                    {Described(block), Described(*enclosing)});
-    } else {
-      ctx_.ReportAt(false, offset, u"KPProject_Synchronize_EBlockNotFound",
-                    {TypeOf(block), block.attributes.Get(u"name")});
-    }
-    ctx_.OutOfSync();
-  }
-
   void CloseAtEnd() {
     const size_t end = text_.size();
     while (ctx_.current->Parent()) {
       PageNode* open = ctx_.current;
       if (IsBlockNode(*open)) {
-        ctx_.ReportAt(false, open->range.open_start, u"KPProject_Synchronize_EBlockNotFound",
-                      {TypeOf(*open), open->attributes.Get(u"name")});
-        if (ctx_.OutOfSync()) return;
+        if (ReportOpenAtEnd(ctx_, *open)) return;
       }
       Close(*open, end, end, false);
       ctx_.current = open->Parent();
     }
   }
 
-  // What an END's type must equal (ASCII case aside) to close the block.
-  static std::u16string BlockKey(const PageNode& node) {
-    return AsciiLowered(node.name == u"Block" ? node.attributes.Get(u"type")
-                                              : std::u16string_view(node.name));
-  }
-  static std::u16string_view TypeOf(const PageNode& node) {
-    return node.name == u"Block" ? node.attributes.Get(u"type") : std::u16string_view(node.name);
-  }
-  static std::u16string Described(const PageNode& node) {
-    std::u16string text(node.attributes.Get(u"name"));
-    if (node.name == u"Block") {
-      text += u' ';
-      text += node.attributes.Get(u"type");
-    }
-    return text;
-  }
   // The current node is a block when it is an open node that is no element.
   bool IsBlockNode(const PageNode& node) const {
     return !node.tag_scope && node.Parent() && !open_.empty() && open_.back().node == &node;
