@@ -47,6 +47,7 @@
 #include "kpx/converter.h"
 #include "server/registration.h"
 #include "server/xh2x_converter.h"
+#include "support/libxml2_baseline.h"
 #include "x2x/fixture_host.h"
 #include "x2x/host_file_loader.h"
 
@@ -78,36 +79,9 @@ void operator delete(void* p, size_t) noexcept {
 
 namespace {
 
-struct Page {
-  std::string name;
-  std::string utf8;
-  std::u16string utf16;
-};
-
-Page MakePage(std::string name, std::string utf8) {
-  Page page{std::move(name), std::move(utf8), {}};
-  if (kpx::FindInvalidUtf8(page.utf8)) {
-    page.utf16.assign(page.utf8.begin(), page.utf8.end());  // Latin-1
-  } else {
-    page.utf16 = kpx::ToUtf16(page.utf8);
-  }
-  return page;
-}
-
-std::vector<Page> CorpusPages() {
-  std::vector<Page> pages;
-  const std::filesystem::path corpus(KPX_CORPUS_DIR);
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(corpus / "pages", error)) {
-    if (!entry.is_regular_file()) continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    pages.push_back(MakePage(entry.path().filename().string(),
-                             std::string(std::istreambuf_iterator<char>(in), {})));
-  }
-  std::sort(pages.begin(), pages.end(),
-            [](const Page& a, const Page& b) { return a.name < b.name; });
-  return pages;
-}
+using kpx::bench::CorpusPages;
+using kpx::bench::Libxml2HtmlToXml;
+using Page = kpx::bench::BenchPage;
 
 constexpr char kChunk[] =
     "<!-- BEGIN Grid Orders -->\n"
@@ -124,7 +98,7 @@ Page Generated(size_t megabytes) {
   std::string text = "<html><head><title>{res:Title}</title></head><body>\n";
   while (text.size() < megabytes << 20) text += kChunk;
   text += "</body></html>\n";
-  return MakePage(std::to_string(megabytes) + " MB template", std::move(text));
+  return kpx::bench::MakeBenchPage(std::to_string(megabytes) + " MB template", std::move(text));
 }
 
 constexpr std::string_view kHost =
@@ -164,21 +138,6 @@ void ConvertCustom(benchmark::State& state, const Page& page) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
   state.counters["peak_x"] = peak_x;
-}
-
-void Libxml2HtmlToXml(benchmark::State& state, const Page& page) {
-  for (auto _ : state) {
-    htmlDocPtr doc = htmlReadMemory(
-        page.utf8.data(), static_cast<int>(page.utf8.size()), nullptr, nullptr,
-        HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | HTML_PARSE_RECOVER);
-    xmlChar* out = nullptr;
-    int size = 0;
-    xmlDocDumpMemory(doc, &out, &size);
-    benchmark::DoNotOptimize(out);
-    xmlFree(out);
-    xmlFreeDoc(doc);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
 }
 
 const std::vector<Page>& AllPages() {

@@ -25,12 +25,14 @@
 #include "recognition/profile_parser.h"
 #include "server/registration.h"
 #include "support/corpus_pages.h"
+#include "support/libxml2_baseline.h"
 #include "x2x/fixture_host.h"
 #include "x2x/host_file_loader.h"
 
 namespace {
 
 using kpx::bench::BenchPage;
+using kpx::bench::Libxml2HtmlToXml;
 
 constexpr std::string_view kHost =
     "<host><project directory=\"/\"><value name=\"siteLanguage\" value=\"en\"/></project>"
@@ -96,21 +98,6 @@ void BuiltIn(benchmark::State& state, const BenchPage& page) {
   for (auto _ : state) {
     auto tree = kpx::RecognizeBuiltIn(setup.context, setup.page.Get(), page.utf16, 0);
     benchmark::DoNotOptimize(tree->Root().ToXml());
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
-}
-
-void Libxml2HtmlToXml(benchmark::State& state, const BenchPage& page) {
-  for (auto _ : state) {
-    htmlDocPtr doc = htmlReadMemory(
-        page.utf8.data(), static_cast<int>(page.utf8.size()), nullptr, nullptr,
-        HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | HTML_PARSE_RECOVER);
-    xmlChar* out = nullptr;
-    int size = 0;
-    xmlDocDumpMemory(doc, &out, &size);
-    benchmark::DoNotOptimize(out);
-    xmlFree(out);
-    xmlFreeDoc(doc);
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
 }
