@@ -62,6 +62,8 @@ struct FragmentComponents {
   std::u16string single_xml;   // the page XML of the component when there is exactly one
 };
 
+// Every text handed to an engine is followed by a 0, as a system string's or a string's text is:
+// recognition reads it in place.
 class ConversionEngine {
  public:
   virtual ~ConversionEngine() = default;

@@ -50,7 +50,7 @@ std::unique_ptr<ParseContext> RecognizeBuiltIn(ConverterContext& context, IDispa
                                                std::u16string_view text, uint32_t flags) {
   if (!PageModelReader::ModelOf(page)) return nullptr;
   RecognitionHost host{context.application, context.verbosity_level};
-  auto tree = std::make_unique<ParseContext>(host, page, std::u16string(text), flags);
+  auto tree = std::make_unique<ParseContext>(host, page, BorrowedText::ZeroTerminated(text), flags);
   ParseBuiltIn(*tree);
   return tree;
 }
@@ -83,7 +83,7 @@ std::unique_ptr<ParseContext> RecognizeWithProfile(ConverterContext& context, ID
   }
   StageTimer timer("!parse-using-profile");
   RecognitionHost host{context.application, context.verbosity_level};
-  auto tree = std::make_unique<ParseContext>(host, page, std::u16string(text), flags);
+  auto tree = std::make_unique<ParseContext>(host, page, BorrowedText::ZeroTerminated(text), flags);
   const ProfileMode& effective = BuildEffectiveMode(loaded, mode);
   if (effective.rules().empty()) {
     context.ReportGated(MessageWarning, u"Active converter profile mode has no rules");

@@ -1,5 +1,7 @@
 // Profile selection: the converter profile named in the host's settings, or recognition without
-// one, and the recognized tree that results.
+// one, and the recognized tree that results. The tree reads the template where the caller keeps it:
+// the text must outlive the tree and be followed by a 0 (a system string's text, a string's, or a
+// tail of one).
 #pragma once
 
 #include <memory>

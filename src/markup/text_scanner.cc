@@ -14,7 +14,7 @@ TextScanner::TextScanner(std::u16string text)
 
 TextScanner::TextScanner(const MarkupString& text) : TextScanner(std::u16string(text.View())) {}
 
-TextScanner::TextScanner(BorrowedText text) : data_(text.text.c_str()), size_(text.text.size()) {}
+TextScanner::TextScanner(BorrowedText text) : data_(text.data), size_(text.size) {}
 
 bool TextScanner::SkipWhitespace() {
   size_t start = pos_;

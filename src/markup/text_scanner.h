@@ -3,6 +3,7 @@
 #pragma once
 
 #include <bit>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -21,10 +22,22 @@ struct LineColumn {
 };
 
 // A text that a scanner reads where it is instead of copying it, for a caller that holds the
-// page anyway: it must outlive the scanner and stay unchanged while the scanner reads it. A
-// whole string, since the readers look at the terminating 0 behind the last character.
+// page anyway: it must outlive the scanner and stay unchanged while the scanner reads it. The
+// readers look at the 0 behind the last character, so it is a whole string, or a text known to
+// be followed by a 0.
 struct BorrowedText {
-  const std::u16string& text;
+  BorrowedText(const std::u16string& text)  // NOLINT: a string is always such a text
+      : data(text.c_str()), size(text.size()) {}
+  // A system string's text, or the tail of a string: the code unit behind it is a 0.
+  static BorrowedText ZeroTerminated(std::u16string_view text) {
+    assert(text.data() != nullptr && text.data()[text.size()] == u'\0');
+    return BorrowedText(text.data(), text.size());
+  }
+  const char16_t* data;
+  size_t size;
+
+ private:
+  BorrowedText(const char16_t* text, size_t length) : data(text), size(length) {}
 };
 
 class TextScanner {

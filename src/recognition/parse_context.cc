@@ -17,13 +17,13 @@ std::u16string Lowered(std::u16string_view text) {
 
 }  // namespace
 
-ParseContext::ParseContext(const RecognitionHost& host, IUnknown* page, std::u16string text,
+ParseContext::ParseContext(const RecognitionHost& host, IUnknown* page, BorrowedText text,
                            uint32_t flags)
-    : text_(std::move(text)),
+    : text_(text.data, text.size),
       host_(host),
       page_model_(PageModelReader::ModelOf(page)),
       page_(page),
-      scanner_(BorrowedText{text_}),
+      scanner_(text),
       open_tags_([this](std::u16string_view key, size_t offset, std::u16string_view first,
                         std::u16string_view second) {
         ReportAt(false, offset, key, {first, second});

@@ -50,8 +50,12 @@ struct RecognitionHost {
 class ParseContext final : public PageDocument, private WarningSink {
  public:
   // Reads the page's identifier and name, "ShowTranslations" and the site's "htmlTagsToParse"
-  // from the host. page is the host page (or parent component) object.
-  ParseContext(const RecognitionHost& host, IUnknown* page, std::u16string text, uint32_t flags);
+  // from the host. page is the host page (or parent component) object. The context reads text
+  // where it lies, without a copy (a template may be many megabytes): it must stay unchanged for
+  // as long as the context and its tree live.
+  ParseContext(const RecognitionHost& host, IUnknown* page, BorrowedText text, uint32_t flags);
+  // A temporary would be gone before the tree that points into it.
+  ParseContext(const RecognitionHost&, IUnknown*, std::u16string&&, uint32_t) = delete;
   ~ParseContext() override;
 
   PageNode& Root() { return *root_; }
@@ -123,7 +127,7 @@ class ParseContext final : public PageDocument, private WarningSink {
   std::unordered_map<HostPageModel*, ComponentFacts> facts_;
   std::vector<ComPtr<HostPageModel>> facts_holders_;  // keeps the objects behind facts_ alive
 
-  const std::u16string text_;  // what the document's view and the scanner read
+  const std::u16string_view text_;  // the caller's template: the document and scanner read it
   RecognitionHost host_;
   ComPtr<HostPageModel> page_model_;
   IUnknown* page_;
