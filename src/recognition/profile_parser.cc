@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/ascii_case.h"
+#include "base/text_hash.h"
 #include "markup/element_table.h"
 #include "markup/markup_char_classes.h"
 #include "page/xml_text.h"
@@ -321,11 +322,33 @@ class ProfileParser {
   }
 
   // --- tags ---
-  // The tag name in lower case, in a buffer kept across tags (valid until the next call).
-  const std::u16string& Lowered(std::u16string_view name) {
-    lowered_.assign(name);
-    for (char16_t& c : lowered_) c = AsciiToLower(c);
-    return lowered_;
+  // What the parse needs to know of a tag name, found once per name as written.
+  struct TagFacts {
+    std::u16string lowered;
+    uint32_t properties;  // of the element table
+    uint32_t element;     // the lower-case name's list in open_elements_
+    bool denied;
+    bool validated;
+  };
+  const TagFacts& FactsOf(std::u16string_view written) {
+    auto known = tag_facts_.find(written);
+    if (known != tag_facts_.end()) return known->second;
+    TagFacts facts;
+    facts.lowered = AsciiLowered(written);
+    facts.properties = ElementProperties(written);
+    facts.element = ElementList(facts.lowered);
+    facts.denied = mode_.Denied(facts.lowered);
+    facts.validated = mode_.Validated(facts.lowered);
+    return tag_facts_.emplace(std::u16string(written), std::move(facts)).first->second;
+  }
+  // The open elements of a lower-case name, by the name's number.
+  uint32_t ElementList(std::u16string_view lowered) {
+    auto found = element_ids_.find(lowered);
+    if (found != element_ids_.end()) return found->second;
+    const auto id = static_cast<uint32_t>(open_elements_.size());
+    element_ids_.emplace(std::u16string(lowered), id);
+    open_elements_.emplace_back();
+    return id;
   }
 
   void OnStartTag() {
@@ -333,8 +356,9 @@ class ProfileParser {
     const size_t start = scanner_.TagStart();
     const size_t end = scanner_.Position();
     const std::u16string_view written = tag.name.View();
-    const std::u16string& lowered = Lowered(written);
-    const uint32_t properties = ElementProperties(written);
+    const TagFacts& facts = FactsOf(written);
+    const std::u16string& lowered = facts.lowered;
+    const uint32_t properties = facts.properties;
 
     // A start tag of the element that is open, where its end tag may be left out, ends it.
     if ((properties & kEndTagOptional) && ctx_.current->tag_scope &&
@@ -349,7 +373,7 @@ class ProfileParser {
     }
 
     const ProfileRule* rule = search_.Find(ctx_.current, RuleKind::kHtmlTag, written);
-    const bool denied = mode_.Denied(lowered);
+    const bool denied = facts.denied;
     uint32_t options = rule ? rule->output.options : 0;
     if (denied && (!rule || rule->output.kind == OutputKind::kXml)) {
       // A per-node copy: the rule itself stays as it is for every later tag and conversion.
@@ -378,7 +402,7 @@ class ProfileParser {
         node->flags |= kWriteNoTags;
         Govern(node, *rule, options, output == OutputKind::kNone ? Fate::kDrop : Fate::kRip);
         if (output == OutputKind::kRip) AttributePlaceholders(tag, lowered, end, node);
-        Enter(node, properties);
+        Enter(node, properties, facts.element);
         return;
       }
       case OutputKind::kXml:
@@ -401,13 +425,13 @@ class ProfileParser {
     if (scope) Govern(node, *rule, options);
     AttributePlaceholders(tag, lowered, end, node);
     ApplyRule(*node, *rule, options, true, !scope);
-    if (scope) Enter(node, properties);
+    if (scope) Enter(node, properties, facts.element);
   }
 
-  void Enter(PageNode* node, uint32_t properties) {
+  void Enter(PageNode* node, uint32_t properties, uint32_t element) {
     const PageNode* container = Container(ctx_.current);
     const auto depth = static_cast<long>(elements_.size());
-    open_elements_[node->name].push_back({node, container, depth});
+    open_elements_[element].push_back({node, container, depth});
     const bool required = !(properties & kEndTagOptional);
     elements_.push_back(
         {container, required ? depth : (depth > 0 ? elements_.back().required : -1)});
@@ -427,19 +451,19 @@ class ProfileParser {
     const size_t start = scanner_.TagStart();
     const size_t end = scanner_.Position();
     const std::u16string_view written = tag.name.View();
-    const std::u16string& lowered = Lowered(written);
-    if (!(ElementProperties(written) & (kEmpty | kEndTagOptional))) {
+    const TagFacts& facts = FactsOf(written);
+    const std::u16string& lowered = facts.lowered;
+    if (!(facts.properties & (kEmpty | kEndTagOptional))) {
       ctx_.OpenTags().EndTag(written, start);
     }
 
     // It closes the innermost open element of its name inside the current container when every
     // element opened after that one may end without its end tag (td before </tr>, li before </ul>);
     // past an element that needs its own end tag it closes nothing.
-    auto found = open_elements_.find(lowered);
-    if (found != open_elements_.end() && !found->second.empty() &&
-        found->second.back().container == Container(ctx_.current) &&
-        elements_.back().required <= found->second.back().depth) {
-      PageNode* node = found->second.back().node;
+    const std::vector<OpenElement>& open = open_elements_[facts.element];
+    if (!open.empty() && open.back().container == Container(ctx_.current) &&
+        elements_.back().required <= open.back().depth) {
+      PageNode* node = open.back().node;
       Consume(start, end);
       CloseUpTo(node, start);
       const Fate fate = Close(*node, start, end, true);
@@ -447,7 +471,7 @@ class ProfileParser {
       FinishDropped(node, fate);
       return;
     }
-    if (mode_.Validated(lowered) && IsQName(written)) {
+    if (facts.validated && IsQName(written)) {
       // Closes nothing here: the end tag alone, written as literal text.
       Consume(start, end);
       PageNode* node = MakeNode(lowered, ctx_.current, start, end);
@@ -479,7 +503,7 @@ class ProfileParser {
     node.range.close_start = close_start;
     node.range.close_end = close_end;
     if (node.tag_scope) {
-      auto& open = open_elements_[node.name];
+      auto& open = open_elements_[ElementList(node.name.view())];
       if (!open.empty() && open.back().node == &node) open.pop_back();
       if (!elements_.empty()) elements_.pop_back();
     } else {
@@ -719,7 +743,7 @@ class ProfileParser {
   DocumentScanner& scanner_;
   std::u16string_view text_;
   size_t pending_ = 0;
-  std::u16string lowered_;  // see Lowered
+  std::unordered_map<std::u16string, TagFacts, TextHash, std::equal_to<>> tag_facts_;
   struct OpenEntry {
     PageNode* node;
     Governed how;
@@ -730,7 +754,8 @@ class ProfileParser {
     const PageNode* container;
     long depth;  // its place among the open element nodes
   };
-  std::unordered_map<std::u16string, std::vector<OpenElement>> open_elements_;
+  std::unordered_map<std::u16string, uint32_t, TextHash, std::equal_to<>> element_ids_;
+  std::vector<std::vector<OpenElement>> open_elements_;  // by element_ids_
   // The open element nodes, innermost last: each one's container, and the place of the innermost
   // of it and those below it that needs its own end tag (-1: none).
   struct ElementFrame {

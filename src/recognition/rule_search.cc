@@ -4,17 +4,25 @@ namespace kpx {
 
 namespace {
 
-// The key of a construct: its name, then NUL and the type text when there is one.
-std::u16string_view ConstructKey(std::u16string_view name, std::u16string_view type_text,
-                                 std::u16string& storage) {
-  if (type_text.empty()) return name;
-  storage.assign(name);
-  storage += u'\0';
-  storage += type_text;
-  return storage;
-}
+// Marks an answer not looked up yet.
+const ProfileRule* const kNotAsked = reinterpret_cast<const ProfileRule*>(&kNotAsked);
 
 }  // namespace
+
+uint32_t RuleSearch::ConstructId(std::u16string_view name, std::u16string_view type_text) {
+  std::u16string_view key = name;
+  if (!type_text.empty()) {
+    construct_key_.assign(name);
+    construct_key_ += u'\0';
+    construct_key_ += type_text;
+    key = construct_key_;
+  }
+  auto found = construct_ids_.find(key);
+  if (found != construct_ids_.end()) return found->second;
+  const auto id = static_cast<uint32_t>(construct_ids_.size());
+  construct_ids_.emplace(std::u16string(key), id);
+  return id;
+}
 
 std::array<DomainType, 4> RuleSearch::ComponentDomains(const PageNode& node) {
   const ComponentClass& type = ctx_.Classify(node.name);
@@ -70,8 +78,17 @@ bool RuleSearch::MayAnswer(const PageNode& node, RuleKind kind) {
 }
 
 void RuleSearch::Push(const PageNode* node) {
-  auto [found, added] = signature_ids_.emplace(SignatureOf(*node), signatures_.size());
-  const size_t id = found->second;
+  size_t id = signatures_.size();
+  bool added = false;
+  auto by_tag = node->tag_scope ? tag_signatures_.find(node->name.view()) : tag_signatures_.end();
+  if (by_tag != tag_signatures_.end()) {
+    id = by_tag->second;
+  } else {
+    auto [found, fresh] = signature_ids_.emplace(SignatureOf(*node), signatures_.size());
+    id = found->second;
+    added = fresh;
+    if (node->tag_scope) tag_signatures_.emplace(std::u16string(node->name.view()), id);
+  }
   if (added) {
     Signature made;
     for (size_t kind = 1; kind < kRuleKindSlots; ++kind) {
@@ -106,52 +123,45 @@ const ProfileRule* RuleSearch::Find(const PageNode* current, RuleKind kind,
       return rule;
     }
   }
-  if (const ProfileRule* rule = Walk(kind, name, type_text)) return rule;
-  return Outside(kind, name, type_text);
+  const uint32_t construct = ConstructId(name, type_text);
+  if (const ProfileRule* rule = Walk(kind, name, type_text, construct)) return rule;
+  return Outside(kind, name, type_text, construct);
 }
 
 const ProfileRule* RuleSearch::Walk(RuleKind kind, std::u16string_view name,
-                                    std::u16string_view type_text) {
+                                    std::u16string_view type_text, uint32_t construct) {
   const auto k = static_cast<size_t>(kind);
-  std::u16string storage;
-  const std::u16string_view key = ConstructKey(name, type_text, storage);
   int32_t innermost = -1;
   const ProfileRule* found = nullptr;
   for (size_t id : relevant_[k]) {
     Signature& signature = signatures_[id];
     if (signature.open[k].empty() || signature.open[k].back() <= innermost) continue;
     // Every open node of one signature answers alike: ask once per construct.
-    auto known = signature.answers[k].find(key);
-    const ProfileRule* answer;
-    if (known != signature.answers[k].end()) {
-      answer = known->second;
-    } else {
+    auto [known, added] = answers_[k].emplace(uint64_t{id} << 32 | construct, nullptr);
+    if (added) {
       const Open& open = chain_[static_cast<size_t>(signature.open[k].back())];
-      answer = AtNode(*open.node, kind, name, type_text);
-      signature.answers[k].emplace(std::u16string(key), answer);
+      known->second = AtNode(*open.node, kind, name, type_text);
     }
-    if (answer) {
+    if (known->second) {
       innermost = signature.open[k].back();
-      found = answer;
+      found = known->second;
     }
   }
   return found;
 }
 
 const ProfileRule* RuleSearch::Outside(RuleKind kind, std::u16string_view name,
-                                       std::u16string_view type_text) {
+                                       std::u16string_view type_text, uint32_t construct) {
   // A page asks for the same few names again and again: each is looked up once.
   auto& answers = outside_[static_cast<size_t>(kind)];
-  std::u16string storage;
-  const std::u16string_view key = ConstructKey(name, type_text, storage);
-  auto known = answers.find(key);
-  if (known != answers.end()) return known->second;
+  if (construct >= answers.size()) answers.resize(construct + 1, kNotAsked);
+  if (answers[construct] != kNotAsked) return answers[construct];
   const ProfileRule* rule =
       mode_.Index().Find(DomainType::kNone, kind, u"", name, type_text, kRequireOutput);
   if (!rule && kind == RuleKind::kHtmlTag && mode_.InTagDomainNames(name)) {
     rule = &PreparedMode::BuiltInTagRule();
   }
-  answers.emplace(std::u16string(key), rule);
+  answers[construct] = rule;
   return rule;
 }
 

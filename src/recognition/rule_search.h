@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/text_hash.h"
 #include "profile/prepared_mode.h"
 #include "recognition/parse_context.h"
 
@@ -38,20 +39,15 @@ class RuleSearch {
                           std::u16string_view type_text = {});
 
  private:
-  struct ViewHash {
-    using is_transparent = void;
-    size_t operator()(std::u16string_view key) const noexcept {
-      return std::hash<std::u16string_view>()(key);
-    }
-  };
-  using Answers = std::unordered_map<std::u16string, const ProfileRule*, ViewHash, std::equal_to<>>;
+  // A construct (its name, then NUL and the type text when there is one) by its number in this
+  // parse: each search hashes its construct once, and the answers are kept by number.
+  uint32_t ConstructId(std::u16string_view name, std::u16string_view type_text);
 
   struct Signature {
     uint8_t relevant = 0;  // bit per kind: the node's domains may answer
     // Per kind: the open nodes of this signature, by their place in the open chain, innermost
-    // last; and the answers by construct.
+    // last.
     std::array<std::vector<int32_t>, kRuleKindSlots> open;
-    std::array<Answers, kRuleKindSlots> answers;
   };
 
   std::u16string SignatureOf(const PageNode& node);
@@ -60,16 +56,21 @@ class RuleSearch {
   // The rule found at node itself, or null.
   const ProfileRule* AtNode(const PageNode& node, RuleKind kind, std::u16string_view name,
                             std::u16string_view type_text);
-  const ProfileRule* Walk(RuleKind kind, std::u16string_view name, std::u16string_view type_text);
+  const ProfileRule* Walk(RuleKind kind, std::u16string_view name, std::u16string_view type_text,
+                          uint32_t construct);
   // The domain-less search and the built-in tag rule.
-  const ProfileRule* Outside(RuleKind kind, std::u16string_view name,
-                             std::u16string_view type_text);
+  const ProfileRule* Outside(RuleKind kind, std::u16string_view name, std::u16string_view type_text,
+                             uint32_t construct);
   // The component domains that a component node's class asks, in order (kNone after the last).
   std::array<DomainType, 4> ComponentDomains(const PageNode& node);
 
   ParseContext& ctx_;
   const PreparedMode& mode_;
-  std::unordered_map<std::u16string, size_t> signature_ids_;
+  std::unordered_map<std::u16string, uint32_t, TextHash, std::equal_to<>> construct_ids_;
+  std::u16string construct_key_;  // room for a key with a type text
+  std::unordered_map<std::u16string, size_t, TextHash, std::equal_to<>> signature_ids_;
+  // The signature of tag scopes by tag name, which needs no signature text to be made.
+  std::unordered_map<std::u16string, size_t, TextHash, std::equal_to<>> tag_signatures_;
   std::vector<Signature> signatures_;
   // Per kind: the signatures that may answer, once each.
   std::array<std::vector<size_t>, kRuleKindSlots> relevant_;
@@ -78,8 +79,10 @@ class RuleSearch {
     size_t signature;
   };
   std::vector<Open> chain_;  // the open nodes, innermost last
-  // Per kind: name (then NUL and the type text, when there is one) -> answer.
-  std::array<Answers, kRuleKindSlots> outside_;
+  // Per kind: what a signature's domains answered, by (signature << 32 | construct).
+  std::array<std::unordered_map<uint64_t, const ProfileRule*>, kRuleKindSlots> answers_;
+  // Per kind: the domain-less answer by construct; kNotAsked where there is none yet.
+  std::array<std::vector<const ProfileRule*>, kRuleKindSlots> outside_;
 };
 
 }  // namespace kpx
