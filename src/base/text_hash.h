@@ -24,8 +24,10 @@ inline size_t HashText(std::u16string_view text) noexcept {
     left -= 4;
   }
   if (left > 0) {
-    uint64_t word = 0;
-    std::memcpy(&word, at, left * sizeof(char16_t));
+    // Assembled from its characters: a copy of a variable length would stall the load after it.
+    uint64_t word = at[0];
+    if (left > 1) word |= uint64_t{at[1]} << 16;
+    if (left > 2) word |= uint64_t{at[2]} << 32;
     hash = (hash ^ word) * kMultiplier;
     hash ^= hash >> 29;
   }

@@ -4,6 +4,7 @@
 #include "recognition/profile_parser.h"
 
 #include <algorithm>
+#include <deque>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -11,7 +12,7 @@
 #include <vector>
 
 #include "base/ascii_case.h"
-#include "base/text_hash.h"
+#include "base/text_ids.h"
 #include "markup/element_table.h"
 #include "markup/markup_char_classes.h"
 #include "page/xml_text.h"
@@ -316,6 +317,11 @@ class ProfileParser {
       case LexToken::kLBrace:
         OnBrace(start);
         break;
+      case LexToken::kName:
+      case LexToken::kOther:
+        // Words are literal text: the ones that follow need not be read one by one.
+        scanner_.SkipPlainItems();
+        break;
       default:
         break;
     }
@@ -331,23 +337,22 @@ class ProfileParser {
     bool validated;
   };
   const TagFacts& FactsOf(std::u16string_view written) {
-    auto known = tag_facts_.find(written);
-    if (known != tag_facts_.end()) return known->second;
+    bool added = false;
+    const uint32_t id = tag_names_.Add(written, &added);
+    if (!added) return tag_facts_[id];
     TagFacts facts;
     facts.lowered = AsciiLowered(written);
     facts.properties = ElementProperties(written);
     facts.element = ElementList(facts.lowered);
     facts.denied = mode_.Denied(facts.lowered);
     facts.validated = mode_.Validated(facts.lowered);
-    return tag_facts_.emplace(std::u16string(written), std::move(facts)).first->second;
+    tag_facts_.push_back(std::move(facts));
+    return tag_facts_.back();
   }
   // The open elements of a lower-case name, by the name's number.
   uint32_t ElementList(std::u16string_view lowered) {
-    auto found = element_ids_.find(lowered);
-    if (found != element_ids_.end()) return found->second;
-    const auto id = static_cast<uint32_t>(open_elements_.size());
-    element_ids_.emplace(std::u16string(lowered), id);
-    open_elements_.emplace_back();
+    const uint32_t id = element_names_.Add(lowered);
+    if (id == open_elements_.size()) open_elements_.emplace_back();
     return id;
   }
 
@@ -743,7 +748,8 @@ class ProfileParser {
   DocumentScanner& scanner_;
   std::u16string_view text_;
   size_t pending_ = 0;
-  std::unordered_map<std::u16string, TagFacts, TextHash, std::equal_to<>> tag_facts_;
+  TextIds tag_names_;               // as written
+  std::deque<TagFacts> tag_facts_;  // by tag_names_; stays where it is as it grows
   struct OpenEntry {
     PageNode* node;
     Governed how;
@@ -754,8 +760,8 @@ class ProfileParser {
     const PageNode* container;
     long depth;  // its place among the open element nodes
   };
-  std::unordered_map<std::u16string, uint32_t, TextHash, std::equal_to<>> element_ids_;
-  std::vector<std::vector<OpenElement>> open_elements_;  // by element_ids_
+  TextIds element_names_;                                // lower case
+  std::vector<std::vector<OpenElement>> open_elements_;  // by element_names_
   // The open element nodes, innermost last: each one's container, and the place of the innermost
   // of it and those below it that needs its own end tag (-1: none).
   struct ElementFrame {

@@ -17,11 +17,7 @@ uint32_t RuleSearch::ConstructId(std::u16string_view name, std::u16string_view t
     construct_key_ += type_text;
     key = construct_key_;
   }
-  auto found = construct_ids_.find(key);
-  if (found != construct_ids_.end()) return found->second;
-  const auto id = static_cast<uint32_t>(construct_ids_.size());
-  construct_ids_.emplace(std::u16string(key), id);
-  return id;
+  return constructs_.Add(key);
 }
 
 std::array<DomainType, 4> RuleSearch::ComponentDomains(const PageNode& node) {
@@ -80,14 +76,18 @@ bool RuleSearch::MayAnswer(const PageNode& node, RuleKind kind) {
 void RuleSearch::Push(const PageNode* node) {
   size_t id = signatures_.size();
   bool added = false;
-  auto by_tag = node->tag_scope ? tag_signatures_.find(node->name.view()) : tag_signatures_.end();
-  if (by_tag != tag_signatures_.end()) {
-    id = by_tag->second;
+  uint32_t tag = TextIds::kAbsent;
+  if (node->tag_scope) tag = tag_names_.Find(node->name.view());
+  if (tag != TextIds::kAbsent) {
+    id = tag_signatures_[tag];
   } else {
     auto [found, fresh] = signature_ids_.emplace(SignatureOf(*node), signatures_.size());
     id = found->second;
     added = fresh;
-    if (node->tag_scope) tag_signatures_.emplace(std::u16string(node->name.view()), id);
+    if (node->tag_scope) {
+      tag_names_.Add(node->name.view());
+      tag_signatures_.push_back(id);
+    }
   }
   if (added) {
     Signature made;

@@ -17,7 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/text_hash.h"
+#include "base/text_ids.h"
 #include "profile/prepared_mode.h"
 #include "recognition/parse_context.h"
 
@@ -66,11 +66,12 @@ class RuleSearch {
 
   ParseContext& ctx_;
   const PreparedMode& mode_;
-  std::unordered_map<std::u16string, uint32_t, TextHash, std::equal_to<>> construct_ids_;
+  TextIds constructs_;
   std::u16string construct_key_;  // room for a key with a type text
-  std::unordered_map<std::u16string, size_t, TextHash, std::equal_to<>> signature_ids_;
+  std::unordered_map<std::u16string, size_t> signature_ids_;
   // The signature of tag scopes by tag name, which needs no signature text to be made.
-  std::unordered_map<std::u16string, size_t, TextHash, std::equal_to<>> tag_signatures_;
+  TextIds tag_names_;
+  std::vector<size_t> tag_signatures_;  // by tag_names_
   std::vector<Signature> signatures_;
   // Per kind: the signatures that may answer, once each.
   std::array<std::vector<size_t>, kRuleKindSlots> relevant_;
