@@ -264,19 +264,7 @@ class BuiltInParser {
     PageNode* node = MakeNode(lowered, start, end);
     if (tag.name.View() != lowered) node->written_name.assign(tag.name.View());
     node->tag_scope = true;
-    node->attributes.Reserve(tag.attributes.Size() + (option_in_block ? 1 : 0) +
-                             (InsideHead() ? 1 : 0));
-    for (const AttributeRecord& attribute : tag.attributes) {
-      // Values that stand in the template as they are are borrowed from it.
-      const std::u16string_view value = attribute.value.View();
-      const size_t at =
-          attribute.value_position + (attribute.quote_kind == QuoteKind::kNone ? 0 : 1);
-      if (attribute.from_source && Slice(at, at + value.size()) == value) {
-        node->attributes.SetBorrowed(attribute.name.View(), Slice(at, at + value.size()));
-      } else {
-        node->attributes.Set(attribute.name.View(), value);
-      }
-    }
+    CopyTagAttributes(tag, text_, *node, (option_in_block ? 1 : 0) + (InsideHead() ? 1 : 0));
     if (option_in_block) node->attributes.Set(u"kpsOptionBlock", block_name);
     if (InsideHead()) node->attributes.Set(u"kpsInsideHead", u"true");
     if (tag.self_closing || HasElementProperty(lowered, kEmpty)) return;

@@ -333,6 +333,7 @@ class ProfileParser {
     std::u16string lowered;
     uint32_t properties;  // of the element table
     uint32_t element;     // the lower-case name's list in open_elements_
+    uint32_t construct;   // the name's number in the rule search
     bool denied;
     bool validated;
   };
@@ -346,6 +347,7 @@ class ProfileParser {
     facts.element = ElementList(facts.lowered);
     facts.denied = mode_.Denied(facts.lowered);
     facts.validated = mode_.Validated(facts.lowered);
+    facts.construct = search_.ConstructId(written, {});
     tag_facts_.push_back(std::move(facts));
     return tag_facts_.back();
   }
@@ -377,7 +379,8 @@ class ProfileParser {
       ctx_.OpenTags().PushTag(written, start);
     }
 
-    const ProfileRule* rule = search_.Find(ctx_.current, RuleKind::kHtmlTag, written);
+    const ProfileRule* rule =
+        search_.Find(ctx_.current, RuleKind::kHtmlTag, written, {}, facts.construct);
     const bool denied = facts.denied;
     uint32_t options = rule ? rule->output.options : 0;
     if (denied && (!rule || rule->output.kind == OutputKind::kXml)) {
@@ -420,11 +423,9 @@ class ProfileParser {
     Consume(start, end);
     PageNode* node =
         scope ? OpenNode(lowered, start, end) : MakeNode(lowered, ctx_.current, start, end);
-    node->written_name = written;
+    if (written != lowered) node->written_name = written;
     node->tag_scope = true;
-    for (const AttributeRecord& attribute : tag.attributes) {
-      node->attributes.Set(attribute.name.View(), attribute.value.View());
-    }
+    CopyTagAttributes(tag, text_, *node, scanner_.inside_head() ? 1 : 0);
     if (scanner_.inside_head()) node->attributes.Set(u"kpsInsideHead", u"true");
     if (denied) node->flags |= kWriteSimulatedTags | kWriteBalanceMarker;
     if (scope) Govern(node, *rule, options);
@@ -438,8 +439,8 @@ class ProfileParser {
     const auto depth = static_cast<long>(elements_.size());
     open_elements_[element].push_back({node, container, depth});
     const bool required = !(properties & kEndTagOptional);
-    elements_.push_back(
-        {container, required ? depth : (depth > 0 ? elements_.back().required : -1)});
+    elements_.push_back({node, container,
+                         required ? depth : (depth > 0 ? elements_.back().required : -1), element});
     ctx_.current = node;
   }
 
@@ -508,7 +509,10 @@ class ProfileParser {
     node.range.close_start = close_start;
     node.range.close_end = close_end;
     if (node.tag_scope) {
-      auto& open = open_elements_[ElementList(node.name.view())];
+      const uint32_t element = !elements_.empty() && elements_.back().node == &node
+                                   ? elements_.back().element
+                                   : ElementList(node.name.view());
+      auto& open = open_elements_[element];
       if (!open.empty() && open.back().node == &node) open.pop_back();
       if (!elements_.empty()) elements_.pop_back();
     } else {
@@ -765,8 +769,10 @@ class ProfileParser {
   // The open element nodes, innermost last: each one's container, and the place of the innermost
   // of it and those below it that needs its own end tag (-1: none).
   struct ElementFrame {
+    const PageNode* node;
     const PageNode* container;
     long required;
+    uint32_t element;  // its name's list in open_elements_
   };
   std::vector<ElementFrame> elements_;
   std::vector<PageNode*> open_blocks_;  // innermost last

@@ -116,14 +116,15 @@ void RuleSearch::Pop() {
 }
 
 const ProfileRule* RuleSearch::Find(const PageNode* current, RuleKind kind,
-                                    std::u16string_view name, std::u16string_view type_text) {
+                                    std::u16string_view name, std::u16string_view type_text,
+                                    uint32_t construct) {
   if (current->flags & kCommentState) {
     if (const ProfileRule* rule =
             mode_.Index().Find(DomainType::kComment, kind, u"", name, type_text, kRequireOutput)) {
       return rule;
     }
   }
-  const uint32_t construct = ConstructId(name, type_text);
+  if (construct == kNoConstruct) construct = ConstructId(name, type_text);
   if (const ProfileRule* rule = Walk(kind, name, type_text, construct)) return rule;
   return Outside(kind, name, type_text, construct);
 }

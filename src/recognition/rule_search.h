@@ -35,14 +35,16 @@ class RuleSearch {
   // (the innermost open node, or the root), or null. Every search asks for a set output. A node in
   // the comment state asks the comment domain first; an HTML tag of the mode's tag-domain names
   // that no rule governs gets the built-in tag rule.
+  // construct: ConstructId(name, type_text) when the caller has it already.
   const ProfileRule* Find(const PageNode* current, RuleKind kind, std::u16string_view name,
-                          std::u16string_view type_text = {});
+                          std::u16string_view type_text = {}, uint32_t construct = kNoConstruct);
 
- private:
   // A construct (its name, then NUL and the type text when there is one) by its number in this
   // parse: each search hashes its construct once, and the answers are kept by number.
   uint32_t ConstructId(std::u16string_view name, std::u16string_view type_text);
+  static constexpr uint32_t kNoConstruct = TextIds::kAbsent;
 
+ private:
   struct Signature {
     uint8_t relevant = 0;  // bit per kind: the node's domains may answer
     // Per kind: the open nodes of this signature, by their place in the open chain, innermost

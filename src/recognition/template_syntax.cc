@@ -76,4 +76,19 @@ std::u16string Decimal(long value) {
   return std::u16string(digits.begin(), digits.end());
 }
 
+void CopyTagAttributes(const TagRecord& tag, std::u16string_view text, PageNode& node,
+                       size_t extra) {
+  node.attributes.Reserve(tag.attributes.Size() + extra);
+  for (const AttributeRecord& attribute : tag.attributes) {
+    const std::u16string_view value = attribute.value.View();
+    const size_t at = attribute.value_position + (attribute.quote_kind == QuoteKind::kNone ? 0 : 1);
+    if (attribute.from_source && at <= text.size() && value.size() <= text.size() - at &&
+        text.substr(at, value.size()) == value) {
+      node.attributes.SetBorrowed(attribute.name.View(), text.substr(at, value.size()));
+    } else {
+      node.attributes.Set(attribute.name.View(), value);
+    }
+  }
+}
+
 }  // namespace kpx

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "markup/tag_record.h"
+#include "page/page_node.h"
 
 namespace kpx {
 
@@ -28,5 +29,10 @@ std::u16string_view EmbracedComponentName(std::u16string_view name);
 bool OnlyWhiteSpace(std::u16string_view text);
 
 std::u16string Decimal(long value);
+
+// The tag's attributes onto its node, after room for `extra` more: values that stand in the
+// template text as they are are borrowed from it, the others (repaired by the tag reader) copied.
+void CopyTagAttributes(const TagRecord& tag, std::u16string_view text, PageNode& node,
+                       size_t extra);
 
 }  // namespace kpx
