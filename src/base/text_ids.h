@@ -21,30 +21,30 @@ class TextIds {
   // The number of text, or kAbsent.
   uint32_t Find(std::u16string_view text) const {
     if (slots_.empty()) return kAbsent;
-    const size_t hash = HashText(text);
-    for (size_t at = hash & mask_;; at = (at + 1) & mask_) {
+    const Key key(text);
+    for (size_t at = key.hash & mask_;; at = (at + 1) & mask_) {
       const Slot& slot = slots_[at];
       if (slot.id == kAbsent) return kAbsent;
-      if (slot.hash == hash && texts_[slot.id] == text) return slot.id;
+      if (Matches(slot, key, text)) return slot.id;
     }
   }
 
   // The number of text, which is added when it is new; added tells which.
   uint32_t Add(std::u16string_view text, bool* added = nullptr) {
     if (2 * (texts_.size() + 1) > slots_.size()) Grow();
-    const size_t hash = HashText(text);
-    size_t at = hash & mask_;
+    const Key key(text);
+    size_t at = key.hash & mask_;
     for (;; at = (at + 1) & mask_) {
       const Slot& slot = slots_[at];
       if (slot.id == kAbsent) break;
-      if (slot.hash == hash && texts_[slot.id] == text) {
+      if (Matches(slot, key, text)) {
         if (added) *added = false;
         return slot.id;
       }
     }
     const auto id = static_cast<uint32_t>(texts_.size());
     texts_.emplace_back(text);
-    slots_[at] = {hash, id};
+    slots_[at] = {key.hash, key.head, id, static_cast<uint32_t>(text.size())};
     if (added) *added = true;
     return id;
   }
@@ -53,10 +53,28 @@ class TextIds {
   size_t Size() const { return texts_.size(); }
 
  private:
+  // A slot keeps the text's first four characters, so that a short name is told apart or found
+  // without a look at the text itself.
+  static constexpr size_t kHeadChars = 4;
+  struct Key {
+    explicit Key(std::u16string_view text) : hash(HashText(text)) {
+      const size_t n = text.size() < kHeadChars ? text.size() : kHeadChars;
+      for (size_t i = 0; i < n; ++i) head |= uint64_t{text[i]} << (16 * i);
+    }
+    size_t hash;
+    uint64_t head = 0;
+  };
   struct Slot {
     size_t hash = 0;
+    uint64_t head = 0;
     uint32_t id = kAbsent;
+    uint32_t size = 0;
   };
+
+  bool Matches(const Slot& slot, const Key& key, std::u16string_view text) const {
+    if (slot.hash != key.hash || slot.head != key.head || slot.size != text.size()) return false;
+    return text.size() <= kHeadChars || texts_[slot.id] == text;
+  }
 
   void Grow() {
     std::vector<Slot> old = std::move(slots_);

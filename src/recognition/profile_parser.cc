@@ -135,9 +135,11 @@ class ProfileParser {
   }
 
   // A node that becomes the current node, with the rule that its end applies.
-  void Govern(PageNode* node, const ProfileRule& rule, uint32_t options, Fate fate = Fate::kKeep) {
+  // name_construct: the node name's number in the rule search, when known.
+  void Govern(PageNode* node, const ProfileRule& rule, uint32_t options, Fate fate = Fate::kKeep,
+              uint32_t name_construct = RuleSearch::kNoConstruct) {
     open_.push_back({node, {&rule, options, fate}});
-    search_.Push(node);
+    search_.Push(node, name_construct);
   }
 
   DomainType TextDomain() const {
@@ -334,6 +336,7 @@ class ProfileParser {
     uint32_t properties;  // of the element table
     uint32_t element;     // the lower-case name's list in open_elements_
     uint32_t construct;   // the name's number in the rule search
+    uint32_t lowered_construct;  // the lower-case name's
     bool denied;
     bool validated;
   };
@@ -348,6 +351,7 @@ class ProfileParser {
     facts.denied = mode_.Denied(facts.lowered);
     facts.validated = mode_.Validated(facts.lowered);
     facts.construct = search_.ConstructId(written, {});
+    facts.lowered_construct = search_.ConstructId(facts.lowered, {});
     tag_facts_.push_back(std::move(facts));
     return tag_facts_.back();
   }
@@ -408,7 +412,8 @@ class ProfileParser {
         node->written_name = written;
         node->tag_scope = true;
         node->flags |= kWriteNoTags;
-        Govern(node, *rule, options, output == OutputKind::kNone ? Fate::kDrop : Fate::kRip);
+        Govern(node, *rule, options, output == OutputKind::kNone ? Fate::kDrop : Fate::kRip,
+               facts.lowered_construct);
         if (output == OutputKind::kRip) AttributePlaceholders(tag, lowered, end, node);
         Enter(node, properties, facts.element);
         return;
@@ -428,7 +433,7 @@ class ProfileParser {
     CopyTagAttributes(tag, text_, *node, scanner_.inside_head() ? 1 : 0);
     if (scanner_.inside_head()) node->attributes.Set(u"kpsInsideHead", u"true");
     if (denied) node->flags |= kWriteSimulatedTags | kWriteBalanceMarker;
-    if (scope) Govern(node, *rule, options);
+    if (scope) Govern(node, *rule, options, Fate::kKeep, facts.lowered_construct);
     AttributePlaceholders(tag, lowered, end, node);
     ApplyRule(*node, *rule, options, true, !scope);
     if (scope) Enter(node, properties, facts.element);

@@ -73,21 +73,25 @@ bool RuleSearch::MayAnswer(const PageNode& node, RuleKind kind) {
   return false;
 }
 
-void RuleSearch::Push(const PageNode* node) {
+void RuleSearch::Push(const PageNode* node, uint32_t name_construct) {
   size_t id = signatures_.size();
   bool added = false;
-  uint32_t tag = TextIds::kAbsent;
-  if (node->tag_scope) tag = tag_names_.Find(node->name.view());
-  if (tag != TextIds::kAbsent) {
-    id = tag_signatures_[tag];
+  uint32_t* by_name = nullptr;
+  if (node->tag_scope) {
+    // A tag scope's signature follows from its name alone: found by the name's number.
+    if (name_construct == kNoConstruct) name_construct = ConstructId(node->name.view(), {});
+    if (name_construct >= tag_signatures_.size()) {
+      tag_signatures_.resize(name_construct + 1, kNoSignature);
+    }
+    by_name = &tag_signatures_[name_construct];
+  }
+  if (by_name && *by_name != kNoSignature) {
+    id = *by_name;
   } else {
     auto [found, fresh] = signature_ids_.emplace(SignatureOf(*node), signatures_.size());
     id = found->second;
     added = fresh;
-    if (node->tag_scope) {
-      tag_names_.Add(node->name.view());
-      tag_signatures_.push_back(id);
-    }
+    if (by_name) *by_name = static_cast<uint32_t>(id);
   }
   if (added) {
     Signature made;

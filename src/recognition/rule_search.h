@@ -27,8 +27,9 @@ class RuleSearch {
  public:
   RuleSearch(ParseContext& context, const PreparedMode& mode) : ctx_(context), mode_(mode) {}
 
-  // node becomes the innermost open node; the innermost open node ends.
-  void Push(const PageNode* node);
+  // node becomes the innermost open node; the innermost open node ends. name_construct:
+  // ConstructId(node->name, {}) when the caller has it already.
+  void Push(const PageNode* node, uint32_t name_construct = kNoConstruct);
   void Pop();
 
   // The rule for a construct of `kind` named `name` (type text for components) inside `current`
@@ -72,8 +73,8 @@ class RuleSearch {
   std::u16string construct_key_;  // room for a key with a type text
   std::unordered_map<std::u16string, size_t> signature_ids_;
   // The signature of tag scopes by tag name, which needs no signature text to be made.
-  TextIds tag_names_;
-  std::vector<size_t> tag_signatures_;  // by tag_names_
+  static constexpr uint32_t kNoSignature = UINT32_MAX;
+  std::vector<uint32_t> tag_signatures_;  // by the tag name's construct number
   std::vector<Signature> signatures_;
   // Per kind: the signatures that may answer, once each.
   std::array<std::vector<size_t>, kRuleKindSlots> relevant_;
