@@ -15,6 +15,7 @@
 #include "page/xml_text.h"
 #include "recognition/block_messages.h"
 #include "recognition/resource_translation.h"
+#include "recognition/tag_facts.h"
 #include "recognition/template_syntax.h"
 
 namespace kpx {
@@ -194,11 +195,31 @@ class BuiltInParser {
   }
 
   // --- tags ---
-  // name in lower case, in one buffer for every tag: no allocation per tag.
-  const std::u16string& Lowered(std::u16string_view name) {
-    lowered_.assign(name);
-    for (char16_t& c : lowered_) c = AsciiToLower(c);
-    return lowered_;
+  enum class TagRole : uint8_t { kOther, kTitle, kTable, kRow, kCell, kOption };
+  struct TagFacts {
+    std::u16string lowered;
+    uint32_t properties = 0;  // of the element table
+    bool parsed = false;      // start tags become element nodes (the site's tags to parse)
+    TagRole role = TagRole::kOther;
+    const EmbracingTag* embracing = nullptr;
+  };
+  const TagFacts& FactsOf(std::u16string_view written) {
+    return tag_facts_.Of(written, [this](std::u16string_view name) {
+      TagFacts facts;
+      facts.lowered = AsciiLowered(name);
+      facts.properties = ElementProperties(name);
+      facts.parsed = ctx_.ParsesTag(facts.lowered);
+      const std::u16string_view lowered = facts.lowered;
+      if (lowered == u"title") facts.role = TagRole::kTitle;
+      if (lowered == u"table") facts.role = TagRole::kTable;
+      if (lowered == u"tr") facts.role = TagRole::kRow;
+      if (lowered == u"td" || lowered == u"th") facts.role = TagRole::kCell;
+      if (lowered == u"option") facts.role = TagRole::kOption;
+      for (const EmbracingTag& embracing : kEmbracingTags) {
+        if (embracing.tag == lowered) facts.embracing = &embracing;
+      }
+      return facts;
+    });
   }
 
   void OnTag() {
@@ -206,25 +227,21 @@ class BuiltInParser {
     const size_t start = scanner_.TagStart();
     const size_t end = scanner_.Position();
     const std::u16string_view written = tag.name.View();
-    // Most tags need no lower-case copy of their name: the element table and the comparisons
-    // ignore ASCII case, and the tag is asked only once.
-    const uint32_t properties = ElementProperties(written);
-    const bool tracked = (properties & (kEmpty | kEndTagOptional)) == 0;
+    const TagFacts& facts = FactsOf(written);
+    const bool tracked = (facts.properties & (kEmpty | kEndTagOptional)) == 0;
 
-    if (EqualsIgnoringAsciiCase(written, u"title"sv)) {
-      in_title_ = !tag.end_tag && !tag.self_closing;
-    }
-    TrackTables(tag, written);
+    if (facts.role == TagRole::kTitle) in_title_ = !tag.end_tag && !tag.self_closing;
+    TrackTables(tag, facts.role);
 
     if (tag.end_tag) {
       if (tracked) ctx_.OpenTags().EndTag(written, start);
-      if (!element_containers_.empty()) CloseElement(Lowered(written), start, end);
+      if (!element_containers_.empty()) CloseElement(facts.lowered, start, end);
       return;
     }
     // A start tag of the element that is open, where its end tag may be left out, ends it (an
     // element node's name is in lower case).
-    if (ctx_.current->tag_scope && (properties & kEndTagOptional) &&
-        EqualsIgnoringAsciiCase(ctx_.current->name, written)) {
+    if (ctx_.current->tag_scope && (facts.properties & kEndTagOptional) &&
+        ctx_.current->name == facts.lowered) {
       Flush(start);
       PageNode* open = ctx_.current;
       Close(*open, start, start);
@@ -232,32 +249,30 @@ class BuiltInParser {
     }
     if (!tag.self_closing && tracked) ctx_.OpenTags().PushTag(written, start);
 
-    const bool option_in_block = EqualsIgnoringAsciiCase(written, u"option"sv) &&
-                                 ctx_.current->name == u"Block" && !ctx_.current->tag_scope &&
-                                 !(ctx_.Flags() & kGenerationMode);
-    if ((option_in_block || (ctx_.ParsesTags() && ctx_.ParsesTag(Lowered(written)))) &&
-        WritableAsElement(tag)) {
-      MakeElement(tag, Lowered(written), start, end, option_in_block);
+    const bool option_in_block = facts.role == TagRole::kOption && ctx_.current->name == u"Block" &&
+                                 !ctx_.current->tag_scope && !(ctx_.Flags() & kGenerationMode);
+    if ((option_in_block || facts.parsed) && WritableAsElement(tag)) {
+      MakeElement(tag, facts, start, end, option_in_block);
       return;
     }
-    for (const EmbracingTag& embracing : kEmbracingTags) {
-      if (!EqualsIgnoringAsciiCase(embracing.tag, written)) continue;
-      for (const AttributeRecord& attribute : tag.attributes) {
-        if (!attribute.from_source) continue;
-        const bool looked_at = std::any_of(
-            embracing.attributes.begin(), embracing.attributes.end(), [&](std::u16string_view a) {
-              return !a.empty() && EqualsIgnoringAsciiCase(a, attribute.name.View());
-            });
-        if (!looked_at) continue;
-        const size_t value_start =
-            attribute.value_position + (attribute.quote_kind == QuoteKind::kNone ? 0 : 1);
-        EmbracedComponents(value_start, std::min(end, value_start + attribute.value.View().size()));
+    if (!facts.embracing) return;
+    for (const AttributeRecord& attribute : tag.attributes) {
+      if (!attribute.from_source) continue;
+      const auto& looked_at = facts.embracing->attributes;
+      if (std::none_of(looked_at.begin(), looked_at.end(), [&](std::u16string_view a) {
+            return !a.empty() && EqualsIgnoringAsciiCase(a, attribute.name.View());
+          })) {
+        continue;
       }
+      const size_t value_start =
+          attribute.value_position + (attribute.quote_kind == QuoteKind::kNone ? 0 : 1);
+      EmbracedComponents(value_start, std::min(end, value_start + attribute.value.View().size()));
     }
   }
 
-  void MakeElement(const TagRecord& tag, const std::u16string& lowered, size_t start, size_t end,
+  void MakeElement(const TagRecord& tag, const TagFacts& facts, size_t start, size_t end,
                    bool option_in_block) {
+    const std::u16string& lowered = facts.lowered;
     Consume(start, end);
     std::u16string block_name;
     if (option_in_block) block_name = ctx_.current->attributes.Get(u"name");
@@ -267,7 +282,7 @@ class BuiltInParser {
     CopyTagAttributes(tag, text_, *node, (option_in_block ? 1 : 0) + (InsideHead() ? 1 : 0));
     if (option_in_block) node->attributes.Set(u"kpsOptionBlock", block_name);
     if (InsideHead()) node->attributes.Set(u"kpsInsideHead", u"true");
-    if (tag.self_closing || HasElementProperty(lowered, kEmpty)) return;
+    if (tag.self_closing || (facts.properties & kEmpty)) return;
     const PageNode* container = Container(ctx_.current);
     open_elements_[lowered].push_back({node, container});
     element_containers_[node] = container;
@@ -301,9 +316,8 @@ class BuiltInParser {
   }
 
   // Column spans of table rows, for the Panels that stand in tables.
-  void TrackTables(const TagRecord& tag, std::u16string_view name) {
-    if (name.size() > 5 || name.size() < 2) return;
-    if (EqualsIgnoringAsciiCase(name, u"table"sv)) {
+  void TrackTables(const TagRecord& tag, TagRole role) {
+    if (role == TagRole::kTable) {
       if (tag.end_tag) {
         if (table_depth_ > 0) --table_depth_;
       } else if (!tag.self_closing) {
@@ -312,9 +326,9 @@ class BuiltInParser {
       return;
     }
     if (tag.end_tag) return;
-    if (EqualsIgnoringAsciiCase(name, u"tr"sv)) {
+    if (role == TagRole::kRow) {
       row_width_ = 0;
-    } else if (EqualsIgnoringAsciiCase(name, u"td"sv) || EqualsIgnoringAsciiCase(name, u"th"sv)) {
+    } else if (role == TagRole::kCell) {
       long span = 1;
       for (const AttributeRecord& attribute : tag.attributes) {
         if (!EqualsIgnoringAsciiCase(attribute.name.View(), u"colspan")) continue;
@@ -527,7 +541,7 @@ class BuiltInParser {
   ParseContext& ctx_;
   DocumentScanner& scanner_;
   std::u16string_view text_;
-  std::u16string lowered_;  // see Lowered
+  TagFactsTable<TagFacts> tag_facts_;  // by the name as written
   size_t pending_ = 0;
   bool in_title_ = false;
   int table_depth_ = 0;

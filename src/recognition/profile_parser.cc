@@ -4,7 +4,6 @@
 #include "recognition/profile_parser.h"
 
 #include <algorithm>
-#include <deque>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -20,6 +19,7 @@
 #include "recognition/block_messages.h"
 #include "recognition/resource_translation.h"
 #include "recognition/rule_search.h"
+#include "recognition/tag_facts.h"
 #include "recognition/template_syntax.h"
 
 namespace kpx {
@@ -333,27 +333,25 @@ class ProfileParser {
   // What the parse needs to know of a tag name, found once per name as written.
   struct TagFacts {
     std::u16string lowered;
-    uint32_t properties;  // of the element table
-    uint32_t element;     // the lower-case name's list in open_elements_
-    uint32_t construct;   // the name's number in the rule search
+    uint32_t properties;         // of the element table
+    uint32_t element;            // the lower-case name's list in open_elements_
+    uint32_t construct;          // the name's number in the rule search
     uint32_t lowered_construct;  // the lower-case name's
     bool denied;
     bool validated;
   };
   const TagFacts& FactsOf(std::u16string_view written) {
-    bool added = false;
-    const uint32_t id = tag_names_.Add(written, &added);
-    if (!added) return tag_facts_[id];
-    TagFacts facts;
-    facts.lowered = AsciiLowered(written);
-    facts.properties = ElementProperties(written);
-    facts.element = ElementList(facts.lowered);
-    facts.denied = mode_.Denied(facts.lowered);
-    facts.validated = mode_.Validated(facts.lowered);
-    facts.construct = search_.ConstructId(written, {});
-    facts.lowered_construct = search_.ConstructId(facts.lowered, {});
-    tag_facts_.push_back(std::move(facts));
-    return tag_facts_.back();
+    return tag_facts_.Of(written, [this](std::u16string_view name) {
+      TagFacts facts;
+      facts.lowered = AsciiLowered(name);
+      facts.properties = ElementProperties(name);
+      facts.element = ElementList(facts.lowered);
+      facts.denied = mode_.Denied(facts.lowered);
+      facts.validated = mode_.Validated(facts.lowered);
+      facts.construct = search_.ConstructId(name, {});
+      facts.lowered_construct = search_.ConstructId(facts.lowered, {});
+      return facts;
+    });
   }
   // The open elements of a lower-case name, by the name's number.
   uint32_t ElementList(std::u16string_view lowered) {
@@ -757,8 +755,7 @@ class ProfileParser {
   DocumentScanner& scanner_;
   std::u16string_view text_;
   size_t pending_ = 0;
-  TextIds tag_names_;               // as written
-  std::deque<TagFacts> tag_facts_;  // by tag_names_; stays where it is as it grows
+  TagFactsTable<TagFacts> tag_facts_;  // by the name as written
   struct OpenEntry {
     PageNode* node;
     Governed how;
