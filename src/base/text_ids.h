@@ -57,11 +57,18 @@ class TextIds {
   // without a look at the text itself.
   static constexpr size_t kHeadChars = 4;
   struct Key {
-    explicit Key(std::u16string_view text) : hash(HashText(text)) {
+    explicit Key(std::u16string_view text) {
       const size_t n = text.size() < kHeadChars ? text.size() : kHeadChars;
       for (size_t i = 0; i < n; ++i) head |= uint64_t{text[i]} << (16 * i);
+      if (text.size() > kHeadChars) {
+        hash = HashText(text);
+      } else {
+        // The head is the whole text: one multiply spreads it.
+        const uint64_t mixed = (head + text.size()) * 0x9E3779B97F4A7C15ull;
+        hash = static_cast<size_t>(mixed ^ (mixed >> 32));
+      }
     }
-    size_t hash;
+    size_t hash = 0;
     uint64_t head = 0;
   };
   struct Slot {
