@@ -4,6 +4,7 @@
 #include <array>
 #include <set>
 
+#include "base/large_buffers.h"
 #include "markup/element_table.h"
 #include "page/page_node.h"
 #include "page/xml_text.h"
@@ -230,7 +231,8 @@ std::u16string PageNode::ToXml() const {
   std::u16string out;
   const bool declare_on_top = OpensWithGeneratedTag(*this);
   TagWriter tags(!declare_on_top);
-  out.reserve(SurveyTree(*this, declare_on_top ? &tags.all_prefixes : nullptr));
+  // The page XML of a large page runs to tens of megabytes, written once from start to end.
+  ReserveLargeText(out, SurveyTree(*this, declare_on_top ? &tags.all_prefixes : nullptr));
 
   struct Frame {
     const PageNode* node;
