@@ -202,6 +202,7 @@ class BuiltInParser {
     bool parsed = false;      // start tags become element nodes (the site's tags to parse)
     TagRole role = TagRole::kOther;
     const EmbracingTag* embracing = nullptr;
+    uint32_t open_tag_number = 0;  // the name's number on the open-tag stack
   };
   const TagFacts& FactsOf(std::u16string_view written) {
     return tag_facts_.Of(written, [this](std::u16string_view name) {
@@ -209,6 +210,7 @@ class BuiltInParser {
       facts.lowered = AsciiLowered(name);
       facts.properties = ElementProperties(name);
       facts.parsed = ctx_.ParsesTag(facts.lowered);
+      facts.open_tag_number = ctx_.OpenTags().NameNumber(facts.lowered);
       const std::u16string_view lowered = facts.lowered;
       if (lowered == u"title") facts.role = TagRole::kTitle;
       if (lowered == u"table") facts.role = TagRole::kTable;
@@ -234,7 +236,7 @@ class BuiltInParser {
     TrackTables(tag, facts.role);
 
     if (tag.end_tag) {
-      if (tracked) ctx_.OpenTags().EndTag(written, start);
+      if (tracked) ctx_.OpenTags().EndTag(written, start, facts.open_tag_number);
       if (!element_containers_.empty()) CloseElement(facts.lowered, start, end);
       return;
     }
@@ -247,7 +249,9 @@ class BuiltInParser {
       Close(*open, start, start);
       ctx_.current = open->Parent();
     }
-    if (!tag.self_closing && tracked) ctx_.OpenTags().PushTag(written, start);
+    if (!tag.self_closing && tracked) {
+      ctx_.OpenTags().PushTag(written, start, facts.open_tag_number);
+    }
 
     const bool option_in_block = facts.role == TagRole::kOption && ctx_.current->name == u"Block" &&
                                  !ctx_.current->tag_scope && !(ctx_.Flags() & kGenerationMode);

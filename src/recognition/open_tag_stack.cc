@@ -10,50 +10,75 @@ bool OpenTagStack::Tracks(std::u16string_view name) {
   return (ElementProperties(name) & (kEmpty | kEndTagOptional)) == 0;
 }
 
-void OpenTagStack::PushTag(std::u16string_view name, size_t offset) {
-  entries_.push_back({std::u16string(name), offset, nullptr});
+uint32_t OpenTagStack::NameNumber(std::u16string_view name) {
+  folded_.assign(name);
+  for (char16_t& c : folded_) c = AsciiToLower(c);
+  const uint32_t number = names_.Add(folded_);
+  if (number >= open_by_name_.size()) open_by_name_.resize(number + 1);
+  return number;
+}
+
+void OpenTagStack::PushTag(std::u16string_view name, size_t offset, uint32_t number) {
+  if (number == kUnnumbered) number = NameNumber(name);
+  open_by_name_[number].push_back(entries_.size());
+  entries_.push_back({std::u16string(name), offset, nullptr, number});
 }
 
 void OpenTagStack::PushBoundary(const PageNode* container, std::u16string_view container_name) {
-  entries_.push_back({std::u16string(container_name), 0, container});
+  boundaries_.push_back(entries_.size());
+  entries_.push_back({std::u16string(container_name), 0, container, kUnnumbered});
 }
 
-void OpenTagStack::EndTag(std::u16string_view name, size_t offset) {
+void OpenTagStack::PopTo(size_t size) {
+  while (entries_.size() > size) {
+    const Entry& entry = entries_.back();
+    if (entry.container) {
+      boundaries_.pop_back();
+    } else {
+      open_by_name_[entry.number].pop_back();
+    }
+    entries_.pop_back();
+  }
+}
+
+void OpenTagStack::EndTag(std::u16string_view name, size_t offset, uint32_t number) {
   if (entries_.empty()) return;
   const Entry& top = entries_.back();
   if (top.container) {
     report_(u"XX_UnOpenedTagAfterContainerBegin", offset, name, top.name);
     return;
   }
-  if (EqualsIgnoringAsciiCase(top.name, name)) {
-    entries_.pop_back();
+  if (number == kUnnumbered) number = NameNumber(name);
+  if (top.number == number) {
+    PopTo(entries_.size() - 1);
     return;
   }
-  for (size_t i = entries_.size() - 1; i-- > 0;) {
-    const Entry& entry = entries_[i];
-    if (entry.container) {
-      report_(u"XX_UnOpenedTagAfterContainerBegin", offset, name, entry.name);
-      return;
-    }
-    if (EqualsIgnoringAsciiCase(entry.name, name)) {
-      report_(u"XX_CloseTagsMismatch", offset, entries_.back().name, name);
-      entries_.resize(i);
-      return;
-    }
+  // The innermost open tag of the name, unless a boundary stands between it and the end tag.
+  const std::vector<size_t>& open = open_by_name_[number];
+  const bool bounded = !boundaries_.empty();
+  if (!open.empty() && (!bounded || open.back() > boundaries_.back())) {
+    report_(u"XX_CloseTagsMismatch", offset, top.name, name);
+    PopTo(open.back());
+    return;
   }
-  report_(u"XX_CloseTagsMismatch", offset, entries_.back().name, name);
+  if (bounded) {
+    report_(u"XX_UnOpenedTagAfterContainerBegin", offset, name, entries_[boundaries_.back()].name);
+    return;
+  }
+  report_(u"XX_CloseTagsMismatch", offset, top.name, name);
 }
 
 void OpenTagStack::EndContainer(const PageNode* container) {
-  size_t boundary = entries_.size();
-  while (boundary > 0 && entries_[boundary - 1].container != container) --boundary;
-  if (boundary == 0) return;  // not on the stack (already dropped)
-  if (boundary < entries_.size()) {
+  size_t found = boundaries_.size();
+  while (found > 0 && entries_[boundaries_[found - 1]].container != container) --found;
+  if (found == 0) return;  // not on the stack (already dropped)
+  const size_t boundary = boundaries_[found - 1];
+  if (boundary + 1 < entries_.size()) {
     const Entry& innermost = entries_.back();
     report_(u"XX_UnClosedTagBeforeContainerEnd", innermost.offset, innermost.name,
-            entries_[boundary - 1].name);
+            entries_[boundary].name);
   }
-  entries_.resize(boundary - 1);
+  PopTo(boundary);
 }
 
 }  // namespace kpx

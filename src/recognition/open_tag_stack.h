@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/text_ids.h"
 
 namespace kpx {
 
@@ -24,10 +27,15 @@ class OpenTagStack {
   // (unknown elements included).
   static bool Tracks(std::u16string_view name);
 
-  void PushTag(std::u16string_view name, size_t offset);
+  // The number by which the stack knows a tag name in any letter case, for a caller that passes
+  // it with every tag instead of having the name looked up each time.
+  static constexpr uint32_t kUnnumbered = UINT32_MAX;
+  uint32_t NameNumber(std::u16string_view name);
+
+  void PushTag(std::u16string_view name, size_t offset, uint32_t number = kUnnumbered);
   void PushBoundary(const PageNode* container, std::u16string_view container_name);
   // An end tag of a tracked element at offset.
-  void EndTag(std::u16string_view name, size_t offset);
+  void EndTag(std::u16string_view name, size_t offset, uint32_t number = kUnnumbered);
   // A component block ends: reports the innermost tag still open inside it and drops everything
   // down to and including its boundary.
   void EndContainer(const PageNode* container);
@@ -37,8 +45,18 @@ class OpenTagStack {
     std::u16string name;  // as written
     size_t offset;
     const PageNode* container;  // a boundary when set
+    uint32_t number;            // the name's (tags only)
   };
+  // Drops the entries from position size on.
+  void PopTo(size_t size);
+
   std::vector<Entry> entries_;
+  // Indexes into entries_, so that an end tag finds what it closes without walking the stack:
+  // the boundaries, and the open tags of each name, innermost last.
+  std::vector<size_t> boundaries_;
+  std::vector<std::vector<size_t>> open_by_name_;
+  TextIds names_;          // in lower case
+  std::u16string folded_;  // room for a name in lower case
   Reporter report_;
 };
 

@@ -337,6 +337,7 @@ class ProfileParser {
     uint32_t element;            // the lower-case name's list in open_elements_
     uint32_t construct;          // the name's number in the rule search
     uint32_t lowered_construct;  // the lower-case name's
+    uint32_t open_tag_number;    // the name's number on the open-tag stack
     bool denied;
     bool validated;
   };
@@ -350,6 +351,7 @@ class ProfileParser {
       facts.validated = mode_.Validated(facts.lowered);
       facts.construct = search_.ConstructId(name, {});
       facts.lowered_construct = search_.ConstructId(facts.lowered, {});
+      facts.open_tag_number = ctx_.OpenTags().NameNumber(facts.lowered);
       return facts;
     });
   }
@@ -378,7 +380,7 @@ class ProfileParser {
       ctx_.current = open->Parent();
     }
     if (!tag.self_closing && !(properties & (kEmpty | kEndTagOptional))) {
-      ctx_.OpenTags().PushTag(written, start);
+      ctx_.OpenTags().PushTag(written, start, facts.open_tag_number);
     }
 
     const ProfileRule* rule =
@@ -463,7 +465,7 @@ class ProfileParser {
     const TagFacts& facts = FactsOf(written);
     const std::u16string& lowered = facts.lowered;
     if (!(facts.properties & (kEmpty | kEndTagOptional))) {
-      ctx_.OpenTags().EndTag(written, start);
+      ctx_.OpenTags().EndTag(written, start, facts.open_tag_number);
     }
 
     // It closes the innermost open element of its name inside the current container when every
