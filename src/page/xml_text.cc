@@ -1,6 +1,9 @@
 // Page XML text writing and XML name checks.
 #include "page/xml_text.h"
 
+#include <array>
+#include <cstdint>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -261,11 +264,22 @@ std::u16string_view NamePrefix(std::u16string_view name) noexcept {
 }
 
 bool IsPlainName(std::u16string_view name) noexcept {
-  if (name.empty() || name.substr(0, 5) == u"xmlns") return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const char16_t c = name[i];
-    const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
-    if (!letter && (i == 0 || !((c >= u'0' && c <= u'9') || c == u'-' || c == u'.'))) return false;
+  // Per ASCII character: 2 may start a plain name (letters, "_"), 1 may only follow (digits, "-",
+  // ".").
+  static constexpr std::array<uint8_t, 128> kPlain = [] {
+    std::array<uint8_t, 128> table{};
+    for (char c = 'a'; c <= 'z'; ++c) table[static_cast<size_t>(c)] = 2;
+    for (char c = 'A'; c <= 'Z'; ++c) table[static_cast<size_t>(c)] = 2;
+    table['_'] = 2;
+    for (char c = '0'; c <= '9'; ++c) table[static_cast<size_t>(c)] = 1;
+    table['-'] = 1;
+    table['.'] = 1;
+    return table;
+  }();
+  if (name.empty() || name[0] >= 128 || kPlain[name[0]] != 2) return false;
+  if (name.substr(0, 5) == u"xmlns") return false;
+  for (size_t i = 1; i < name.size(); ++i) {
+    if (name[i] >= 128 || kPlain[name[i]] == 0) return false;
   }
   return true;
 }

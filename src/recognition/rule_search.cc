@@ -142,14 +142,14 @@ const ProfileRule* RuleSearch::Walk(RuleKind kind, std::u16string_view name,
     Signature& signature = signatures_[id];
     if (signature.open[k].empty() || signature.open[k].back() <= innermost) continue;
     // Every open node of one signature answers alike: ask once per construct.
-    auto [known, added] = answers_[k].emplace(uint64_t{id} << 32 | construct, nullptr);
+    auto [answer, added] = answers_[k].Emplace(uint64_t{id} << 32 | construct);
     if (added) {
       const Open& open = chain_[static_cast<size_t>(signature.open[k].back())];
-      known->second = AtNode(*open.node, kind, name, type_text);
+      answer = AtNode(*open.node, kind, name, type_text);
     }
-    if (known->second) {
+    if (answer) {
       innermost = signature.open[k].back();
-      found = known->second;
+      found = answer;
     }
   }
   return found;

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/number_map.h"
 #include "base/text_ids.h"
 #include "profile/prepared_mode.h"
 #include "recognition/parse_context.h"
@@ -84,7 +85,7 @@ class RuleSearch {
   };
   std::vector<Open> chain_;  // the open nodes, innermost last
   // Per kind: what a signature's domains answered, by (signature << 32 | construct).
-  std::array<std::unordered_map<uint64_t, const ProfileRule*>, kRuleKindSlots> answers_;
+  std::array<NumberMap<const ProfileRule*>, kRuleKindSlots> answers_;
   // Per kind: the domain-less answer by construct; kNotAsked where there is none yet.
   std::array<std::vector<const ProfileRule*>, kRuleKindSlots> outside_;
 };
