@@ -3,6 +3,7 @@
 // entry. The key UINT64_MAX is reserved (it marks free slots).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>

@@ -4,6 +4,7 @@
 // matching hash.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
