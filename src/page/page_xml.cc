@@ -171,8 +171,13 @@ std::u16string_view Source(const PageNode& node, size_t begin, size_t end) {
 
 // The node's copied opening tag, with the marker before its last character when asked.
 void CopiedOpening(std::u16string& out, const PageNode& node) {
-  std::u16string tag(Source(node, node.range.open_start, node.range.open_end));
-  if ((node.flags & kWriteBalanceMarker) && !tag.empty()) tag.insert(tag.size() - 1, kMarker);
+  const std::u16string_view source = Source(node, node.range.open_start, node.range.open_end);
+  if (!(node.flags & kWriteBalanceMarker) || source.empty()) {
+    AppendLiteralText(out, source);
+    return;
+  }
+  std::u16string tag(source);
+  tag.insert(tag.size() - 1, kMarker);
   AppendLiteralText(out, tag);
 }
 
