@@ -4,30 +4,34 @@
 // Throughput counts each page's size in UTF-8. The counter peak_x reports the most memory held
 // during the operation, above what was held before it, as a multiple of the page's UTF-16 size.
 //
-// Figures of one Release run on a shared 2-core machine (load 12 to 14), the least processor time
+// Two more counters come from one extra run outside the timing: recognition_peak_x, the peak of
+// recognition alone (the page node tree), and with_xml_peak_x, with the page XML written from the
+// tree while it is held.
+//
+// Figures of one Release run on a shared 2-core machine (load about 5), the least processor time
 // of 8 repetitions; the targets are 8 times libxml2's throughput on the corpus, 16 MB within 20
 // times the 1 MB time, and a peak within 4 times the page's UTF-16 size.
 //
-//   page                    convertCustom   libxml2   ratio   peak_x
-//   nettle.html                 1.96 ms     15.5 ms    7.9     2.02
-//   node-api-all.html          59.7 ms     272 ms      4.5     2.03
-//   node-api-fs.html            2.45 ms     23.4 ms    9.6     2.02
-//   valgrind-manual-core.html   0.384 ms     3.24 ms   8.5     2.04
-//   valgrind-news.html          0.517 ms     4.33 ms   8.4     2.03
-//   1 MB template              19.0 ms      47.5 ms    2.5     6.64
-//   4 MB template              75.2 ms     174 ms      2.3     6.62
-//   16 MB template            379 ms       480 ms      1.3     6.62   (20.0 times the 1 MB time)
+//   page                    convertCustom   libxml2   ratio   peak_x  recognition_peak_x
+//   nettle.html                 1.74 ms     15.5 ms    8.9     1.02     0.01
+//   node-api-all.html          28.5 ms     249 ms      8.7     1.03     0.01
+//   node-api-fs.html            2.08 ms     16.9 ms    8.1     1.02     0.01
+//   valgrind-manual-core.html   0.292 ms     2.70 ms   9.3     1.04     0.03
+//   valgrind-news.html          0.407 ms     3.70 ms   9.1     1.03     0.02
+//   1 MB template              16.0 ms      37.6 ms    2.4     5.64     3.69
+//   4 MB template              67.4 ms     173 ms      2.6     5.62     3.67
+//   16 MB template            283 ms       459 ms      1.6     5.62     3.67   (17.7 times 1 MB)
 //
-// Before this round, in the same conditions: corpus ratios 4.1 to 6.7, peak 2.26; templates
-// 36.1, 127 and 586 ms (16.2 times), peak 10.7.
+// The template is read where the caller keeps it (no copy), and the page XML is written into a
+// block that asks for huge pages when it is large; before that (the last round): node-api-all
+// 59.7 ms (4.5 times libxml2), 16 MB 20.0 times the 1 MB time, peaks 2.02 and 6.62.
 //
-// What the remaining time and memory are made of. node-api-all (16 MB of UTF-16) spends about
-// half its time copying its text into the parse, writing the page XML and copying that into the
-// result BSTR, most of it in page faults on fresh memory; the document scanner takes most of the
-// rest. On the generated templates (a node every 30 characters) the peak is the template's copy
-// (1.0), the page XML (1.76), the nodes (3.0: 152 bytes each), their attribute lists (0.39) and
-// child lists (0.26) and the writer's stack (0.19): within 4 times the page the nodes would have
-// to take less than 60 bytes each, all told.
+// What the memory is made of on the generated templates (a node every 30 characters): the nodes
+// (3.0 times the page: 152 bytes each), their attribute lists (0.39) and child lists (0.26); the
+// page XML adds 1.95 (it is 1.75 times the template's length: every run of literal text is
+// wrapped in a Text element and a CDATA section). Recognition itself stays within 4 times the
+// page; with the page XML held beside the tree the operation needs 5.6 times, and within 4 the
+// nodes would have to take under about 60 bytes each, all told.
 #include <benchmark/benchmark.h>
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
