@@ -188,7 +188,7 @@ void GeneratedBuiltIn(benchmark::State& state) {
     kpx::RecognitionHost host{setup.context.application, 0};
     kpx::ParseContext tree(host, setup.page.Get(), page.utf16, 0);
     kpx::ParseBuiltIn(tree);
-    benchmark::DoNotOptimize(tree.Root().Children().size());
+    benchmark::DoNotOptimize(tree.Root().Children().empty());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
 }
@@ -206,7 +206,7 @@ void ManyRules(benchmark::State& state) {
     kpx::RecognitionHost host{setup.context.application, 0};
     kpx::ParseContext tree(host, setup.page.Get(), page.utf16, 0);
     kpx::ParseWithProfile(tree, prepared);
-    benchmark::DoNotOptimize(tree.Root().Children().size());
+    benchmark::DoNotOptimize(tree.Root().Children().empty());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
   state.counters["rules"] = static_cast<double>(mode.rules().size());
@@ -230,7 +230,7 @@ void DeepNesting(benchmark::State& state) {
     kpx::RecognitionHost host{setup.context.application, 0};
     kpx::ParseContext tree(host, setup.page.Get(), page.utf16, 0);
     kpx::ParseWithProfile(tree, prepared);
-    benchmark::DoNotOptimize(tree.Root().Children().size());
+    benchmark::DoNotOptimize(tree.Root().Children().empty());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
 }

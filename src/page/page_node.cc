@@ -110,10 +110,13 @@ PageNode* PageNode::Create(std::u16string_view name, PageNode* parent, std::u16s
   PageNode* made = parent->tree_->Make(name, parent->tree_, parent);
   made->own_text = own_text;
   made->flags = parent->flags & kInheritedFlagsMask;
-  if (at_end) {
-    parent->children_.push_back(made);
+  if (PageNode* last = parent->last_child_) {
+    made->next_sibling_ = last->next_sibling_;
+    last->next_sibling_ = made;
+    if (at_end) parent->last_child_ = made;
   } else {
-    parent->children_.insert(parent->children_.begin(), made);
+    made->next_sibling_ = made;
+    parent->last_child_ = made;
   }
   PageDocument* document = made->Document();
   if (document) {
@@ -126,13 +129,33 @@ PageNode* PageNode::Create(std::u16string_view name, PageNode* parent, std::u16s
   return made;
 }
 
-void PageNode::RemoveChild(size_t index) {
-  if (index >= children_.size()) return;
-  PageDocument* document = Document();
-  if (document && document->latest_text_node == children_[index]) {
-    document->latest_text_node = nullptr;
+size_t PageNode::ChildRange::size() const {
+  size_t count = 0;
+  for (auto it = begin(); it != end(); ++it) ++count;
+  return count;
+}
+
+void PageNode::RemoveLastChild(const PageNode* previous) {
+  PageNode* last = last_child_;
+  if (!last) return;
+  PageNode* first = last->next_sibling_;
+  PageNode* before = nullptr;  // stays null when last is the only child
+  if (first != last) {
+    if (previous && previous->parent_ == this && previous->next_sibling_ == last) {
+      before = const_cast<PageNode*>(previous);
+    } else {
+      before = first;
+      while (before->next_sibling_ != last) before = before->next_sibling_;
+    }
   }
-  children_.erase(children_.begin() + static_cast<std::ptrdiff_t>(index));
+  PageDocument* document = Document();
+  if (document && document->latest_text_node == last) document->latest_text_node = nullptr;
+  if (before) {
+    before->next_sibling_ = first;
+    last_child_ = before;
+  } else {
+    last_child_ = nullptr;
+  }
 }
 
 std::u16string_view PageNode::OwnText() const {

@@ -129,11 +129,47 @@ class PageNode {
   PageNode(const PageNode&) = delete;
   PageNode& operator=(const PageNode&) = delete;
 
-  const std::vector<PageNode*>& Children() const { return children_; }
+  // The children in order. A node keeps its last child, and each child the next one (the last
+  // the first): adding at either end costs no allocation and no copy.
+  class ChildRange {
+   public:
+    class Iterator {
+     public:
+      Iterator(PageNode* at, PageNode* last) : at_(at), last_(last) {}
+      PageNode* operator*() const { return at_; }
+      Iterator& operator++() {
+        at_ = at_ == last_ ? nullptr : at_->next_sibling_;
+        return *this;
+      }
+      bool operator==(const Iterator& other) const { return at_ == other.at_; }
+      bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+
+     private:
+      PageNode* at_;
+      PageNode* last_;
+    };
+    explicit ChildRange(PageNode* last) : last_(last) {}
+    Iterator begin() const { return Iterator(front(), last_); }
+    Iterator end() const { return Iterator(nullptr, last_); }
+    bool empty() const { return last_ == nullptr; }
+    PageNode* front() const { return last_ ? last_->next_sibling_ : nullptr; }
+    PageNode* back() const { return last_; }
+    size_t size() const;  // counted
+
+   private:
+    PageNode* last_;
+  };
+  ChildRange Children() const { return ChildRange(last_child_); }
+  // The child after this one, or null for the last.
+  PageNode* NextSibling() const {
+    return parent_ && parent_->last_child_ != this ? next_sibling_ : nullptr;
+  }
   PageNode* Parent() const { return parent_; }
   PageDocument* Document() const;
-  // Unlinks a child; its subtree stays unreachable until the tree goes.
-  void RemoveChild(size_t index);
+  // Unlinks the last child; its subtree stays unreachable until the tree goes. previous: the child
+  // before it as the caller knew it when the last one was added (null: there was none), which
+  // saves a walk over the children when it still is.
+  void RemoveLastChild(const PageNode* previous);
 
   // Whether the node stands for a host component.
   bool IsComponent() const { return static_cast<bool>(host); }
@@ -177,7 +213,8 @@ class PageNode {
   class Tree;
   PageNode(std::u16string_view node_name, Tree* tree, PageNode* parent);
 
-  std::vector<PageNode*> children_;
+  PageNode* last_child_ = nullptr;
+  PageNode* next_sibling_ = nullptr;  // the last child's is the first
   PageNode* parent_ = nullptr;
   Tree* tree_;  // shared by the nodes of one tree, owned by its root
 };

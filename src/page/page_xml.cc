@@ -250,6 +250,10 @@ std::u16string PageNode::ToXml() const {
     stack.pop_back();
     const PageNode& node = *frame.node;
     const uint32_t f = node.flags;
+    if (!frame.closing && &node != this) {
+      // The next sibling comes after this node's subtree and closing.
+      if (const PageNode* next = node.NextSibling()) stack.push_back({next, false});
+    }
     if (frame.closing) {
       if (f & (kWriteNoTags | kWriteBalanceMarker)) continue;
       if (node.literal_end) {
@@ -297,9 +301,7 @@ std::u16string PageNode::ToXml() const {
     }
     WriteOwnText(out, node);
     stack.push_back({&node, true});
-    for (auto it = node.Children().rbegin(); it != node.Children().rend(); ++it) {
-      stack.push_back({*it, false});
-    }
+    if (const PageNode* first = node.Children().front()) stack.push_back({first, false});
   }
   return out;
 }
@@ -320,15 +322,16 @@ std::u16string PageNode::StructureXml() const {
       TagWriter::Closing(out, node, false);
       continue;
     }
+    if (&node != this) {
+      if (const PageNode* next = node.NextSibling()) stack.push_back({next, false});
+    }
     const bool counts = node.IsBlockLike();
     const bool has_children = !node.Children().empty();
     if (counts) {
       tags.Opening(out, node, false, !has_children, false);
       if (has_children) stack.push_back({&node, true});
     }
-    for (auto it = node.Children().rbegin(); it != node.Children().rend(); ++it) {
-      stack.push_back({*it, false});
-    }
+    if (const PageNode* first = node.Children().front()) stack.push_back({first, false});
   }
   return out;
 }
@@ -342,7 +345,7 @@ const PageNode* PageNode::FindAt(size_t offset, bool blocks_only) const {
   // child answer that qualifies (any answer, unless blocks only) wins, else the node itself.
   struct Frame {
     const PageNode* node;
-    size_t next_child;
+    const PageNode* next_child;  // null: none left
   };
   std::vector<Frame> stack;
   const PageNode* answer = nullptr;
@@ -355,7 +358,7 @@ const PageNode* PageNode::FindAt(size_t offset, bool blocks_only) const {
       answer = node;
       answered = true;
     } else {
-      stack.push_back({node, 0});
+      stack.push_back({node, node->Children().front()});
     }
   };
   enter(this);
@@ -369,8 +372,9 @@ const PageNode* PageNode::FindAt(size_t offset, bool blocks_only) const {
         continue;
       }
     }
-    if (frame.next_child < frame.node->Children().size()) {
-      enter(frame.node->Children()[frame.next_child++]);
+    if (const PageNode* child = frame.next_child) {
+      frame.next_child = child->NextSibling();
+      enter(child);
       continue;
     }
     answer = frame.node;

@@ -129,6 +129,7 @@ class ProfileParser {
   }
   // A node that content goes into until its end is met.
   PageNode* OpenNode(std::u16string name, size_t start, size_t end) {
+    opened_after_ = ctx_.current->Children().back();
     PageNode* node = PageNode::Create(std::move(name), ctx_.current, u"");
     node->range = {start, end, kNoSourceOffset, kNoSourceOffset};
     return node;
@@ -138,7 +139,7 @@ class ProfileParser {
   // name_construct: the node name's number in the rule search, when known.
   void Govern(PageNode* node, const ProfileRule& rule, uint32_t options, Fate fate = Fate::kKeep,
               uint32_t name_construct = RuleSearch::kNoConstruct) {
-    open_.push_back({node, {&rule, options, fate}});
+    open_.push_back({node, {&rule, options, fate}, opened_after_});
     search_.Push(node, name_construct);
   }
 
@@ -536,6 +537,7 @@ class ProfileParser {
     }
     if (open_.empty() || open_.back().node != &node) return Fate::kKeep;
     const Governed how = open_.back().how;
+    closed_after_ = open_.back().previous;
     open_.pop_back();
     search_.Pop();
     if (how.fate == Fate::kKeep) ApplyRule(node, *how.rule, how.options, false, true);
@@ -552,9 +554,9 @@ class ProfileParser {
       const PageNode* gone = doomed.back();
       doomed.pop_back();
       if (ctx_.latest_text_node == gone) ctx_.latest_text_node = nullptr;
-      for (const auto& child : gone->Children()) doomed.push_back(&*child);
+      for (const PageNode* child : gone->Children()) doomed.push_back(child);
     }
-    parent->RemoveChild(parent->Children().size() - 1);
+    parent->RemoveLastChild(closed_after_);
   }
 
   // --- declarations and CDATA sections ---
@@ -761,7 +763,12 @@ class ProfileParser {
   struct OpenEntry {
     PageNode* node;
     Governed how;
+    const PageNode* previous;  // the child of the node's parent made before it, if any
   };
+  // The parent's last child before the latest OpenNode, and the previous child of the node that
+  // Close took from open_ last: a dropped node is unlinked without a walk over its siblings.
+  const PageNode* opened_after_ = nullptr;
+  const PageNode* closed_after_ = nullptr;
   std::vector<OpenEntry> open_;  // the open elements and blocks, innermost last
   struct OpenElement {
     PageNode* node;

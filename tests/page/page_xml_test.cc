@@ -52,6 +52,36 @@ TEST(PageNodeTest, CreationLinksInheritsAndTracksTheLatestText) {
   EXPECT_EQ(first->flags, 0x1012u);
 }
 
+// Children added at either end come out in order; the last one is unlinked whether the caller
+// knows the child before it, knows a wrong one, or knows none.
+TEST(PageNodeTest, ChildrenAtBothEndsAndTheLastUnlinked) {
+  PageDocument document(u"");
+  auto root = PageNode::CreateRoot(u"Page", &document, 0);
+  auto names = [&] {
+    std::u16string seen;
+    for (const PageNode* child : root->Children()) seen += child->name.view();
+    return seen;
+  };
+  PageNode* b = PageNode::Create(u"b", root.get(), u"");
+  PageNode::Create(u"a", root.get(), u"", /*at_end=*/false);
+  PageNode* c = PageNode::Create(u"c", root.get(), u"");
+  EXPECT_EQ(names(), u"abc");
+  EXPECT_EQ(root->Children().size(), 3u);
+  EXPECT_EQ(b->NextSibling(), c);
+  EXPECT_EQ(c->NextSibling(), nullptr);
+  const struct {
+    const PageNode* previous;
+    std::u16string_view left;
+  } removals[] = {{b, u"ab"}, {c, u"a"}, {nullptr, u""}};
+  for (const auto& removal : removals) {
+    root->RemoveLastChild(removal.previous);
+    EXPECT_EQ(names(), removal.left);
+  }
+  EXPECT_TRUE(root->Children().empty());
+  PageNode::Create(u"d", root.get(), u"");
+  EXPECT_EQ(names(), u"d");
+}
+
 TEST(PageNodeTest, WritingBits) {
   struct Row {
     uint32_t flags;

@@ -117,7 +117,11 @@ struct NodeFixture {
     }
     rule = loaded.profile.ModeNamed(u"m").rules().at(0);
   }
-  PageNode& Child(size_t i) { return *root->Children()[i]; }
+  PageNode& Child(size_t i) {
+    auto child = root->Children().begin();
+    while (i-- > 0) ++child;
+    return **child;
+  }
   Loaded loaded;
   PageDocument document;
   std::unique_ptr<PageNode> root;
