@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/large_buffers.h"
 #include "com/bstr.h"
 #include "forward/post_patch.h"
 #include "forward/pre_patch.h"
@@ -122,7 +123,7 @@ void Stages(benchmark::State& state, const BenchPage& page) {
   double totals[kCount] = {};
   for (auto _ : state) {
     Clock clock;
-    std::u16string balanced = page.utf16;  // the pipeline's copy of the template
+    std::u16string balanced = kpx::CopyOfLargeText(page.utf16);  // as the pipeline copies it
     tools.Balance(balanced);
     totals[kBalance] += clock.Lap();
     kpx::PrePatchSettings settings;

@@ -9,6 +9,7 @@
 
 #include "base/ascii_case.h"
 #include "base/char16_search.h"
+#include "base/large_buffers.h"
 #include "forward/pre_patch_tag.h"
 #include "forward/protection.h"
 #include "markup/attribute_escaping.h"
@@ -360,7 +361,9 @@ void PrePatcher::Finish() {
 PrePatchResult PrePatcher::Run() {
   // Values read as written, not as the tag parser would escape them.
   ScopedAttributeEscapingOff raw_values;
-  out_.reserve(text_.size() + text_.size() / 2);  // room for the protections of most pages
+  // Room for the protections of most pages (a template dense with tags doubles in size). Room
+  // that is never written costs address space only.
+  ReserveLargeText(out_, 2 * text_.size());
   DocumentScanner scanner(BorrowedText{text_});
   scanner.set_record_repairs(false);
   const std::u16string_view text(text_);

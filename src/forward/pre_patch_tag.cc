@@ -153,8 +153,13 @@ bool EscapingChanges(std::u16string_view value, uint8_t chars) {
 StartTagFacts RewriteStartTag(std::u16string_view source, const TagRecord& tag, size_t tag_end,
                               const PrePatchSettings& settings, TagScratch& scratch) {
   StartTagFacts facts;
-  const std::u16string_view name = tag.name.View();
   const size_t tag_start = tag.tag_start;
+  // Most tags have neither attributes nor anything between them: nothing to look at.
+  if (tag.attributes.IsEmpty() && tag.junk_ranges.empty()) {
+    facts.text = source.substr(tag_start, tag_end - tag_start);
+    return facts;
+  }
+  const std::u16string_view name = tag.name.View();
   const int option = settings.option;
   std::vector<TagEdit>& edits = scratch.edits;
   std::u16string& appended = scratch.appended;

@@ -5,6 +5,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define KPX_HAVE_AVX2_SEARCH 1
+#endif
 
 namespace kpx {
 
@@ -45,6 +49,47 @@ __m128i StartsName(__m128i first, __m128i second) {
 }
 #endif
 
+#if defined(KPX_HAVE_AVX2_SEARCH)
+#define KPX_AVX2 __attribute__((target("avx2")))
+
+KPX_AVX2 __m256i Load256(const char16_t* at) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+KPX_AVX2 __m256i Eq(__m256i v, char16_t c) {
+  return _mm256_cmpeq_epi16(v, _mm256_set1_epi16(static_cast<short>(c)));
+}
+KPX_AVX2 __m256i StartsName(__m256i first, __m256i second) {
+  const __m256i fold = _mm256_set1_epi16(0x20);
+  const __m256i a = _mm256_or_si256(first, fold);
+  const __m256i b = _mm256_or_si256(second, fold);
+  return _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(Eq(a, u'h'), Eq(b, u'e')),
+                                         _mm256_and_si256(Eq(a, u'b'), Eq(b, u'o'))),
+                         _mm256_and_si256(Eq(a, u'f'), Eq(b, u'r')));
+}
+
+// Sixteen characters at a time while the lanes' reads stay in the text; *next is where it
+// stopped looking.
+KPX_AVX2 std::size_t FindAvx2(const char16_t* data, std::size_t size, std::size_t* next) {
+  std::size_t i = *next;
+  for (; i + 19 <= size; i += 16) {
+    const __m256i lt = Eq(Load256(data + i), u'<');
+    if (_mm256_testz_si256(lt, lt)) continue;
+    const __m256i v1 = Load256(data + i + 1);
+    const __m256i v2 = Load256(data + i + 2);
+    const __m256i v3 = Load256(data + i + 3);
+    const __m256i hit = _mm256_and_si256(
+        lt,
+        _mm256_or_si256(StartsName(v1, v2), _mm256_and_si256(Eq(v1, u'/'), StartsName(v2, v3))));
+    const auto bits = static_cast<unsigned>(_mm256_movemask_epi8(hit));
+    if (bits != 0) return i + static_cast<unsigned>(__builtin_ctz(bits)) / 2;
+  }
+  *next = i;
+  return std::u16string_view::npos;
+}
+
+const bool kAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
 }  // namespace
 
 std::size_t FindStructureTagCandidate(std::u16string_view text, std::size_t from) noexcept {
@@ -52,6 +97,12 @@ std::size_t FindStructureTagCandidate(std::u16string_view text, std::size_t from
   if (size < 3) return std::u16string_view::npos;
   const char16_t* data = text.data();
   std::size_t i = from;
+#if defined(KPX_HAVE_AVX2_SEARCH)
+  if (kAvx2) {
+    const std::size_t found = FindAvx2(data, size, &i);
+    if (found != std::u16string_view::npos) return found;
+  }
+#endif
 #if defined(__SSE2__)
   // Each lane reads three characters past its own: blocks end where that stays in the text.
   for (; i + 11 <= size; i += 8) {
