@@ -1,6 +1,7 @@
 // The stages of the conversion pipeline in order, each timed.
 #include "forward/pipeline.h"
 
+#include "base/large_buffers.h"
 #include "base/stage_timer.h"
 #include "forward/cleaner_messages.h"
 #include "forward/pipeline_tools.h"
@@ -17,19 +18,19 @@ HRESULT PrepareForRecognition(ConverterContext& context, IDispatch* page, std::u
   if (!context.tools) return E_NOTIMPL;
   PipelineTools& tools = *context.tools;
 
-  std::optional<std::u16string> balanced;
+  // The one copy of the template: each pass takes over the text of the one before it.
+  std::u16string balanced;
   {
     StageTimer timer("!balance");
-    balanced = tools.Balance(text);
+    balanced = CopyOfLargeText(text);
+    tools.Balance(balanced);
   }
   PrePatchResult patched;
   {
     StageTimer timer("!prePatch");
     const int option = (flags & FlagGeneration) ? kPrePatchGeneration : kPrePatchDesign;
-    patched =
-        RunPrePatch(context, page, balanced ? std::move(*balanced) : std::u16string(text), option);
+    patched = RunPrePatch(context, page, std::move(balanced), option);
   }
-  balanced.reset();
 
   std::u16string cleaned;
   {
@@ -47,11 +48,12 @@ HRESULT PrepareForRecognition(ConverterContext& context, IDispatch* page, std::u
 
   {
     StageTimer timer("!cleanup");
-    cleaned = CleanUpEmptySpans(cleaned);
+    CleanUpEmptySpansInPlace(cleaned);
   }
   {
     StageTimer timer("!postPatch");
-    *prepared = DropAddedDocumentParts(PostPatch(cleaned), patched.bits);
+    PostPatchInPlace(cleaned);
+    *prepared = DropAddedDocumentParts(std::move(cleaned), patched.bits);
   }
   *prepared_flags = flags | patched.bits;
   return S_OK;

@@ -3,7 +3,6 @@
 // them in; tests may put in their own (an identity cleaner, for example).
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,8 +14,8 @@ class PipelineTools {
  public:
   virtual ~PipelineTools() = default;
 
-  // The balanced text, or nullopt when the text is to be used as given.
-  virtual std::optional<std::u16string> Balance(std::u16string_view text) = 0;
+  // Balances text where it stands.
+  virtual void Balance(std::u16string& text) = 0;
 
   // One cleaner run in HTML mode with the pipeline's extension switches. *messages receives the
   // cleaner's reports, one per line.

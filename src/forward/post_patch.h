@@ -11,11 +11,14 @@ namespace kpx {
 // Removes each empty-span marker attribute (in any letter case) and an "&nbsp;" that directly
 // follows the end of its tag.
 std::u16string CleanUpEmptySpans(std::u16string_view text);
+// The same on text where it stands (the pipeline's own copy).
+void CleanUpEmptySpansInPlace(std::u16string& text);
 
 // Undoes the pre-patch protections: protection comments unwrapped, kpstagcontent="..." turned
 // back into the expressions it carries, kpsemptyspan removed from span start tags (with an
 // "&nbsp;" right after the tag), kpsxmlns named xmlns again.
 std::u16string PostPatch(std::u16string_view text);
+void PostPatchInPlace(std::u16string& text);
 
 // Leaves out what the cleaner added to a template that lacked it, by the pre-patch result bits:
 // the html start and end tags (0x4000), the head start and end tags (0x2000), the whole title

@@ -3,10 +3,13 @@
 // is when the next step decides, so every character is copied a bounded number of times.
 #include "forward/pre_patch.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "base/ascii_case.h"
+#include "base/char16_search.h"
+#include "base/large_buffers.h"
 #include "forward/pre_patch_tag.h"
 #include "forward/protection.h"
 #include "markup/attribute_escaping.h"
@@ -23,13 +26,19 @@ constexpr std::u16string_view kEmptySpanMarker = u" kpsEmptySpan=\"true\"";
 bool Is(std::u16string_view name, std::u16string_view wanted) {
   return EqualsIgnoringAsciiCase(name, wanted);
 }
+// For a literal, whose length is then known without counting it on every call.
+template <size_t N>
+bool Is(std::u16string_view name, const char16_t (&wanted)[N]) {
+  return EqualsIgnoringAsciiCase(name, std::u16string_view(wanted, N - 1));
+}
 
 bool IsTableTag(std::u16string_view name) {
-  if (name.size() < 2 || name.size() > 5 || (name[0] | 0x20) != u't') return false;
-  for (std::u16string_view table : {u"table", u"thead", u"tfoot", u"tbody", u"tr", u"td", u"th"}) {
-    if (Is(name, table)) return true;
+  if ((name.size() != 2 && name.size() != 5) || (name[0] | 0x20) != u't') return false;
+  if (name.size() == 2) {
+    const auto second = static_cast<char16_t>(name[1] | 0x20);  // only "A"-"Z" land on "a"-"z"
+    return second == u'r' || second == u'd' || second == u'h';
   }
-  return false;
+  return Is(name, u"table") || Is(name, u"thead") || Is(name, u"tfoot") || Is(name, u"tbody");
 }
 
 bool IsRawElement(std::u16string_view name) {
@@ -43,7 +52,7 @@ bool IsWordStart(char16_t c) {
 
 // U+FFC2 written as "&#194;" (the text comes back untouched when it holds none).
 std::u16string ReplaceFfc2(std::u16string text) {
-  if (text.find(char16_t{0xFFC2}) == text.npos) return text;
+  if (FindChar(text, 0, char16_t{0xFFC2}) == text.npos) return text;
   std::u16string out;
   out.reserve(text.size() + 16);
   for (char16_t c : text) {
@@ -56,10 +65,62 @@ std::u16string ReplaceFfc2(std::u16string text) {
   return out;
 }
 
+// The text held back since the last item the pass acted on. Most of it is source text that runs
+// on without a break, so it stays a range of the source as long as it can: only a rewritten tag
+// or an inserted marker makes it a string of its own.
+class PendingStretch {
+ public:
+  explicit PendingStretch(std::u16string_view source) : source_(source) {}
+
+  void Append(std::u16string_view piece) {
+    const std::less<const char16_t*> before;
+    if (!before(piece.data(), source_.data()) &&
+        !before(source_.data() + source_.size(), piece.data() + piece.size())) {
+      const size_t begin = static_cast<size_t>(piece.data() - source_.data());
+      if (begin != end_ || begin_ == end_) {
+        Flush();
+        begin_ = end_ = begin;
+      }
+      end_ += piece.size();
+      return;
+    }
+    Flush();
+    own_.append(piece);
+  }
+  // Inserts piece in front of the last character.
+  void InsertBeforeLast(std::u16string_view piece) {
+    Flush();
+    own_.insert(own_.size() - 1, piece);
+  }
+  std::u16string_view View() {
+    if (own_.empty()) return source_.substr(begin_, end_ - begin_);
+    Flush();
+    return own_;
+  }
+  size_t size() const { return own_.size() + (end_ - begin_); }
+  bool empty() const { return size() == 0; }
+  char16_t back() const { return end_ > begin_ ? source_[end_ - 1] : own_.back(); }
+  void clear() {
+    own_.clear();
+    begin_ = end_ = 0;
+  }
+
+ private:
+  void Flush() {
+    own_.append(source_.substr(begin_, end_ - begin_));
+    begin_ = end_;
+  }
+
+  const std::u16string_view source_;
+  std::u16string own_;  // the stretch up to the source range
+  size_t begin_ = 0;    // the source range that follows own_
+  size_t end_ = 0;
+};
+
 class PrePatcher {
  public:
   PrePatcher(std::u16string text, const PrePatchSettings& settings)
-      : text_(std::move(text)), settings_(settings) {}
+      : text_(std::move(text)), settings_(settings), pending_(text_) {}
 
   PrePatchResult Run();
 
@@ -68,15 +129,15 @@ class PrePatcher {
   // Writes the pending stretch out, protected when protections are written (or forced).
   void ProtectPending(bool force = false) {
     if (Protecting() || force) {
-      AppendProtected(out_, pending_);
+      AppendProtected(out_, pending_.View());
     } else {
-      out_.append(pending_);
+      out_.append(pending_.View());
     }
     pending_.clear();
   }
   // Writes the pending stretch out as it is.
   void ReleasePending() {
-    out_.append(pending_);
+    out_.append(pending_.View());
     pending_.clear();
   }
 
@@ -91,7 +152,7 @@ class PrePatcher {
   const std::u16string text_;
   const PrePatchSettings& settings_;
   std::u16string out_;
-  std::u16string pending_;
+  PendingStretch pending_;
   uint32_t bits_ = kPrePatchResultStart;
   bool in_head_ = false;
   bool in_body_ = false;
@@ -121,7 +182,7 @@ size_t PrePatcher::HandleText(size_t start, size_t end) {
     if (length > 0) {
       const std::u16string_view expression = text.substr(start, length);
       if (open_template_.empty()) {
-        pending_.append(expression);
+        pending_.Append(expression);
         ProtectPending();
       } else if (Is(open_template_.back(), u"textarea")) {
         ReleasePending();
@@ -134,7 +195,7 @@ size_t PrePatcher::HandleText(size_t start, size_t end) {
     }
   }
   const std::u16string_view item = text.substr(start, end - start);
-  pending_.append(item);
+  pending_.Append(item);
   if (in_head_ && head_text_trigger_ && raw_name_.empty() && !OnlyBlanks(item)) {
     protect_head_text_ = true;
   }
@@ -161,7 +222,7 @@ void PrePatcher::HandleComment(std::u16string_view comment, std::u16string_view 
   size_t first = 0;
   while (first < body.size() && OnlyBlanks(body.substr(first, 1))) ++first;
   if (!Protecting() || first == body.size() || !IsWordStart(body[first])) {
-    pending_.append(comment);
+    pending_.Append(comment);
     return;
   }
   const std::vector<std::u16string_view> words = MarkerWords(body, 2);
@@ -215,10 +276,10 @@ void PrePatcher::HandleStartTag(const TagRecord& tag, size_t start, size_t end) 
     ProtectPending();
     out_.append(facts.text);
   } else if (Is(name, u"option")) {
-    pending_.append(facts.text);
+    pending_.Append(facts.text);
     in_option_ = !tag.self_closing;
   } else if (IsRawElement(name) && !tag.self_closing) {
-    pending_.append(facts.text);
+    pending_.Append(facts.text);
     raw_name_.assign(name);
   } else if ((IsTableTag(name) || facts.whole) && Protecting()) {
     ProtectPending();
@@ -234,10 +295,10 @@ void PrePatcher::HandleStartTag(const TagRecord& tag, size_t start, size_t end) 
       open_template_.emplace_back(name);
     }
   } else if (facts.tag_content) {
-    pending_.append(facts.text);
+    pending_.Append(facts.text);
     ProtectPending();
   } else {
-    pending_.append(facts.text);
+    pending_.Append(facts.text);
     if (Is(name, u"span") && !tag.self_closing) {
       span_source_end_ = end;
       span_pending_end_ = pending_.size();
@@ -254,7 +315,7 @@ void PrePatcher::HandleEndTag(std::u16string_view name, std::u16string_view text
   if (in_option_) {
     in_option_ = false;
     if (Is(name, u"option")) {
-      pending_.append(text);
+      pending_.Append(text);
       ProtectPending();
       return;
     }
@@ -273,14 +334,14 @@ void PrePatcher::HandleEndTag(std::u16string_view name, std::u16string_view text
     ProtectPending();
     out_.append(text);
   } else if (empty_span) {
-    pending_.insert(pending_.size() - 1, kEmptySpanMarker);
-    pending_.append(u"&nbsp;");
-    pending_.append(text);
+    pending_.InsertBeforeLast(kEmptySpanMarker);
+    pending_.Append(u"&nbsp;");
+    pending_.Append(text);
   } else if (IsTableTag(name)) {
-    pending_.append(text);
+    pending_.Append(text);
     ProtectPending();
   } else {
-    pending_.append(text);
+    pending_.Append(text);
   }
 }
 
@@ -300,7 +361,9 @@ void PrePatcher::Finish() {
 PrePatchResult PrePatcher::Run() {
   // Values read as written, not as the tag parser would escape them.
   ScopedAttributeEscapingOff raw_values;
-  out_.reserve(text_.size() + text_.size() / 4);  // room for the protections of most pages
+  // Room for the protections of most pages (a template dense with tags doubles in size). Room
+  // that is never written costs address space only.
+  ReserveLargeText(out_, 2 * text_.size());
   DocumentScanner scanner(BorrowedText{text_});
   scanner.set_record_repairs(false);
   const std::u16string_view text(text_);
@@ -317,7 +380,7 @@ PrePatchResult PrePatcher::Run() {
     }
     if (end <= cursor) continue;
     if (start < cursor) start = cursor;
-    pending_.append(text.substr(cursor, start - cursor));
+    pending_.Append(text.substr(cursor, start - cursor));
     cursor = start;
     const bool is_text = item == MarkupItem::kText || item == MarkupItem::kCData;
     if (!is_text && protect_head_text_) {
@@ -327,13 +390,21 @@ PrePatchResult PrePatcher::Run() {
     const std::u16string_view source = text.substr(start, end - start);
     if (is_text) {
       cursor = HandleText(start, end);
+      // The plain items right after this one (words, runs of other characters) go the same way:
+      // none of them starts a placeholder or changes what the pass is in.
+      const LexToken kind = scanner.LastTokenKind();
+      if (cursor == end && (kind == LexToken::kName || kind == LexToken::kOther) &&
+          scanner.SkipPlainItems()) {
+        pending_.Append(text.substr(cursor, scanner.ItemEnd() - cursor));
+        cursor = scanner.ItemEnd();
+      }
       continue;
     }
     cursor = end;
     if (item == MarkupItem::kTag && start == scanner.TagStart()) {
       const TagRecord& tag = scanner.Tag();
       if (!raw_name_.empty()) {
-        pending_.append(source);
+        pending_.Append(source);
         if (tag.end_tag && Is(tag.name.View(), raw_name_)) {
           raw_name_.clear();
           ProtectPending();
@@ -341,28 +412,28 @@ PrePatchResult PrePatcher::Run() {
       } else if (tag.end_tag) {
         HandleEndTag(tag.name.View(), source, start);
       } else if (in_option_) {
-        pending_.append(source);
+        pending_.Append(source);
       } else {
         HandleStartTag(tag, start, end);
       }
       continue;
     }
     if (!raw_name_.empty() || in_option_) {
-      pending_.append(source);
+      pending_.Append(source);
     } else if (item == MarkupItem::kComment) {
       HandleComment(source, scanner.ItemTextView());
     } else if (item == MarkupItem::kDeclaration) {
-      pending_.append(source);
+      pending_.Append(source);
       ProtectPending(true);
     } else {
-      pending_.append(source);
+      pending_.Append(source);
     }
   }
   if (unread == text.size()) {
-    pending_.append(text.substr(cursor));
+    pending_.Append(text.substr(cursor));
     cursor = text.size();
   } else if (unread > cursor) {
-    pending_.append(text.substr(cursor, unread - cursor));
+    pending_.Append(text.substr(cursor, unread - cursor));
   }
   Finish();
   out_.append(text.substr(unread));

@@ -3,9 +3,12 @@
 #include "forward/pre_patch_tag.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <vector>
 
 #include "base/ascii_case.h"
+#include "base/char16_search.h"
 #include "recognition/template_syntax.h"
 
 namespace kpx {
@@ -15,12 +18,40 @@ namespace {
 constexpr std::u16string_view kStylePlaceholder = u"{KPS_Style}";
 constexpr std::u16string_view kLanguagePlaceholder = u"{res:KPS_LanguageID}";
 
-bool HasBraces(std::u16string_view value) {
-  return value.find(u'{') != value.npos && value.find(u'}') != value.npos;
+// What a value holds of the characters the attribute step looks at, gathered in one walk (values
+// are short: a block-wise search would cost more to start than it saves).
+enum ValueChars : uint8_t {
+  kOpenBrace = 1,
+  kCloseBrace = 2,
+  kEscapedChar = 4,  // "<", ">" or a double quote: escaping changes the value
+  kAmpersand = 8,
+};
+
+constexpr std::array<uint8_t, 128> kValueCharTable = [] {
+  std::array<uint8_t, 128> table{};
+  table['{'] = kOpenBrace;
+  table['}'] = kCloseBrace;
+  table['<'] = table['>'] = table['"'] = kEscapedChar;
+  table['&'] = kAmpersand;
+  return table;
+}();
+
+uint8_t ValueCharsOf(std::u16string_view value) {
+  uint8_t found = 0;
+  for (char16_t c : value) {
+    if (c < 128) found |= kValueCharTable[c];
+  }
+  return found;
 }
 
-bool Is(std::u16string_view name, std::u16string_view wanted) {
-  return EqualsIgnoringAsciiCase(name, wanted);
+bool HasBraces(uint8_t chars) {
+  return (chars & (kOpenBrace | kCloseBrace)) == (kOpenBrace | kCloseBrace);
+}
+
+// name is the literal wanted, ignoring ASCII case (its length known without counting it).
+template <size_t N>
+bool Is(std::u16string_view name, const char16_t (&wanted)[N]) {
+  return EqualsIgnoringAsciiCase(name, std::u16string_view(wanted, N - 1));
 }
 
 // The source range of an attribute's value (between the quotes when quoted); empty when the
@@ -31,9 +62,8 @@ std::pair<size_t, size_t> ValueRange(std::u16string_view source, const Attribute
   if (a.quote_kind != QuoteKind::kNone) {
     const char16_t quote = a.quote_kind == QuoteKind::kDouble ? u'"' : u'\'';
     const size_t begin = a.value_position + 1;
-    size_t end = begin;
-    while (end < tag_end && source[end] != quote) ++end;
-    return {begin, end};
+    const size_t end = FindChar(source.substr(0, tag_end), begin, quote);
+    return {begin, end == source.npos ? std::max(begin, tag_end) : end};
   }
   size_t end = a.value_position;
   while (end < tag_end && source[end] != u' ' && source[end] != u'\t' && source[end] != u'\r' &&
@@ -104,17 +134,15 @@ std::u16string AddedAttribute(std::u16string_view name, std::u16string_view valu
 
 // Whether escaping (EscapeAttributeValue) would change the value, without copying it: most
 // values hold none of the characters it looks at.
-bool EscapingChanges(std::u16string_view value) {
-  for (size_t i = 0; i < value.size(); ++i) {
-    const char16_t c = value[i];
-    if (c == u'<' || c == u'>' || c == u'"') return true;
-    if (c == u'&') {
-      const std::u16string_view rest = value.substr(i);
-      if (!StartsWithIgnoringAsciiCase(rest, u"&amp;") &&
-          !StartsWithIgnoringAsciiCase(rest, u"&lt;") &&
-          !StartsWithIgnoringAsciiCase(rest, u"&gt;")) {
-        return true;
-      }
+bool EscapingChanges(std::u16string_view value, uint8_t chars) {
+  if (chars & kEscapedChar) return true;
+  if (!(chars & kAmpersand)) return false;
+  for (size_t i = value.find(u'&'); i != value.npos; i = value.find(u'&', i + 1)) {
+    const std::u16string_view rest = value.substr(i);
+    if (!StartsWithIgnoringAsciiCase(rest, u"&amp;") &&
+        !StartsWithIgnoringAsciiCase(rest, u"&lt;") &&
+        !StartsWithIgnoringAsciiCase(rest, u"&gt;")) {
+      return true;
     }
   }
   return false;
@@ -125,8 +153,13 @@ bool EscapingChanges(std::u16string_view value) {
 StartTagFacts RewriteStartTag(std::u16string_view source, const TagRecord& tag, size_t tag_end,
                               const PrePatchSettings& settings, TagScratch& scratch) {
   StartTagFacts facts;
-  const std::u16string_view name = tag.name.View();
   const size_t tag_start = tag.tag_start;
+  // Most tags have neither attributes nor anything between them: nothing to look at.
+  if (tag.attributes.IsEmpty() && tag.junk_ranges.empty()) {
+    facts.text = source.substr(tag_start, tag_end - tag_start);
+    return facts;
+  }
+  const std::u16string_view name = tag.name.View();
   const int option = settings.option;
   std::vector<TagEdit>& edits = scratch.edits;
   std::u16string& appended = scratch.appended;
@@ -148,11 +181,12 @@ StartTagFacts RewriteStartTag(std::u16string_view source, const TagRecord& tag, 
     const std::u16string_view attribute_name = attribute.name.View();
     const auto [value_begin, value_end] = ValueRange(source, attribute, tag_end);
     const std::u16string_view value = source.substr(value_begin, value_end - value_begin);
+    const uint8_t chars = ValueCharsOf(value);
     if (Is(attribute_name, u"checked")) {
       checked = true;
     } else if ((Is(attribute_name, u"name") || Is(attribute_name, u"href") ||
                 Is(attribute_name, u"value") || Is(attribute_name, u"src")) &&
-               HasBraces(value) && !form_or_param) {
+               HasBraces(chars) && !form_or_param) {
       facts.template_tag = true;
     } else if (Is(name, u"meta") && Is(attribute_name, u"http-equiv") &&
                Is(value, u"content-type")) {
@@ -164,11 +198,12 @@ StartTagFacts RewriteStartTag(std::u16string_view source, const TagRecord& tag, 
     } else if (Is(attribute_name, u"xmlns")) {
       edits.push_back({attribute.name_position, 0, u"kps"});
     }
-    if (Is(attribute_name, u"style") && HasBraces(value) &&
+    if (Is(attribute_name, u"style") && HasBraces(chars) &&
         (option & kKeepStyleNameBits) != kKeepStyleNameBits) {
       edits.push_back({attribute.name_position, attribute_name.size(), u"kpsXStyle"});
     }
-    if ((option & kCaptureHostValues) && value_end > value_begin) {
+    // Both placeholders start with "{": most values hold none and are not copied.
+    if ((option & kCaptureHostValues) && (chars & kOpenBrace)) {
       std::u16string captured(value);
       bool changed = false;
       if (!settings.style.empty() && ReplaceAll(captured, kStylePlaceholder, settings.style)) {
@@ -182,7 +217,7 @@ StartTagFacts RewriteStartTag(std::u16string_view source, const TagRecord& tag, 
       if (changed) edits.push_back({value_begin, value_end - value_begin, std::move(captured)});
     }
     if ((option & kProtectEscapedTags) && attribute.quote_kind != QuoteKind::kNone &&
-        EscapingChanges(value)) {
+        EscapingChanges(value, chars)) {
       facts.whole = true;
     }
   }

@@ -2,6 +2,8 @@
 // left outside.
 #include "forward/protection.h"
 
+#include "base/char16_search.h"
+
 namespace kpx {
 
 namespace {
@@ -16,9 +18,9 @@ bool StartsWith(std::u16string_view text, size_t at, std::u16string_view prefix)
 void AppendEscaped(std::u16string& out, std::u16string_view piece) {
   out.append(kProtectionOpener);
   size_t copied = 0;  // piece is copied up to here
-  for (size_t i = 0; i < piece.size(); ++i) {
+  for (size_t i = FindFirstOf(piece, 0, u'-', u'&', u'&'); i != piece.npos;
+       i = FindFirstOf(piece, i + 1, u'-', u'&', u'&')) {
     const char16_t c = piece[i];
-    if (c != u'-' && c != u'&') continue;
     std::u16string_view replacement;
     if (c == u'-') {
       const bool in_run =
@@ -56,8 +58,9 @@ bool OnlyBlanks(std::u16string_view text) {
 void AppendProtected(std::u16string& out, std::u16string_view stretch) {
   size_t from = 0;
   while (from < stretch.size()) {
-    const size_t open = stretch.find(u"<!--", from);
-    const size_t close = open == std::u16string_view::npos ? open : stretch.find(u"-->", open + 4);
+    const size_t open = FindText(stretch, from, u"<!--");
+    const size_t close =
+        open == std::u16string_view::npos ? open : FindText(stretch, open + 4, u"-->");
     if (close == std::u16string_view::npos) break;  // no further complete comment
     AppendPiece(out, stretch.substr(from, open - from));
     out.append(stretch.substr(open, close + 3 - open));
@@ -66,10 +69,15 @@ void AppendProtected(std::u16string& out, std::u16string_view stretch) {
   if (from < stretch.size()) AppendPiece(out, stretch.substr(from));
 }
 
-void AppendRestored(std::u16string& out, std::u16string_view content) {
+size_t WriteRestored(char16_t* out, std::u16string_view content) {
+  char16_t* const start = out;
   size_t copied = 0;  // content is copied up to here
-  for (size_t i = 0; i < content.size(); ++i) {
-    if (content[i] != u'&') continue;
+  const auto copy = [&](size_t end) {
+    std::char_traits<char16_t>::move(out, content.data() + copied, end - copied);
+    out += end - copied;
+  };
+  for (size_t i = FindChar(content, 0, u'&'); i != content.npos;
+       i = FindChar(content, i + 1, u'&')) {
     char16_t replacement;
     size_t length;
     if (StartsWith(content, i, kHyphenEntity)) {
@@ -81,12 +89,19 @@ void AppendRestored(std::u16string& out, std::u16string_view content) {
     } else {
       continue;
     }
-    out.append(content.substr(copied, i - copied));
-    out.push_back(replacement);
+    copy(i);
+    *out++ = replacement;
     copied = i + length;
     i = copied - 1;
   }
-  out.append(content.substr(copied));
+  copy(content.size());
+  return static_cast<size_t>(out - start);
+}
+
+void AppendRestored(std::u16string& out, std::u16string_view content) {
+  const size_t size = out.size();
+  out.resize(size + content.size());
+  out.resize(size + WriteRestored(out.data() + size, content));
 }
 
 }  // namespace kpx

@@ -2,6 +2,7 @@
 // undoing. Protecting and then restoring gives back every stretch exactly.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,9 @@ void AppendProtected(std::u16string& out, std::u16string_view stretch);
 // Appends the content of a protection comment (between opener and closer) as it was before it
 // was protected: "&xhyp;" is read as "-" and "&xamp;" as "&", left to right.
 void AppendRestored(std::u16string& out, std::u16string_view content);
+
+// The same written to out, which may be content's own buffer at or before content's start (the
+// restored text is never longer). Returns how many characters it wrote.
+size_t WriteRestored(char16_t* out, std::u16string_view content);
 
 }  // namespace kpx

@@ -1,19 +1,14 @@
-// Balancing through the converter's table; the cleaner in HTML mode with the pipeline's three
-// extension switches.
+// Balancing as the converter's balance does it, on the pipeline's own copy of the text; the
+// cleaner in HTML mode with the pipeline's three extension switches.
 #include "server/converter_pipeline_tools.h"
 
 #include "cleaner/html_cleaner.h"
-#include "com/bstr.h"
+#include "textutil/head_body_balancing.h"
 
 namespace kpx {
 
-std::optional<std::u16string> ConverterPipelineTools::Balance(std::u16string_view text) {
-  Bstr input(text), balanced;
-  // S_FALSE: a balanced text was made; S_OK (or a failure): the text is used as given.
-  if (converter_.balance(input.Get(), balanced.Put()) != S_FALSE || balanced.IsNull()) {
-    return std::nullopt;
-  }
-  return balanced.Str();
+void ConverterPipelineTools::Balance(std::u16string& text) {
+  BalanceHeadAndBodyInPlace(balance_edits_, text);
 }
 
 HRESULT ConverterPipelineTools::Clean(std::u16string_view text, std::u16string* output,

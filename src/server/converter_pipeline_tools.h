@@ -2,21 +2,18 @@
 #pragma once
 
 #include "forward/pipeline_tools.h"
-#include "kpx/converter.h"
+#include "markup/text_edit_list.h"
 
 namespace kpx {
 
 class ConverterPipelineTools final : public PipelineTools {
  public:
-  // Balancing goes through the converter's own function table, as every internal caller does.
-  explicit ConverterPipelineTools(IXH2XConverter& converter) : converter_(converter) {}
-
-  std::optional<std::u16string> Balance(std::u16string_view text) override;
+  void Balance(std::u16string& text) override;
   HRESULT Clean(std::u16string_view text, std::u16string* output,
                 std::u16string* messages) override;
 
  private:
-  IXH2XConverter& converter_;
+  TextEditList balance_edits_;  // kept from run to run, as the converter keeps its own
 };
 
 }  // namespace kpx

@@ -100,7 +100,7 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   ProfileDiagnosticsSink reverse_sink_{context_, kReverseProfilePrefix};  // reverse profiles
   // The reverse converter profile, loaded by the first back transformation that finds one.
   std::unique_ptr<ReverseProfile> reverse_profile_;
-  ConverterPipelineTools pipeline_tools_{*this};  // balancing and the cleaner for the pipeline
+  ConverterPipelineTools pipeline_tools_;  // balancing and the cleaner for the pipeline
 };
 
 // Creates a converter for a class factory.

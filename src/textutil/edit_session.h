@@ -24,6 +24,11 @@ class EditSession {
     edits_.Assign(std::u16string());
     edits_.Assign(CopyOfLargeText(text));
   }
+  // The same with the text taken over rather than copied.
+  EditSession(TextEditList& edits, std::u16string&& text) : edits_(edits) {
+    edits_.Assign(std::u16string());
+    edits_.Assign(std::move(text));
+  }
   // However the operation ends, the list keeps neither the text nor an edit. When what it
   // still holds for reuse (room for edits, insert texts and Apply's working memory) has grown
   // past kBytesWorthKeeping, after a large page or one long insert, it gives all of it back

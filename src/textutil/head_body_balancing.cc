@@ -1,14 +1,17 @@
 #include "textutil/head_body_balancing.h"
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "base/ascii_case.h"
 #include "markup/attribute_escaping.h"
 #include "markup/document_scanner.h"
 #include "markup/element_table.h"
+#include "markup/markup_char_classes.h"
 #include "textutil/edit_session.h"
 #include "textutil/fixed_texts.h"
+#include "textutil/structure_tag_search.h"
 #include "textutil/tag_extent.h"
 
 namespace kpx {
@@ -59,9 +62,16 @@ class Balancer {
   }
 
   void Run() {
+    std::size_t look_from = 0;  // nothing left to place: where to look at the rest again
     for (;;) {
       const MarkupItem kind = scanner_.NextItem();
       if (kind == MarkupItem::kEnd) break;
+      if (!SomethingToPlace() && scanner_.ItemStart() >= look_from) {
+        // This item and the later ones start here or further on.
+        const std::size_t next = NextTagThatMatters(scanner_.ItemStart());
+        if (next == kNowhere) break;
+        look_from = next + 1;  // past the end of the text: read on to the end
+      }
       if (kind != MarkupItem::kTag) continue;
       const std::u16string_view name = scanner_.Tag().name.View();
       // Other tags count only while the head is open and something is still to be placed.
@@ -129,19 +139,61 @@ class Balancer {
     }
   }
 
+  // Where the body and the frameset start tags go (kNowhere: nowhere), by the end tags the page
+  // has.
+  std::pair<std::size_t, std::size_t> Openings(bool body_end, bool frameset_end) const {
+    if (body_end && frameset_end) {
+      // Both kinds of page at once: only the duplicates go back where they were.
+      return {body_.duplicate_at, frameset_.duplicate_at};
+    }
+    if (body_end) return {body_.open_at, kNowhere};
+    if (frameset_end) return {kNowhere, frameset_.open_at};
+    return {kNowhere, kNowhere};
+  }
+
+  // With nothing left to place, only head, body and frameset tags can still change the result,
+  // and most pages have none of them left but </body>. Looks at the rest of the text from from
+  // on for a "<" or "</" followed by such a name (more than the scanner reads as tags: also inside
+  // comments, scripts and values): the first one that would record an edit or make the head
+  // known, where the scanner has to read on; kNowhere when the end tags the rest may hold change
+  // nothing either way, so that reading can stop; the end of the text when they may.
+  std::size_t NextTagThatMatters(std::size_t from) const {
+    bool body_end = false;
+    bool frameset_end = false;
+    for (std::size_t at = FindStructureTagCandidate(text_, from); at != kNowhere;
+         at = FindStructureTagCandidate(text_, at + 1)) {
+      const bool end_tag = at + 1 < text_.size() && text_[at + 1] == u'/';
+      const std::size_t name_start = at + (end_tag ? 2 : 1);
+      std::size_t name_end = name_start;
+      // Letters and digits go on with a name; anything else may end it.
+      while (name_end < text_.size() && name_end - name_start <= 8 &&
+             (HasCharClass(text_[name_end], kCharAsciiLetter) ||
+              (text_[name_end] >= u'0' && text_[name_end] <= u'9'))) {
+        ++name_end;
+      }
+      const std::u16string_view name = text_.substr(name_start, name_end - name_start);
+      if (EqualsIgnoringAsciiCase(name, u"head")) {
+        if (end_tag || !head_start_seen_) return at;
+      } else if (EqualsIgnoringAsciiCase(name, u"body")) {
+        if (!end_tag) return at;
+        body_end = true;
+      } else if (EqualsIgnoringAsciiCase(name, u"frameset")) {
+        if (!end_tag) return at;
+        frameset_end = true;
+      }
+    }
+    if (!head_start_seen_) return kNowhere;  // nothing is opened without a head
+    const auto now = Openings(body_.end_seen, frameset_.end_seen);
+    const bool all_same =
+        Openings(body_.end_seen || body_end, frameset_.end_seen) == now &&
+        Openings(body_.end_seen, frameset_.end_seen || frameset_end) == now &&
+        Openings(body_.end_seen || body_end, frameset_.end_seen || frameset_end) == now;
+    return all_same ? kNowhere : text_.size();
+  }
+
   // Which openings go in depends on the end tags the page has; all need a head.
   void RecordOpenings() {
-    std::size_t body_at = kNowhere;
-    std::size_t frameset_at = kNowhere;
-    if (body_.end_seen && frameset_.end_seen) {
-      // Both kinds of page at once: only the duplicates go back where they were.
-      body_at = body_.duplicate_at;
-      frameset_at = frameset_.duplicate_at;
-    } else if (body_.end_seen) {
-      body_at = body_.open_at;
-    } else if (frameset_.end_seen) {
-      frameset_at = frameset_.open_at;
-    }
+    const auto [body_at, frameset_at] = Openings(body_.end_seen, frameset_.end_seen);
     if (!head_start_seen_) return;
     // Each insert goes in front of those before it at its place: </head>, then <frameset>,
     // then <body>.
@@ -202,6 +254,13 @@ std::u16string BalanceHeadAndBody(TextEditList& edits, std::u16string_view html)
   EditSession session(edits, html);
   Balancer(edits).Run();
   return session.Finish();
+}
+
+void BalanceHeadAndBodyInPlace(TextEditList& edits, std::u16string& html) {
+  ScopedAttributeEscapingOff escaping_off;
+  EditSession session(edits, std::move(html));
+  Balancer(edits).Run();
+  html = session.Finish();
 }
 
 std::u16string MoveBodyTags(TextEditList& edits, std::u16string_view html) {

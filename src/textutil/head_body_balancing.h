@@ -21,6 +21,10 @@ namespace kpx {
 // when memory runs out.
 std::u16string BalanceHeadAndBody(TextEditList& edits, std::u16string_view html);
 
+// The same on a text taken over: html is balanced where it stands (its buffer goes through the
+// list and back), so that nothing is copied. Left empty when it throws.
+void BalanceHeadAndBodyInPlace(TextEditList& edits, std::u16string& html);
+
 // Moves the start tags that stand between <body> (itself included) and </body>, except meta and
 // link, each with the whitespace after it, to the start of the </head> tag, when the page has a
 // head start tag and a </head>. Each moved tag is inserted in front of the ones moved before it,

@@ -28,6 +28,9 @@ const TextCase kPostPatchCases[] = {
      u"<svg xmlns=\"u\">"},
     {"comment that only starts like one", u"<!--__x2x__ a __ -->", u"<!--__x2x__ a __ -->"},
     {"comment without the exact closer", u"<!-- __x2x__ a -->", u"<!-- __x2x__ a -->"},
+    {"names in text after the last tag that holds one",
+     u"<html kpsxmlns=\"u\"><p>a kpstagcontent=\"x\" b</p><p>kpsxmlns</p>",
+     u"<html xmlns=\"u\"><p>a kpstagcontent=\"x\" b</p><p>kpsxmlns</p>"},
 };
 
 TEST(PostPatchTest, Restores) {
@@ -42,6 +45,10 @@ const TextCase kCleanupCases[] = {
     {"nbsp not directly after", u"<span kpsEmptySpan=\"true\"> &nbsp;</span>",
      u"<span> &nbsp;</span>"},
     {"marker at the very end", u"<span kpsEmptySpan=\"true\"", u"<span"},
+    {"two markers and a look-alike in a longer text",
+     u"<p>..........</p><span kpsEmptySpan=\"true\">&nbsp;</span> text =\"true\" "
+     u"<span kpsemptyspan=\"true\" class=a>&nbsp;x</span>",
+     u"<p>..........</p><span></span> text =\"true\" <span class=a>x</span>"},
 };
 
 TEST(PostPatchTest, EmptySpanCleanup) {

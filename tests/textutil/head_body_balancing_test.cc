@@ -68,6 +68,41 @@ TEST(HeadBodyBalancingTest, Balance) {
       });
 }
 
+// Once nothing is left to place, the rest of the page is only looked through for head, body and
+// frameset tags: those that still matter, and look-alikes that must not.
+TEST(HeadBodyBalancingTest, BalanceLateStructureTags) {
+  CheckPageRows(
+      &BalanceHeadAndBody,
+      {
+          {"late </frameset> opens the frameset",
+           u"<head><title>t</title><p>a</p><div>b</div></frameset>",
+           u"<head><title>t</title></head><frameset><p>a</p><div>b</div></frameset>"},
+          {"late </body> in capitals opens the body",
+           u"<head><title>t</title><p>a</p><p>b</p></BODY>",
+           u"<head><title>t</title></head><body><p>a</p><p>b</p></BODY>"},
+          {"both end tags late: nothing opens", u"<head><title>t</title><p>a</p></body></frameset>",
+           u"<head><title>t</title></head><p>a</p></body></frameset>"},
+          {"</body> inside a comment opens nothing",
+           u"<head><title>t</title><p>a<!-- </body> --></p>",
+           u"<head><title>t</title></head><p>a<!-- </body> --></p>"},
+          {"<body> inside a script stays",
+           u"<head></head><body><p>a</p><script>w(\"<body>\")</script></body>",
+           u"<head></head><body><p>a</p><script>w(\"<body>\")</script></body>"},
+          {"duplicate <body> far into the page goes",
+           u"<head></head><body><p>x</p><p>x</p><p>x</p><p>x</p><p>x</p><p>x</p><p>x</p><p>x</p>"
+           u"<body class=d>\ny</body>",
+           u"<head></head><body><p>x</p><p>x</p><p>x</p><p>x</p><p>x</p><p>x</p><p>x</p><p>x</p>"
+           u"y</body>"},
+          {"late </head> goes", u"<head></head><body><p>a</p><p>b</p></head>\nc</body>",
+           u"<head></head><body><p>a</p><p>b</p>c</body>"},
+          {"head met after the body", u"<body><p>a</p><head><title>t</title><p>b</p></body>",
+           u"<body><p>a</p><head><title>t</title></head><p>b</p></body>"},
+          {"names that only start the same",
+           u"<head></head><body><header>h</header><bodyguard>x</bodyguard><frame></body>",
+           u"<head></head><body><header>h</header><bodyguard>x</bodyguard><frame></body>"},
+      });
+}
+
 TEST(HeadBodyBalancingTest, MoveBodyTags) {
   CheckPageRows(
       &MoveBodyTags,
