@@ -8,30 +8,32 @@
 // recognition alone (the page node tree), and with_xml_peak_x, with the page XML written from the
 // tree while it is held.
 //
-// Figures of one Release run on a shared 2-core machine (load about 5), the least processor time
+// Figures of one Release run on a shared 2-core machine (load 3 to 5), the least processor time
 // of 8 repetitions; the targets are 8 times libxml2's throughput on the corpus, 16 MB within 20
 // times the 1 MB time, and a peak within 4 times the page's UTF-16 size.
 //
 //   page                    convertCustom   libxml2   ratio   peak_x  recognition_peak_x
-//   nettle.html                 1.74 ms     15.5 ms    8.9     1.02     0.01
-//   node-api-all.html          28.5 ms     249 ms      8.7     1.03     0.01
-//   node-api-fs.html            2.08 ms     16.9 ms    8.1     1.02     0.01
-//   valgrind-manual-core.html   0.292 ms     2.70 ms   9.3     1.04     0.03
-//   valgrind-news.html          0.407 ms     3.70 ms   9.1     1.03     0.02
-//   1 MB template              16.0 ms      37.6 ms    2.4     5.64     3.69
-//   4 MB template              67.4 ms     173 ms      2.6     5.62     3.67
-//   16 MB template            283 ms       459 ms      1.6     5.62     3.67   (17.7 times 1 MB)
+//   nettle.html                 1.70 ms     14.9 ms    8.8     1.03     0.02
+//   node-api-all.html          28.7 ms     291 ms     10.2     1.03     0.01
+//   node-api-fs.html            2.04 ms     20.1 ms    9.9     1.03     0.02
+//   valgrind-manual-core.html   0.299 ms     2.73 ms   9.1     1.05     0.04
+//   valgrind-news.html          0.395 ms     3.68 ms   9.3     1.03     0.02
+//   1 MB template              15.1 ms      38.1 ms    2.5     5.04     3.28
+//   4 MB template              65.7 ms     179 ms      2.7     5.02     3.26
+//   16 MB template            309 ms       816 ms      2.6     5.02     3.25
+// The 16 MB template took 16.5 to 20.5 times the 1 MB time over four runs (277 to 309 ms).
 //
-// The template is read where the caller keeps it (no copy), and the page XML is written into a
-// block that asks for huge pages when it is large; before that (the last round): node-api-all
-// 59.7 ms (4.5 times libxml2), 16 MB 20.0 times the 1 MB time, peaks 2.02 and 6.62.
+// The template is read where the caller keeps it (no copy), the page XML is written into a block
+// that asks for huge pages when it is large, and nodes keep their children in a ring instead of
+// a vector; before that (the last round): node-api-all 59.7 ms (4.5 times libxml2), 16 MB 20.0
+// times the 1 MB time, peaks 2.02 and 6.62.
 //
 // What the memory is made of on the generated templates (a node every 30 characters): the nodes
-// (3.0 times the page: 152 bytes each), their attribute lists (0.39) and child lists (0.26); the
-// page XML adds 1.95 (it is 1.75 times the template's length: every run of literal text is
-// wrapped in a Text element and a CDATA section). Recognition itself stays within 4 times the
-// page; with the page XML held beside the tree the operation needs 5.6 times, and within 4 the
-// nodes would have to take under about 60 bytes each, all told.
+// (2.8 times the page: 144 bytes each) and their attribute lists (0.39); the page XML adds 1.77
+// (it is 1.75 times the template's length: every run of literal text is wrapped in a Text element
+// and a CDATA section). Recognition itself stays within 4 times the page; with the page XML held
+// beside the tree the operation needs 5.0 times, and within 4 the nodes would have to take under
+// about 80 bytes each, all told.
 #include <benchmark/benchmark.h>
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>

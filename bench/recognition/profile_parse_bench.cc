@@ -5,23 +5,25 @@
 // generated 1 MB template under generated profiles of 1,000 and 16,000 rules: the rule search must
 // not grow with the rules, so the two times should be close. Throughput counts UTF-8 bytes.
 //
-// Figures of one Release run on a shared 2-core machine (load about 5), the least processor time
+// Figures of one Release run on a shared 2-core machine (load 3 to 5), the least processor time
 // of 8 repetitions; the target is 6 times libxml2's throughput with the profile.
 //
 //   page                    with profile   built-in   libxml2    ratio (profile, built-in)
-//   nettle.html                 3.51 ms     1.90 ms   17.4 ms    5.0   9.2
-//   node-api-all.html          38.0 ms     27.3 ms   266 ms      7.0   9.8
-//   node-api-fs.html            3.34 ms     2.13 ms   18.6 ms    5.6   8.7
-//   valgrind-manual-core.html   0.476 ms    0.279 ms   2.71 ms   5.7   9.7
-//   valgrind-news.html          0.673 ms    0.435 ms   3.97 ms   5.9   9.1
-//   ManyRules 0 / 1,000 / 16,000 rules: 28.0, 24.3, 21.1 ms (16,000 within 2 times 1,000).
+//   nettle.html                 3.24 ms     1.63 ms   14.2 ms    4.4   8.7
+//   node-api-all.html          35.1 ms     25.9 ms   259 ms      7.4  10.0
+//   node-api-fs.html            2.83 ms     1.96 ms   17.2 ms    6.1   8.8
+//   valgrind-manual-core.html   0.446 ms    0.275 ms   2.75 ms   6.2  10.0
+//   valgrind-news.html          0.576 ms    0.397 ms   3.80 ms   6.6   9.6
+//   ManyRules 0 / 1,000 / 16,000 rules: 18.5, 16.5, 18.3 ms (16,000 within 2 times 1,000).
+// Over four runs nettle with the profile came to 4.4 to 5.1 times libxml2.
 //
 // The last round gave 3.5 to 4.9 times libxml2. The parse now works out what it needs of a tag
 // name once per name (lower case, element properties, denied and validated, its numbers in the
 // rule search and on the open-tag stack), keeps the rule search's answers by number, skips runs
 // of words at once and borrows attribute values from the template. On nettle (30,000 tags, a
 // node for every table cell and row) what is left over the built-in parse is spread thin: the
-// rule search (about 5 percent), the name look-up per tag (9), nodes and their page XML.
+// parser's own work per tag, the rule search (about 6 percent), the nodes of cells and rows and
+// their page XML (about a quarter).
 #include <benchmark/benchmark.h>
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
