@@ -5,58 +5,35 @@
 // handed over as the editor would after a component marker at its start (a page with spans and
 // no serviceable tag is refused). Throughput counts each page's size in UTF-8.
 #include <benchmark/benchmark.h>
-#include <libxml/HTMLparser.h>
-#include <libxml/tree.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "base/utf.h"
 #include "com/bstr.h"
 #include "kpx/converter.h"
 #include "server/registration.h"
 #include "server/xh2x_converter.h"
+#include "support/corpus_pages.h"
+#include "support/libxml2_baseline.h"
 #include "x2x/fixture_host.h"
 #include "x2x/host_file_loader.h"
 
 namespace {
 
-struct Page {
-  std::string name;
-  std::string utf8;
-  std::u16string utf16;
-};
+using kpx::bench::Libxml2HtmlToXml;
+using kpx::bench::MakeBenchPage;
+using Page = kpx::bench::BenchPage;
 
 constexpr char kMarker[] =
     "<span kpsServiceable=\"true\" kpsId=\"2\" name=\"Orders\" isBegin=\"true\">";
 
-Page MakePage(std::string name, std::string utf8) {
-  Page page{std::move(name), std::move(utf8), {}};
-  if (kpx::FindInvalidUtf8(page.utf8)) {
-    page.utf16.assign(page.utf8.begin(), page.utf8.end());  // Latin-1
-  } else {
-    page.utf16 = kpx::ToUtf16(page.utf8);
-  }
-  return page;
-}
-
-std::vector<Page> CorpusPages() {
+// The corpus pages as the editor hands them back: behind a component marker.
+std::vector<Page> MarkedCorpusPages() {
   std::vector<Page> pages;
-  const std::filesystem::path corpus(KPX_CORPUS_DIR);
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(corpus / "pages", error)) {
-    if (!entry.is_regular_file()) continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    pages.push_back(MakePage(entry.path().filename().string(),
-                             kMarker + std::string(std::istreambuf_iterator<char>(in), {})));
+  for (Page& page : kpx::bench::CorpusPages()) {
+    pages.push_back(MakeBenchPage(std::move(page.name), kMarker + std::move(page.utf8)));
   }
-  std::sort(pages.begin(), pages.end(),
-            [](const Page& a, const Page& b) { return a.name < b.name; });
   return pages;
 }
 
@@ -76,7 +53,7 @@ Page Generated(size_t megabytes) {
   std::string text = "<html><head><title>{res:Title}</title></head><body>\n";
   while (text.size() < megabytes << 20) text += kChunk;
   text += "</body></html>\n";
-  return MakePage(std::to_string(megabytes) + " MB template", std::move(text));
+  return MakeBenchPage(std::to_string(megabytes) + " MB template", std::move(text));
 }
 
 constexpr std::string_view kHost =
@@ -110,24 +87,9 @@ void BackTransformation(benchmark::State& state, const Page& page) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
 }
 
-void Libxml2HtmlToXml(benchmark::State& state, const Page& page) {
-  for (auto _ : state) {
-    htmlDocPtr doc = htmlReadMemory(
-        page.utf8.data(), static_cast<int>(page.utf8.size()), nullptr, nullptr,
-        HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | HTML_PARSE_RECOVER);
-    xmlChar* out = nullptr;
-    int size = 0;
-    xmlDocDumpMemory(doc, &out, &size);
-    benchmark::DoNotOptimize(out);
-    xmlFree(out);
-    xmlFreeDoc(doc);
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.utf8.size()));
-}
-
 const std::vector<Page>& AllPages() {
   static const std::vector<Page> pages = [] {
-    std::vector<Page> all = CorpusPages();
+    std::vector<Page> all = MarkedCorpusPages();
     for (size_t mb : {1, 4, 16}) all.push_back(Generated(mb));
     return all;
   }();
