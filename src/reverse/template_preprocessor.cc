@@ -11,11 +11,15 @@
 #include "markup/document_scanner.h"
 #include "markup/element_table.h"
 #include "reverse/attribute_repairs.h"
+#include "reverse/char_search.h"
 #include "reverse/edit_list_session.h"
+#include "reverse/tag_names.h"
 
 namespace kpx {
 
 namespace {
+
+using namespace std::string_view_literals;
 
 bool Is(std::u16string_view name, std::u16string_view lower) {
   return EqualsIgnoringAsciiCase(name, lower);
@@ -42,12 +46,20 @@ PathContext PagePaths(HostPageModel* page) {
 std::u16string RepairCharacters(std::u16string_view text, const SubstitutionTable* table) {
   if (table) return table->Apply(text);
   constexpr std::u16string_view kEntity = u"&#194;";
-  if (text.find(kEntity) == std::u16string_view::npos) return CopyOfLargeText(text);
+  // The next entity at or after from, or npos.
+  auto next = [text, kEntity](std::size_t from) {
+    for (std::size_t at = FindUnit(text.data(), from, text.size(), u'&'); at < text.size();
+         at = FindUnit(text.data(), at + 1, text.size(), u'&')) {
+      if (text.substr(at, kEntity.size()) == kEntity) return at;
+    }
+    return std::u16string_view::npos;
+  };
+  std::size_t at = next(0);
+  if (at == std::u16string_view::npos) return CopyOfLargeText(text);
   std::u16string out;
   ReserveLargeText(out, text.size());
   std::size_t from = 0;
-  for (std::size_t at = text.find(kEntity); at != std::u16string_view::npos;
-       at = text.find(kEntity, from)) {
+  for (; at != std::u16string_view::npos; at = next(from)) {
     out.append(text.substr(from, at - from));
     out += char16_t{0x00C2};
     from = at + kEntity.size();
@@ -58,14 +70,19 @@ std::u16string RepairCharacters(std::u16string_view text, const SubstitutionTabl
 
 // Tags that stay between <html> and <body>: the document's structure and what a head holds.
 // Other known elements are body content; unknown (template) tags stay where they are.
-bool IsBodyContent(std::u16string_view name) {
-  const ElementEntry* entry = LookUpElement(name);
-  if (!entry) return false;
-  if ((entry->properties & (kDocumentStructure | kAllowedInHead)) != 0) return false;
-  for (std::u16string_view stays : {u"title", u"meta", u"link", u"script", u"style"}) {
-    if (Is(name, stays)) return false;
+bool IsBodyContent(const TagName& name) {
+  if (!name.known) return false;
+  if ((name.properties & (kDocumentStructure | kAllowedInHead)) != 0) return false;
+  switch (name.kind) {
+    case TagKind::kTitle:
+    case TagKind::kMeta:
+    case TagKind::kLink:
+    case TagKind::kScript:
+    case TagKind::kStyle:
+      return false;
+    default:
+      return true;
   }
-  return true;
 }
 
 // The host formatter of one call: created and initialised with the page's context.
@@ -124,12 +141,20 @@ class PrePass {
     for (;;) {
       const MarkupItem kind = scanner_.NextItem();
       if (kind == MarkupItem::kEnd) break;
-      if (kind != MarkupItem::kTag) continue;
+      if (kind != MarkupItem::kTag) {
+        // Only tags matter here: the words up to the next other item go at once.
+        if (kind == MarkupItem::kText && (scanner_.LastTokenKind() == LexToken::kName ||
+                                          scanner_.LastTokenKind() == LexToken::kOther)) {
+          scanner_.SkipPlainItems();
+        }
+        continue;
+      }
       // Inside a component extent the rules still run: should the extent never close, their
       // edits stand; when it closes, the formatter's answer replaces them with the extent.
       const bool in_extent = extent_.has_value();
-      Tag(in_extent);
-      if (in_extent) TagInsideExtent();
+      const TagName name = ClassifyTagName(scanner_.Tag().name.View());
+      Tag(name, in_extent);
+      if (in_extent) TagInsideExtent(name);
     }
     // A cut waits for <body>: with none, nothing is cut and the tags keep their own edits.
     for (Cut& cut : cuts_) {
@@ -194,50 +219,53 @@ class PrePass {
   };
   static constexpr std::size_t kNoCut = static_cast<std::size_t>(-1);
 
-  void Tag(bool in_extent) {
+  void Tag(const TagName& kind, bool in_extent) {
     const TagRecord& tag = scanner_.Tag();
     const std::size_t start = scanner_.TagStart(), end = scanner_.ItemEnd();
     const std::u16string_view name = tag.name.View();
     if (tag.end_tag) {
-      EndTag(name, start, end, in_extent);
+      EndTag(kind, start, end, in_extent);
       return;
     }
-    if (tag.attributes.Find(u"kpsServiceable")) saw_serviceable_ = true;
-    if (Is(name, u"span")) saw_span_ = true;
+    const bool span = kind.kind == TagKind::kSpan;
+    std::vector<BackEdit>& edits = tag_edits_;
+    edits.clear();
+    const AttributeFindings found =
+        RepairAttributes(text_, tag, kind.kind, paths_, options_.colours, edits);
+    if (found.serviceable) saw_serviceable_ = true;
+    if (span) saw_span_ = true;
     if (cut_span_) {
-      if (Is(name, u"span") && !tag.self_closing) ++span_depth_;
+      if (span && !tag.self_closing) ++span_depth_;
       return;
     }
-    std::vector<BackEdit> edits;
-    const AttributeFindings found = RepairAttributes(text_, tag, paths_, options_.colours, edits);
-    if (Is(name, u"html")) in_prologue_ = true;
-    if (Is(name, u"head")) head_end_ = end;
-    if (Is(name, u"body")) CommitCuts(end);
+    if (kind.kind == TagKind::kHtml) in_prologue_ = true;
+    if (kind.kind == TagKind::kHead) head_end_ = end;
+    if (kind.kind == TagKind::kBody) CommitCuts(end);
 
     // A component the host shows in no position of its own goes back through the formatter
     // (an extent marker, which carries isBegin, has no extent of its own).
-    if (!in_extent && tag.attributes.Find(u"kpsServiceable") && !tag.attributes.Find(u"isBegin") &&
-        found.component_id != 0 && page_ && HasNoPosition(found.component_id)) {
-      const bool empty = tag.self_closing || HasElementProperty(name, kEmpty);
+    if (!in_extent && found.serviceable && !found.marker && found.component_id != 0 && page_ &&
+        HasNoPosition(found.component_id)) {
+      const bool empty = tag.self_closing || (kind.properties & kEmpty) != 0;
       if (!empty) {
         extent_.emplace(start, name);
       }
     }
     const bool serviceable_without_id =
-        tag.attributes.Find(u"kpsServiceable") && found.component_id == 0 && !Is(name, u"span") &&
-        !Is(name, u"comment") && !Is(name, u"script") && !Is(name, u"style") &&
-        !Is(name, u"kpscdata") && !Is(name, u"head");
-    const bool empty_element = Is(name, u"meta") || Is(name, u"link") ||
-                               HasElementProperty(name, kEmpty) || serviceable_without_id;
+        found.serviceable && found.component_id == 0 && !span && kind.kind != TagKind::kComment &&
+        kind.kind != TagKind::kScript && kind.kind != TagKind::kStyle &&
+        kind.kind != TagKind::kKpsCData && kind.kind != TagKind::kHead;
+    const bool empty_element = kind.kind == TagKind::kMeta || kind.kind == TagKind::kLink ||
+                               (kind.properties & kEmpty) != 0 || serviceable_without_id;
     const bool slash = empty_element && !tag.self_closing && end > start && text_[end - 1] == u'>';
     if (slash) edits.push_back({BackEdit::kReplace, end - 1, 0, u"/"});
-    if (Is(name, u"span") && end + 6 <= text_.size() &&
-        EqualsIgnoringAsciiCase(text_.substr(end, 6), u"</span")) {
+    if (span && end + 6 <= text_.size() &&
+        EqualsIgnoringAsciiCase(text_.substr(end, 6), u"</span"sv)) {
       edits.push_back({BackEdit::kReplace, end, 0, u"&nbsp;"});
     }
 
-    if (!extent_ && Is(name, u"meta") && head_end_ != kNoHead &&
-        EqualsIgnoringAsciiCase(ValueOf(tag, u"http-equiv"), u"content-type") &&
+    if (!extent_ && kind.kind == TagKind::kMeta && head_end_ != kNoHead &&
+        EqualsIgnoringAsciiCase(ValueOf(tag, u"http-equiv"sv), u"content-type"sv) &&
         !OnlyBlanks(head_end_, start)) {
       // Moved to just after <head>, as an empty-element tag.
       edits_.push_back({BackEdit::kReplace, head_end_, 0, EditedText(start, end, edits)});
@@ -246,8 +274,8 @@ class PrePass {
     }
 
     std::size_t cut = kNoCut;
-    if (in_prologue_ && !extent_ && IsBodyContent(name)) {
-      if (Is(name, u"span")) {
+    if (in_prologue_ && !extent_ && IsBodyContent(kind)) {
+      if (span) {
         // The whole element, nested spans included, goes as it is.
         cut_span_ = Cut{start, end, {}};
         span_depth_ = 0;
@@ -255,18 +283,19 @@ class PrePass {
         return;
       }
       cut = cuts_.size();
-      cuts_.push_back(Cut{start, end, std::move(edits)});
+      cuts_.push_back(Cut{start, end, edits});
     } else {
-      edits_.insert(edits_.end(), edits.begin(), edits.end());
+      edits_.insert(edits_.end(), std::make_move_iterator(edits.begin()),
+                    std::make_move_iterator(edits.end()));
     }
-    if (Is(name, u"form")) Push(Open::kForm, start, end, false, cut);
-    if (Is(name, u"p")) Push(Open::kP, start, end, false, cut);
-    if (Is(name, u"font")) Push(Open::kFont, start, end, found.listed_font, cut);
+    if (kind.kind == TagKind::kForm) Push(Open::kForm, start, end, false, cut);
+    if (kind.kind == TagKind::kP) Push(Open::kP, start, end, false, cut);
+    if (kind.kind == TagKind::kFont) Push(Open::kFont, start, end, found.listed_font, cut);
   }
 
-  void EndTag(std::u16string_view name, std::size_t start, std::size_t end, bool in_extent) {
+  void EndTag(const TagName& name, std::size_t start, std::size_t end, bool in_extent) {
     if (cut_span_) {
-      if (Is(name, u"span")) {
+      if (name.kind == TagKind::kSpan) {
         if (span_depth_ == 0) {
           FinishSpanCut(end);
         } else {
@@ -280,11 +309,12 @@ class PrePass {
       cut = cuts_.size();
       cuts_.push_back(Cut{start, end, {}});
     }
-    const bool form = Is(name, u"form"), p = Is(name, u"p"), font = Is(name, u"font");
+    const bool form = name.kind == TagKind::kForm, p = name.kind == TagKind::kP,
+               font = name.kind == TagKind::kFont;
     if (!form && !p && !font) return;
     while (!open_.empty() && open_.back().dead) open_.pop_back();
-    const Open kind = form ? Open::kForm : p ? Open::kP : Open::kFont;
-    if (!open_.empty() && open_.back().kind == kind) {
+    const Open open = form ? Open::kForm : p ? Open::kP : Open::kFont;
+    if (!open_.empty() && open_.back().kind == open) {
       if (open_.back().remove) {
         EraseTag(open_.back().start, open_.back().end, open_.back().cut);
         EraseTag(start, end, cut);
@@ -310,16 +340,16 @@ class PrePass {
   }
 
   // Inside a component extent: only its end and the listed font tags in it matter.
-  void TagInsideExtent() {
+  void TagInsideExtent(const TagName& kind) {
     const TagRecord& tag = scanner_.Tag();
     const std::size_t start = scanner_.TagStart(), end = scanner_.ItemEnd();
     const std::u16string_view name = tag.name.View();
     Extent& extent = *extent_;
-    if (Is(name, u"font")) {
+    if (kind.kind == TagKind::kFont) {
       if (!tag.end_tag) {
         std::vector<BackEdit> ignored;
         const bool listed =
-            RepairAttributes(text_, tag, paths_, options_.colours, ignored).listed_font;
+            RepairAttributes(text_, tag, kind.kind, paths_, options_.colours, ignored).listed_font;
         extent.fonts.emplace_back(start, end);
         extent.font_listed.push_back(listed);
       } else if (!extent.fonts.empty()) {
@@ -449,6 +479,7 @@ class PrePass {
   Formatter& formatter_;
 
   std::vector<BackEdit> edits_;
+  std::vector<BackEdit> tag_edits_;  // the current tag's, until they go to edits_ or a cut
   std::vector<OpenTag> open_;
   std::vector<std::size_t> p_open_;     // indexes into open_ of the open p tags
   std::vector<std::size_t> form_open_;  // and of the open forms
