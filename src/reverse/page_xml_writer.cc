@@ -279,15 +279,15 @@ class WriterPass {
     const TagRecord& tag = scanner_.Tag();
     const std::size_t start = scanner_.TagStart(), end = scanner_.ItemEnd();
     const std::u16string_view name = tag.name.View();
-    const TagName kind = ClassifyTagName(name);
     AddPrefix(name);
     const bool block_comment_before = after_block_comment_;
     after_block_comment_ = false;
     if (tag.end_tag) {
-      if (kind.kind == TagKind::kSelect) ResetOptionBlock(start);
+      if (Is(name, u"select"sv)) ResetOptionBlock(start);
       EndTag(name, start, end);
       return;
     }
+    const TagName kind = ClassifyTagName(name);
     const bool has_content = !tag.self_closing && (kind.properties & kEmpty) == 0;
     if (has_content) CountNesting(name);
     attributes_ = ReadWriterAttributes(tag);

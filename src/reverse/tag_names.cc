@@ -38,8 +38,11 @@ constexpr std::array<NamedKind, 18> kNamedKinds = {{
     {u"title"sv, TagKind::kTitle},
 }};
 
-// The kind of each element table entry, by its index.
-const std::vector<TagKind>& KindsByEntry() {
+}  // namespace
+
+namespace tag_names_detail {
+
+const TagKind* KindsByEntry() {
   static const std::vector<TagKind> kinds = [] {
     const auto table = ElementTable();
     std::vector<TagKind> out(table.size(), TagKind::kOther);
@@ -50,20 +53,14 @@ const std::vector<TagKind>& KindsByEntry() {
     }
     return out;
   }();
-  return kinds;
+  return kinds.data();
 }
 
-}  // namespace
-
-TagName ClassifyTagName(std::u16string_view name) {
-  const ElementEntry* entry = LookUpElement(name);
-  if (!entry) {
-    // The one name of interest that is no HTML element.
-    return {EqualsIgnoringAsciiCase(name, u"kpscdata"sv) ? TagKind::kKpsCData : TagKind::kOther, 0,
-            false};
-  }
-  const std::vector<TagKind>& kinds = KindsByEntry();
-  return {kinds[static_cast<std::size_t>(entry - ElementTable().data())], entry->properties, true};
+TagKind KindOfUnknown(std::u16string_view name) {
+  // The one name of interest that is no HTML element.
+  return EqualsIgnoringAsciiCase(name, u"kpscdata"sv) ? TagKind::kKpsCData : TagKind::kOther;
 }
+
+}  // namespace tag_names_detail
 
 }  // namespace kpx

@@ -2,8 +2,11 @@
 // element table per tag instead of a comparison per name.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
+
+#include "markup/element_table.h"
 
 namespace kpx {
 
@@ -36,7 +39,18 @@ struct TagName {
   bool known = false;            // the element table holds the name
 };
 
+namespace tag_names_detail {
+// The kind of each element table entry, by its index; the kind of a name the table lacks.
+const TagKind* KindsByEntry();
+TagKind KindOfUnknown(std::u16string_view name);
+}  // namespace tag_names_detail
+
 // The kind and properties of an element name in any ASCII letter case.
-TagName ClassifyTagName(std::u16string_view name);
+inline TagName ClassifyTagName(std::u16string_view name) {
+  const ElementEntry* entry = LookUpElement(name);
+  if (!entry) return {tag_names_detail::KindOfUnknown(name), 0, false};
+  const auto index = static_cast<std::size_t>(entry - ElementTable().data());
+  return {tag_names_detail::KindsByEntry()[index], entry->properties, true};
+}
 
 }  // namespace kpx

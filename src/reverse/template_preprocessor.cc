@@ -152,9 +152,17 @@ class PrePass {
       // Inside a component extent the rules still run: should the extent never close, their
       // edits stand; when it closes, the formatter's answer replaces them with the extent.
       const bool in_extent = extent_.has_value();
-      const TagName name = ClassifyTagName(scanner_.Tag().name.View());
+      const TagRecord& tag = scanner_.Tag();
+      if (tag.end_tag) {
+        // End tags are told apart by the few names that matter for them.
+        const bool font = Is(tag.name.View(), u"font"sv);
+        EndTag(tag.name.View(), font, in_extent);
+        if (in_extent) TagInsideExtent(font);
+        continue;
+      }
+      const TagName name = ClassifyTagName(tag.name.View());
       Tag(name, in_extent);
-      if (in_extent) TagInsideExtent(name);
+      if (in_extent) TagInsideExtent(name.kind == TagKind::kFont);
     }
     // A cut waits for <body>: with none, nothing is cut and the tags keep their own edits.
     for (Cut& cut : cuts_) {
@@ -223,10 +231,6 @@ class PrePass {
     const TagRecord& tag = scanner_.Tag();
     const std::size_t start = scanner_.TagStart(), end = scanner_.ItemEnd();
     const std::u16string_view name = tag.name.View();
-    if (tag.end_tag) {
-      EndTag(kind, start, end, in_extent);
-      return;
-    }
     const bool span = kind.kind == TagKind::kSpan;
     std::vector<BackEdit>& edits = tag_edits_;
     edits.clear();
@@ -293,9 +297,10 @@ class PrePass {
     if (kind.kind == TagKind::kFont) Push(Open::kFont, start, end, found.listed_font, cut);
   }
 
-  void EndTag(const TagName& name, std::size_t start, std::size_t end, bool in_extent) {
+  void EndTag(std::u16string_view name, bool font, bool in_extent) {
+    const std::size_t start = scanner_.TagStart(), end = scanner_.ItemEnd();
     if (cut_span_) {
-      if (name.kind == TagKind::kSpan) {
+      if (Is(name, u"span"sv)) {
         if (span_depth_ == 0) {
           FinishSpanCut(end);
         } else {
@@ -305,12 +310,11 @@ class PrePass {
       return;
     }
     std::size_t cut = kNoCut;
-    if (in_prologue_ && !in_extent && IsBodyContent(name)) {
+    if (in_prologue_ && !in_extent && IsBodyContent(ClassifyTagName(name))) {
       cut = cuts_.size();
       cuts_.push_back(Cut{start, end, {}});
     }
-    const bool form = name.kind == TagKind::kForm, p = name.kind == TagKind::kP,
-               font = name.kind == TagKind::kFont;
+    const bool form = Is(name, u"form"sv), p = Is(name, u"p"sv);
     if (!form && !p && !font) return;
     while (!open_.empty() && open_.back().dead) open_.pop_back();
     const Open open = form ? Open::kForm : p ? Open::kP : Open::kFont;
@@ -340,16 +344,17 @@ class PrePass {
   }
 
   // Inside a component extent: only its end and the listed font tags in it matter.
-  void TagInsideExtent(const TagName& kind) {
+  void TagInsideExtent(bool font) {
     const TagRecord& tag = scanner_.Tag();
     const std::size_t start = scanner_.TagStart(), end = scanner_.ItemEnd();
     const std::u16string_view name = tag.name.View();
     Extent& extent = *extent_;
-    if (kind.kind == TagKind::kFont) {
+    if (font) {
       if (!tag.end_tag) {
         std::vector<BackEdit> ignored;
         const bool listed =
-            RepairAttributes(text_, tag, kind.kind, paths_, options_.colours, ignored).listed_font;
+            RepairAttributes(text_, tag, TagKind::kFont, paths_, options_.colours, ignored)
+                .listed_font;
         extent.fonts.emplace_back(start, end);
         extent.font_listed.push_back(listed);
       } else if (!extent.fonts.empty()) {
