@@ -33,6 +33,9 @@ std::size_t NextNotable(const char16_t* data, std::size_t from, std::size_t to) 
 #ifdef __SSE2__
   const __m128i bracket = _mm_set1_epi16(u']');
   const __m128i controls = _mm_set1_epi16(0x1F);
+  const __m128i tab = _mm_set1_epi16(0x9);
+  const __m128i line_feed = _mm_set1_epi16(0xA);
+  const __m128i carriage_return = _mm_set1_epi16(0xD);
   const __m128i surrogates = _mm_set1_epi16(static_cast<short>(0xD800));
   const __m128i surrogate_span = _mm_set1_epi16(0x7FF);
   const __m128i below_nonchars = _mm_set1_epi16(static_cast<short>(0xFFFD));
@@ -41,7 +44,12 @@ std::size_t NextNotable(const char16_t* data, std::size_t from, std::size_t to) 
   for (; from + 8 <= to; from += 8) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
     __m128i hits = _mm_cmpeq_epi16(v, bracket);
-    hits = _mm_or_si128(hits, _mm_cmpeq_epi16(_mm_subs_epu16(v, controls), zero));
+    // Control characters other than tab, line feed and carriage return, which lines are full of.
+    const __m128i blank = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi16(v, tab), _mm_cmpeq_epi16(v, line_feed)),
+        _mm_cmpeq_epi16(v, carriage_return));
+    hits = _mm_or_si128(
+        hits, _mm_andnot_si128(blank, _mm_cmpeq_epi16(_mm_subs_epu16(v, controls), zero)));
     hits = _mm_or_si128(
         hits, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, surrogates), surrogate_span), zero));
     hits = _mm_or_si128(
