@@ -175,14 +175,19 @@ class PrePass {
   // The edits in position order (equal positions in the order they were made). What a later
   // rule erased whole (a font tag, the start tag of a stray paragraph) takes the edits made
   // inside it with it.
-  std::vector<BackEdit> Edits() {
-    std::stable_sort(edits_.begin(), edits_.end(),
-                     [](const BackEdit& a, const BackEdit& b) { return a.position < b.position; });
-    std::vector<BackEdit> kept;
-    kept.reserve(edits_.size());
+  std::vector<BackEdit>& Edits() {
+    const auto by_position = [](const BackEdit& a, const BackEdit& b) {
+      return a.position < b.position;
+    };
+    // Mostly made in position order already.
+    if (!std::is_sorted(edits_.begin(), edits_.end(), by_position)) {
+      std::stable_sort(edits_.begin(), edits_.end(), by_position);
+    }
+    std::size_t kept = 0;
     std::size_t reach_start = 0, reach = 0;
     bool reaching = false;
-    for (BackEdit& edit : edits_) {
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+      BackEdit& edit = edits_[i];
       if (reaching && edit.position < reach && (edit.position > reach_start || edit.count != 0)) {
         continue;
       }
@@ -191,10 +196,11 @@ class PrePass {
         reach_start = edit.position;
         reach = edit.position + edit.count;
       }
-      kept.push_back(std::move(edit));
+      if (kept != i) edits_[kept] = std::move(edit);
+      ++kept;
     }
-    edits_.clear();
-    return kept;
+    edits_.resize(kept);
+    return edits_;
   }
 
  private:
