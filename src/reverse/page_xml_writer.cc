@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "base/ascii_case.h"
-#include "base/large_buffers.h"
 #include "base/status.h"
 #include "com/bstr.h"
 #include "com/variant_holder.h"
@@ -675,43 +674,35 @@ PageSettings ReadPageSettings(HostPageModel* page) {
   return settings;
 }
 
-std::u16string PageXml::Joined() && {
-  if (root.empty()) return std::move(rest);
-  std::u16string out;
-  ReserveLargeText(out, size());
-  out += root;
-  out += rest;
-  return out;
-}
+namespace {
 
-PageXml WritePageXmlParts(TextEditList& list, std::u16string text, IUnknown* host,
-                          IComponentIDs* ids, const PageSettings& settings) {
-  EditListSession session(list, std::move(text));
-  // Values are read as the text holds them: the writer copies nothing the tag parser escaped.
-  ScopedAttributeEscapingOff raw_values;
-  WriterPass pass(list, host, ids, settings);
-  pass.Run();
-  PageXml xml;
-  xml.root = pass.TakeRoot();
-  xml.rest = session.Finish();
-  return xml;
-}
-
-PageXml WritePageXmlParts(TextEditList& list, std::u16string text, IUnknown* host,
-                          IComponentIDs* ids) {
+void Write(EditListSession& session, TextEditList& list, IUnknown* host, IComponentIDs* ids,
+           const PageXmlSink& sink) {
   const PageSettings settings = ReadPageSettings(FindPage(host).Get());
   SetDoubleEscapeQuotes(settings.publish_template);
-  return WritePageXmlParts(list, std::move(text), host, ids, settings);
+  std::u16string root;
+  {
+    // Values are read as the text holds them: the writer copies nothing the tag parser escaped.
+    ScopedAttributeEscapingOff raw_values;
+    WriterPass pass(list, host, ids, settings);
+    pass.Run();
+    root = pass.TakeRoot();
+  }
+  sink(root, session.FinishInPlace());
 }
 
-std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
-                            IComponentIDs* ids, const PageSettings& settings) {
-  return WritePageXmlParts(list, std::move(text), host, ids, settings).Joined();
+}  // namespace
+
+void WritePageXml(TextEditList& list, std::u16string&& text, IUnknown* host, IComponentIDs* ids,
+                  const PageXmlSink& sink) {
+  EditListSession session(list, std::move(text));
+  Write(session, list, host, ids, sink);
 }
 
-std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
-                            IComponentIDs* ids) {
-  return WritePageXmlParts(list, std::move(text), host, ids).Joined();
+void WritePageXml(TextEditList& list, std::u16string_view text, IUnknown* host, IComponentIDs* ids,
+                  const PageXmlSink& sink) {
+  EditListSession session(list, text);
+  Write(session, list, host, ids, sink);
 }
 
 }  // namespace kpx

@@ -43,7 +43,9 @@ PathContext PagePaths(HostPageModel* page) {
 }
 
 // Without a reverse profile the one repair left is "&#194;", which the editor writes for U+00C2.
-std::u16string RepairCharacters(std::u16string_view text, const SubstitutionTable* table) {
+// Nothing when the text needs no repair.
+std::optional<std::u16string> RepairCharacters(std::u16string_view text,
+                                               const SubstitutionTable* table) {
   if (table) return table->Apply(text);
   constexpr std::u16string_view kEntity = u"&#194;";
   // The next entity at or after from, or npos.
@@ -55,7 +57,7 @@ std::u16string RepairCharacters(std::u16string_view text, const SubstitutionTabl
     return std::u16string_view::npos;
   };
   std::size_t at = next(0);
-  if (at == std::u16string_view::npos) return CopyOfLargeText(text);
+  if (at == std::u16string_view::npos) return std::nullopt;
   std::u16string out;
   ReserveLargeText(out, text.size());
   std::size_t from = 0;
@@ -533,7 +535,12 @@ HRESULT PreprocessTemplate(TextEditList& list, IUnknown* page, std::u16string_vi
   ComPtr<HostPageModel> model = holder.As<HostPageModel>();
   Formatter formatter(model.Get());
   // The pass reads the list's text, which stays as it is until the edits are applied.
-  EditListSession session(list, RepairCharacters(text, options.substitutions));
+  std::optional<EditListSession> session;
+  if (std::optional<std::u16string> repaired = RepairCharacters(text, options.substitutions)) {
+    session.emplace(list, std::move(*repaired));
+  } else {
+    session.emplace(list, text);
+  }
   ScopedAttributeEscapingOff raw_values;
   PrePass pass(list.Text(), model.Get(), options, formatter);
   const bool accepted = pass.Run();
@@ -543,7 +550,7 @@ HRESULT PreprocessTemplate(TextEditList& list, IUnknown* page, std::u16string_vi
     if (edit.count != 0) list.Delete(edit.position, edit.count);
     if (!edit.text.empty()) list.Insert(edit.position, edit.text, true);
   }
-  std::u16string result = session.Finish();
+  std::u16string result = session->Finish();
   if (!result.empty() && (result[0] == 0xFEFF || result[0] == 0xFFFE) &&
       (text.empty() || text[0] != result[0])) {
     result.erase(0, 1);

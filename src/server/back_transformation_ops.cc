@@ -17,23 +17,22 @@ namespace kpx {
 namespace {
 
 // The page XML in one BSTR, its two parts copied once.
-Bstr ToBstr(const PageXml& xml) {
-  BSTR text = AllocBstrToFill(xml.size(), kHugePageWorthyBytes);
-  std::copy(xml.rest.begin(), xml.rest.end(), std::copy(xml.root.begin(), xml.root.end(), text));
+Bstr JoinedBstr(std::u16string_view root, std::u16string_view rest) {
+  BSTR text = AllocBstrToFill(root.size() + rest.size(), kHugePageWorthyBytes);
+  std::copy(rest.begin(), rest.end(), std::copy(root.begin(), root.end(), text));
   return Bstr::Adopt(text);
 }
 
-// The page XML loaded into a new document (as LoadIntoDocument does, without a copy of its own).
-HRESULT LoadPageXml(const PageXml& xml, IXMLDOMDocument** out) {
+// The page XML loaded into a new document (as LoadIntoDocument does, from the BSTR at hand).
+HRESULT LoadPageXml(const Bstr& xml, IXMLDOMDocument** out) {
   StageTimer timer("!xml");
   ComPtr<IXMLDOMDocument> document;
   HRESULT hr = CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IXMLDOMDocument::kIID,
                                 document.PutVoid());
   if (FAILED(hr)) return hr;
   if (!document) return E_FAIL;
-  const Bstr text = ToBstr(xml);
   VARIANT_BOOL loaded = VARIANT_FALSE;
-  hr = document->loadXML(text.Get(), &loaded);
+  hr = document->loadXML(xml.Get(), &loaded);
   if (hr != S_OK || loaded == VARIANT_FALSE) return E_FAIL;
   *out = document.Detach();
   return S_OK;
@@ -41,7 +40,7 @@ HRESULT LoadPageXml(const PageXml& xml, IXMLDOMDocument** out) {
 
 }  // namespace
 
-HRESULT XH2XConverter::BackTransform(IDispatch* page, std::u16string_view text, PageXml* xml) {
+HRESULT XH2XConverter::BackTransform(IDispatch* page, std::u16string_view text, Bstr* xml) {
   ComPtr<IDispatch> holder(page);
   if (!holder.As<HostPageModel>()) return E_INVALIDARG;
   StageTimer timer("!back transformation");
@@ -54,17 +53,19 @@ HRESULT XH2XConverter::BackTransform(IDispatch* page, std::u16string_view text, 
   std::u16string prepared;
   HRESULT hr = PreprocessTemplate(working_text_, page, text, options, &prepared);
   if (FAILED(hr)) return hr;
-  *xml = WritePageXmlParts(working_text_, std::move(prepared), page);
+  WritePageXml(
+      working_text_, std::move(prepared), page, nullptr,
+      [xml](std::u16string_view root, std::u16string_view rest) { *xml = JoinedBstr(root, rest); });
   return S_OK;
 }
 
 HRESULT XH2XConverter::backTransformation(IDispatch* pPage, BSTR bstrTemplate, BSTR* pbstrXML) {
   return Guarded([&]() -> HRESULT {
     if (!pPage || !pbstrXML) return E_INVALIDARG;
-    PageXml xml;
+    Bstr xml;
     HRESULT hr = BackTransform(pPage, BstrView(bstrTemplate), &xml);
     if (FAILED(hr)) return hr;
-    *pbstrXML = ToBstr(xml).Detach();
+    *pbstrXML = xml.Detach();
     return S_OK;
   });
 }
@@ -73,7 +74,7 @@ HRESULT XH2XConverter::backTransformationWithDOM(IDispatch* pPage, BSTR bstrTemp
                                                  IXMLDOMDocument** ppXMLDoc) {
   return Guarded([&]() -> HRESULT {
     if (!pPage || !ppXMLDoc) return E_INVALIDARG;
-    PageXml xml;
+    Bstr xml;
     HRESULT hr = BackTransform(pPage, BstrView(bstrTemplate), &xml);
     if (FAILED(hr)) return hr;
     return LoadPageXml(xml, ppXMLDoc);
@@ -90,11 +91,13 @@ HRESULT XH2XConverter::partialBackTransformationWithDOM(IDispatch* pParent, BSTR
     ComPtr<IComponentIDs> ids;
     HRESULT hr = CreateComponentIds(nullptr, IComponentIDs::kIID, ids.PutVoid());
     if (FAILED(hr)) return hr;
-    PageXml xml;
+    Bstr xml;
     {
       StageTimer timer("!back transformation");
-      xml = WritePageXmlParts(working_text_, CopyOfLargeText(BstrView(bstrTemplate)), pParent,
-                              ids.Get());
+      WritePageXml(working_text_, BstrView(bstrTemplate), pParent, ids.Get(),
+                   [&xml](std::u16string_view root, std::u16string_view rest) {
+                     xml = JoinedBstr(root, rest);
+                   });
     }
     ComPtr<IXMLDOMDocument> document;
     hr = LoadPageXml(xml, document.Put());

@@ -17,7 +17,7 @@
 
 namespace kpx {
 
-struct PageXml;
+class Bstr;
 
 class XH2XConverter final : public DispatchObject<IXH2XConverter>, private ModuleCounted {
  public:
@@ -88,7 +88,7 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   HRESULT LoadIntoDocument(std::u16string_view xml, IXMLDOMDocument** document);
   HRESULT SynchronizeText(IDispatch* page, std::u16string_view text, bool warnings);
   // Pre-processing and the page XML writer on a page's template: the page XML text.
-  HRESULT BackTransform(IDispatch* page, std::u16string_view text, PageXml* xml);
+  HRESULT BackTransform(IDispatch* page, std::u16string_view text, Bstr* xml);
 
   std::unique_ptr<ConversionEngine> engine_;  // the stages behind the operations
   // The text the text utilities and the back transformation edit, with its pending edits;
