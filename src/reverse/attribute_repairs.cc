@@ -1,6 +1,8 @@
 // Attribute rules of the template pre-processing.
 #include "reverse/attribute_repairs.h"
 
+#include <algorithm>
+
 #include "base/ascii_case.h"
 #include "reverse/component_binding.h"
 
@@ -74,11 +76,10 @@ bool NeedsQuotes(std::u16string_view value) {
 
 }  // namespace
 
-AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& tag, TagKind element,
-                                   const PathContext& paths,
-                                   const std::vector<std::u16string>& colours,
-                                   std::vector<BackEdit>& edits) {
-  AttributeFindings findings;
+void RepairAttributes(std::u16string_view text, const TagRecord& tag, TagKind element,
+                      const PathContext& paths, const std::vector<std::u16string>& colours,
+                      std::vector<BackEdit>& edits, AttributeFindings& findings) {
+  findings = AttributeFindings();
   const bool link_or_a = element == TagKind::kLink || element == TagKind::kA;
   const bool img_or_input = element == TagKind::kImg || element == TagKind::kInput;
   for (const AttributeRecord& attribute : tag.attributes) {
@@ -113,7 +114,8 @@ AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& ta
     const bool double_quoted = attribute.quote_kind == QuoteKind::kDouble;
     // A value without "~", "%" and a file URL comes out of the rules below as it went in: it
     // needs a look only when it may change quotes.
-    if (value.find_first_of(u"~%"sv) == std::u16string_view::npos &&
+    if (std::none_of(value.begin(), value.end(),
+                     [](char16_t c) { return c == u'~' || c == u'%'; }) &&
         !value.starts_with(u"file://"sv) &&
         !(double_quoted && Contains(value, u".aspx"sv) && Contains(value, u"{res:"sv))) {
       continue;
@@ -144,7 +146,6 @@ AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& ta
     if (changed) edits.push_back({BackEdit::kReplace, span.begin, span.size, std::move(rewritten)});
     if (to_single) edits.push_back({BackEdit::kReplace, close, 1, u"'"});
   }
-  return findings;
 }
 
 }  // namespace kpx

@@ -21,11 +21,12 @@ struct AttributeFindings {
 };
 
 // Appends the edits of tag's attributes (read from text with attribute escaping off) to edits:
-// href and src values made relative, braces decoded, kpsXStyle renamed. element is the tag's
-// name as ClassifyTagName gives it; colours as RemovedFontColours gives them.
-AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& tag, TagKind element,
-                                   const PathContext& paths,
-                                   const std::vector<std::u16string>& colours,
-                                   std::vector<BackEdit>& edits);
+// href and src values made relative, braces decoded, kpsXStyle renamed; what the attributes tell
+// goes to found (reset first: written in place, which a returned record's bytes would not be as
+// cheaply). element is the tag's name as ClassifyTagName gives it; colours as RemovedFontColours
+// gives them.
+void RepairAttributes(std::u16string_view text, const TagRecord& tag, TagKind element,
+                      const PathContext& paths, const std::vector<std::u16string>& colours,
+                      std::vector<BackEdit>& edits, AttributeFindings& found);
 
 }  // namespace kpx

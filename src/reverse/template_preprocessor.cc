@@ -242,8 +242,8 @@ class PrePass {
     const bool span = kind.kind == TagKind::kSpan;
     std::vector<BackEdit>& edits = tag_edits_;
     edits.clear();
-    const AttributeFindings found =
-        RepairAttributes(text_, tag, kind.kind, paths_, options_.colours, edits);
+    AttributeFindings& found = found_;
+    RepairAttributes(text_, tag, kind.kind, paths_, options_.colours, edits, found);
     if (found.serviceable) saw_serviceable_ = true;
     if (span) saw_span_ = true;
     if (cut_span_) {
@@ -360,9 +360,9 @@ class PrePass {
     if (font) {
       if (!tag.end_tag) {
         std::vector<BackEdit> ignored;
-        const bool listed =
-            RepairAttributes(text_, tag, TagKind::kFont, paths_, options_.colours, ignored)
-                .listed_font;
+        AttributeFindings found;
+        RepairAttributes(text_, tag, TagKind::kFont, paths_, options_.colours, ignored, found);
+        const bool listed = found.listed_font;
         extent.fonts.emplace_back(start, end);
         extent.font_listed.push_back(listed);
       } else if (!extent.fonts.empty()) {
@@ -493,6 +493,7 @@ class PrePass {
 
   std::vector<BackEdit> edits_;
   std::vector<BackEdit> tag_edits_;  // the current tag's, until they go to edits_ or a cut
+  AttributeFindings found_;          // what the current tag's attributes tell
   std::vector<OpenTag> open_;
   std::vector<std::size_t> p_open_;     // indexes into open_ of the open p tags
   std::vector<std::size_t> form_open_;  // and of the open forms
