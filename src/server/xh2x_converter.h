@@ -74,7 +74,8 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   HRESULT moveBodyTags(BSTR html, BSTR* result) override;
 
   // Heap bytes the converter keeps between operations for editing texts (its edit list's
-  // buffers, kept for reuse up to EditSession::kBytesWorthKeeping).
+  // buffers, kept for reuse up to EditSession::kBytesWorthKeeping, or after a back
+  // transformation up to EditListSession's bound for the page).
   std::size_t WorkingBytesHeld() const noexcept { return working_text_.HeldBytes(); }
 
  private:
