@@ -26,16 +26,16 @@
 // (libxml2 reads the generated templates in 3 to 4 ms: their unclosed spans nest until its depth
 // limit, and it stops there.)
 //
-// Where the time goes now (perf, corpus pages): the document scanner, once per pass over the
-// whole page, takes 50 to 60 percent; copying the page four times (into the edit
-// list, the pre-processing's result, the page XML, the BSTR) about 8; the CDATA check and the
-// search for "&#194;" 4; element look-ups 4; the rest is the passes' own work per tag and their
-// edits (valgrind-news has 4,500 <br> tags, each an edit). 10 times libxml2 is out of reach
-// while the page is scanned twice: with nothing but the two scans the ratio would be about 9 on
-// nettle and 7 on valgrind-news. It would take one scan instead of two (the writer reading the
-// template and applying the pre-processing's rules as it goes, scanning again only what the
-// host formatter answers and the tags the pre-processing moves), and a scanner that reads only
-// the attributes the passes ask about instead of making a record of every attribute of every tag.
+// Where the time goes now (perf, corpus pages): the document scanner, once per pass over the whole
+// page, takes 50 to 60 percent; copying the page four times (into the edit list, the
+// pre-processing's result, the page XML, the BSTR) about 8; the CDATA check and the search for
+// "&#194;" 4; element look-ups 4; the rest is the passes' own work per tag and their edits
+// (valgrind-news has 4,500 <br> tags, each an edit). 10 times libxml2 is out of reach while the
+// page is scanned twice: with nothing but the two scans the ratio would be about 9 on nettle and 7
+// on valgrind-news. It would take one scan instead of two (the writer reading the template and
+// applying the pre-processing's rules as it goes, scanning again only what the host formatter
+// answers and the tags the pre-processing moves), and a scanner that reads only the attributes the
+// passes ask about instead of making a record of every attribute of every tag.
 #include <benchmark/benchmark.h>
 
 #include <map>
