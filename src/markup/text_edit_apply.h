@@ -80,13 +80,17 @@ struct ApplyScratch {
   std::vector<EditMark> marks;
   std::vector<std::uint32_t> first_mark;
   std::vector<std::uint32_t> sorted_marks;
+  // Room for the next result of the position-order way, when it is large enough: the text that
+  // TextEditList::ApplyReusingText replaced last (empty otherwise).
+  std::u16string text;
 
   // Heap bytes of every vector above (their capacity).
   std::size_t HeldBytes() const noexcept;
 };
 
 // Applies the edits by walking them in position order and writing the result as it goes: time
-// linear in the text and the number of edits, and no working memory beyond 4 bytes per edit.
+// linear in the text and the number of edits, and no working memory beyond 4 bytes per edit. The
+// result takes the room of scratch.text when that holds enough (scratch.text is left empty).
 // Takes lists whose edits fall into at most kApplyLanes ascending runs of positions (dealt first
 // fit in recording order), that hold no move and no overlap, and whose edits at any one point of
 // the text come in recording order with after set on every insert but the first there (and no

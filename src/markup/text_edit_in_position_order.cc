@@ -136,9 +136,17 @@ class LaneMerge {
 // the output would depend on edits that were already written.
 class PositionOrderWriter {
  public:
-  PositionOrderWriter(std::u16string_view text, RecordedEdits edits, std::size_t final_length)
+  // room: a string whose memory the result may take (emptied first).
+  PositionOrderWriter(std::u16string_view text, RecordedEdits edits, std::size_t final_length,
+                      std::u16string& room)
       : text_(text), edits_(edits) {
-    ReserveLargeText(out_, final_length);
+    if (room.capacity() >= final_length) {
+      out_ = std::move(room);
+      out_.clear();
+    } else {
+      ReserveLargeText(out_, final_length);
+    }
+    room = std::u16string();
   }
 
   bool Take(std::uint32_t index) {
@@ -215,7 +223,7 @@ std::optional<std::u16string> ApplyEditsInPositionOrder(std::u16string_view text
   if (records.size() >= kNoIndex) return std::nullopt;
   std::size_t final_length = 0;
   if (!DealToLanes(records, text.size(), scratch, final_length)) return std::nullopt;
-  PositionOrderWriter writer(text, edits, final_length);
+  PositionOrderWriter writer(text, edits, final_length, scratch.text);
   LaneMerge merge(scratch, records);
   for (std::uint32_t index = merge.Next(); index != kNoIndex; index = merge.Next()) {
     if (!writer.Take(index)) return std::nullopt;

@@ -60,7 +60,8 @@ ApplyScratchSlot::ApplyScratchSlot(ApplyScratchSlot&& other) noexcept = default;
 ApplyScratchSlot& ApplyScratchSlot::operator=(ApplyScratchSlot&& other) noexcept = default;
 
 // A vector added to ApplyScratch must be counted in HeldBytes below.
-static_assert(sizeof(ApplyScratch) == (kApplyLanes + 18) * sizeof(std::vector<std::uint32_t>));
+static_assert(sizeof(ApplyScratch) ==
+              (kApplyLanes + 18) * sizeof(std::vector<std::uint32_t>) + sizeof(std::u16string));
 
 std::size_t ApplyScratch::HeldBytes() const noexcept {
   std::size_t bytes = 0;
@@ -70,7 +71,8 @@ std::size_t ApplyScratch::HeldBytes() const noexcept {
          CapacityBytes(earliest_insert) + CapacityBytes(bounds) + CapacityBytes(action) +
          CapacityBytes(insert_bound) + CapacityBytes(nodes) + CapacityBytes(parent) +
          CapacityBytes(owner) + CapacityBytes(lowered) + CapacityBytes(pieces) +
-         CapacityBytes(marks) + CapacityBytes(first_mark) + CapacityBytes(sorted_marks);
+         CapacityBytes(marks) + CapacityBytes(first_mark) + CapacityBytes(sorted_marks) +
+         CapacityBytes(text);
 }
 
 std::size_t ApplyScratchSlot::HeldBytes() const noexcept {
@@ -238,6 +240,14 @@ std::ptrdiff_t TextEditList::NetChange() const noexcept {
 }
 
 void TextEditList::Apply() {
+  ApplyKeeping(false);
+}
+
+void TextEditList::ApplyReusingText() {
+  ApplyKeeping(true);
+}
+
+void TextEditList::ApplyKeeping(bool keep_replaced_text) {
   ApplyScratch& scratch = scratch_.Get();
   std::optional<std::u16string> result = ApplyEditsInPositionOrder(text_, Edits(), scratch);
   if (!result) result = ApplyEditsInOnePass(text_, Edits(), scratch);
@@ -245,7 +255,14 @@ void TextEditList::Apply() {
     g_replayed_lists.fetch_add(1, std::memory_order_relaxed);
     result = ReplayEdits(text_, Edits(), scratch);
   }
-  text_ = std::move(*result);
+  if (keep_replaced_text) {
+    // The replaced text's room waits for the next result.
+    text_.swap(*result);
+    result->clear();
+    scratch.text = std::move(*result);
+  } else {
+    text_ = std::move(*result);
+  }
 }
 
 std::uint64_t TextEditList::ReplayedListCount() noexcept {

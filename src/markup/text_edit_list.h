@@ -126,12 +126,18 @@ class TextEditList final : public EditSink {
   // clears the list). Throws ConverterError (E_INVALIDARG) and leaves the text unchanged when
   // an edit reaches outside the text.
   void Apply();
+  // Apply for a list that is applied again and again to texts of a similar size: the result is
+  // written into the room of the text the last such call replaced, when it is large enough, and
+  // the text this call replaces is kept (its room counts in HeldBytes until ReleaseBuffers), so
+  // that the list maps no fresh memory for its results.
+  void ApplyReusingText();
 
   // How many lists, in the whole process, have needed the edit-by-edit replay so far (moves or
   // overlapping edits). The fuzz targets of the page utilities check that theirs never do.
   static std::uint64_t ReplayedListCount() noexcept;
 
  private:
+  void ApplyKeeping(bool keep_replaced_text);
   void Record(EditKind kind, bool after, std::size_t position, std::size_t count,
               std::size_t extra);
   // Recomputes reach_ from index first on.

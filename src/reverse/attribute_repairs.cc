@@ -1,12 +1,16 @@
 // Attribute rules of the template pre-processing.
 #include "reverse/attribute_repairs.h"
 
+#include <algorithm>
+
 #include "base/ascii_case.h"
 #include "reverse/component_binding.h"
 
 namespace kpx {
 
 namespace {
+
+using namespace std::string_view_literals;
 
 bool Is(std::u16string_view name, std::u16string_view lower) {
   return EqualsIgnoringAsciiCase(name, lower);
@@ -72,53 +76,62 @@ bool NeedsQuotes(std::u16string_view value) {
 
 }  // namespace
 
-AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& tag,
-                                   const PathContext& paths,
-                                   const std::vector<std::u16string>& colours,
-                                   std::vector<BackEdit>& edits) {
-  AttributeFindings findings;
-  const std::u16string_view element = tag.name.View();
-  const bool link_or_a = Is(element, u"link") || Is(element, u"a");
-  const bool img_or_input = Is(element, u"img") || Is(element, u"input");
+void RepairAttributes(std::u16string_view text, const TagRecord& tag, TagKind element,
+                      const PathContext& paths, const std::vector<std::u16string>& colours,
+                      std::vector<BackEdit>& edits, AttributeFindings& findings) {
+  findings = AttributeFindings();
+  const bool link_or_a = element == TagKind::kLink || element == TagKind::kA;
+  const bool img_or_input = element == TagKind::kImg || element == TagKind::kInput;
   for (const AttributeRecord& attribute : tag.attributes) {
-    if (!attribute.from_source) continue;
     const std::u16string_view name = attribute.name.View();
     // Only names that start like one of the rules' are looked at further.
     const char16_t first = name.empty() ? u'\0' : AsciiToLower(name[0]);
+    if (first == u'k' && Is(name, u"kpsServiceable"sv)) findings.serviceable = true;
+    if (first == u'i' && Is(name, u"isBegin"sv)) findings.marker = true;
+    if (!attribute.from_source) continue;
     if (first != u'k' && first != u'c' && first != u'h' && first != u's' && first != u'l') {
       continue;
     }
     const std::u16string_view value = attribute.value.View();
-    if (Is(name, u"kpsXStyle")) {
+    if (Is(name, u"kpsXStyle"sv)) {
       edits.push_back({BackEdit::kReplace, attribute.name_position, name.size(), u"style"});
     }
     if (attribute.equals_position == 0) continue;
-    if (Is(name, u"kpsId")) {
+    if (Is(name, u"kpsId"sv)) {
       findings.component_id = NumericComponentId(value);
       continue;
     }
-    if (Is(element, u"font") && Is(name, u"color")) {
+    if (element == TagKind::kFont && Is(name, u"color"sv)) {
       const std::u16string_view colour = Trim(value);
       for (const std::u16string& listed : colours) {
         if (EqualsIgnoringAsciiCase(colour, listed)) findings.listed_font = true;
       }
       continue;
     }
-    const bool href = Is(name, u"href");
-    const bool src = Is(name, u"src") || Is(name, u"lowsrc");
+    const bool href = Is(name, u"href"sv);
+    const bool src = Is(name, u"src"sv) || Is(name, u"lowsrc"sv);
     if (!href && !src) continue;
+    const bool double_quoted = attribute.quote_kind == QuoteKind::kDouble;
+    // A value without "~", "%" and a file URL comes out of the rules below as it went in: it
+    // needs a look only when it may change quotes.
+    if (std::none_of(value.begin(), value.end(),
+                     [](char16_t c) { return c == u'~' || c == u'%'; }) &&
+        !value.starts_with(u"file://"sv) &&
+        !(double_quoted && Contains(value, u".aspx"sv) && Contains(value, u"{res:"sv))) {
+      continue;
+    }
     std::u16string rewritten(value);
     if (link_or_a && href && PointsIntoPage(rewritten, paths.page_file)) {
-      const std::size_t mark = rewritten.find_first_of(u"#?");
+      const std::size_t mark = rewritten.find_first_of(u"#?"sv);
       rewritten = mark == std::u16string::npos ? std::u16string() : rewritten.substr(mark);
     }
-    if ((img_or_input && src) || (Is(element, u"a") && href)) {
+    if ((img_or_input && src) || (element == TagKind::kA && href)) {
       if (auto relative = RelativeFileUrl(rewritten, paths)) rewritten = std::move(*relative);
     }
     rewritten = DecodeBraces(rewritten);
-    const bool single = Contains(rewritten, u".aspx") && Contains(rewritten, u"{res:");
+    const bool single = Contains(rewritten, u".aspx"sv) && Contains(rewritten, u"{res:"sv);
     const bool changed = rewritten != value;
-    if (!changed && !(single && attribute.quote_kind == QuoteKind::kDouble)) continue;
+    if (!changed && !(single && double_quoted)) continue;
     ValueSpan span;
     if (!FindValueSpan(text, attribute, &span)) continue;
     if (attribute.quote_kind == QuoteKind::kNone) {
@@ -127,13 +140,12 @@ AttributeFindings RepairAttributes(std::u16string_view text, const TagRecord& ta
       continue;
     }
     const std::size_t close = span.begin + span.size;
-    const bool to_single = single && attribute.quote_kind == QuoteKind::kDouble &&
-                           !Contains(rewritten, u"'") && close < text.size() && text[close] == u'"';
+    const bool to_single = single && double_quoted && !Contains(rewritten, u"'"sv) &&
+                           close < text.size() && text[close] == u'"';
     if (to_single) edits.push_back({BackEdit::kReplace, span.begin - 1, 1, u"'"});
     if (changed) edits.push_back({BackEdit::kReplace, span.begin, span.size, std::move(rewritten)});
     if (to_single) edits.push_back({BackEdit::kReplace, close, 1, u"'"});
   }
-  return findings;
 }
 
 }  // namespace kpx

@@ -1,7 +1,10 @@
 // Lends a pass of the back transformation the converter's edit list with the pass's text in it
-// and no earlier edit, and leaves the list empty again however the pass ends.
+// and no earlier edit, and leaves the list empty again however the pass ends. Between passes
+// and calls the list keeps its memory (room for edits, insert texts, Apply's working memory and
+// two texts' room), so that a page like the last one maps no fresh memory.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -14,32 +17,58 @@ namespace kpx {
 
 class EditListSession {
  public:
-  // What the list may keep for the next operation (its room for edits and Apply's memory).
+  // What the list may keep for the next operation after any page...
   static constexpr std::size_t kBytesWorthKeeping = std::size_t{8} << 20;
+  // ... and after a larger one, per character of its text: what such a page needs (about eight
+  // bytes for two texts' room and the edits of a page with components, placeholders and option
+  // blocks every few lines), while a smaller page after it gives the memory back.
+  static constexpr std::size_t kBytesWorthKeepingPerCharacter = 12;
 
-  // The list takes a copy of text, or text itself.
-  EditListSession(TextEditList& list, std::u16string_view text)
-      : EditListSession(list, CopyOfLargeText(text)) {}
-  EditListSession(TextEditList& list, std::u16string&& text) : list_(list) {
-    list_.Assign(std::u16string());
+  // The list takes a copy of text, in the room of the text it held last when that suffices.
+  EditListSession(TextEditList& list, std::u16string_view text) : list_(list), size_(text.size()) {
+    std::u16string room = list_.TakeText();
+    if (room.capacity() < text.size()) {
+      room = std::u16string();
+      ReserveLargeText(room, text.size());
+    }
+    room.assign(text);
+    list_.Assign(std::move(room));
+  }
+  // The list takes text itself.
+  EditListSession(TextEditList& list, std::u16string&& text) : list_(list), size_(text.size()) {
     list_.Assign(std::move(text));
   }
   ~EditListSession() {
-    list_.Assign(std::u16string());
-    if (list_.HeldBytes() > kBytesWorthKeeping) list_.ReleaseBuffers();
+    // The text goes, its room stays.
+    std::u16string room = list_.TakeText();
+    room.clear();
+    list_.Assign(std::move(room));
+    if (list_.HeldBytes() > std::max(kBytesWorthKeeping, kBytesWorthKeepingPerCharacter * size_)) {
+      list_.ReleaseBuffers();
+    }
   }
   EditListSession(const EditListSession&) = delete;
   EditListSession& operator=(const EditListSession&) = delete;
 
   // Applies every recorded edit once and hands over the result.
   std::u16string Finish() {
-    if (list_.EditCount() != 0) list_.Apply();
-    list_.ClearEdits();
+    Apply();
     return list_.TakeText();
+  }
+  // Applies every recorded edit once; the result stays in the list until the session ends.
+  std::u16string_view FinishInPlace() {
+    Apply();
+    return list_.Text();
   }
 
  private:
+  void Apply() {
+    if (list_.EditCount() != 0) list_.ApplyReusingText();
+    list_.ClearEdits();
+  }
+
   TextEditList& list_;
+  std::size_t size_;
 };
 
 }  // namespace kpx

@@ -2,10 +2,7 @@
 #include "reverse/literal_run.h"
 
 #include "reverse/cdata_text.h"
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "reverse/char_search.h"
 
 namespace kpx {
 
@@ -25,52 +22,23 @@ void LiteralRun::Replace(std::size_t position, std::size_t count, std::u16string
   kept_change_ += static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(count);
 }
 
-namespace {
-
-// The first offset in [from, to) whose character is ">" or NeedsXmlCheck (tab, line feed and
-// carriage return among them), or to: eight characters at a time where the processor can.
-std::size_t NextNotable(const char16_t* data, std::size_t from, std::size_t to) {
-#ifdef __SSE2__
-  const __m128i greater = _mm_set1_epi16(u'>');
-  const __m128i controls = _mm_set1_epi16(0x1F);
-  const __m128i surrogates = _mm_set1_epi16(static_cast<short>(0xD800));
-  const __m128i surrogate_span = _mm_set1_epi16(0x7FF);
-  const __m128i below_nonchars = _mm_set1_epi16(static_cast<short>(0xFFFD));
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i ones = _mm_cmpeq_epi16(zero, zero);
-  for (; from + 8 <= to; from += 8) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
-    __m128i hits = _mm_cmpeq_epi16(v, greater);
-    hits = _mm_or_si128(hits, _mm_cmpeq_epi16(_mm_subs_epu16(v, controls), zero));
-    hits = _mm_or_si128(
-        hits, _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, surrogates), surrogate_span), zero));
-    hits = _mm_or_si128(
-        hits, _mm_xor_si128(_mm_cmpeq_epi16(_mm_subs_epu16(v, below_nonchars), zero), ones));
-    const int bits = _mm_movemask_epi8(hits);
-    if (bits != 0)
-      return from + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(bits))) / 2;
-  }
-#endif
-  for (; from < to; ++from) {
-    if (data[from] == u'>' || NeedsXmlCheck(data[from])) return from;
-  }
-  return to;
-}
-
-}  // namespace
-
 void LiteralRun::CheckKept(std::size_t from, std::size_t to) {
   if (from >= to) return;
   const std::u16string_view text = list_.Text();
   const std::u16string_view kept = text.substr(from, to - from);
-  for (std::size_t i = NextNotable(text.data(), from, to); i < to;
-       i = NextNotable(text.data(), i + 1, to)) {
-    const char16_t c = text[i];
-    if (c == u'>') {
-      // The two characters before it in the section: in this stretch, or the ones before it.
-      const char16_t before1 = i >= from + 1 ? text[i - 1] : last1_;
-      const char16_t before2 = i >= from + 2 ? text[i - 2] : i == from + 1 ? last1_ : last2_;
-      if (before1 == u']' && before2 == u']') list_.Insert(i, kCDataSplit);
+  // A "]]>" whose "]" come before the stretch in the section (last1 and last2).
+  if (text[from] == u'>' && last1_ == u']' && last2_ == u']') {
+    list_.Insert(from, kCDataSplit);
+  } else if (to - from >= 2 && text[from + 1] == u'>' && text[from] == u']' && last1_ == u']') {
+    list_.Insert(from + 1, kCDataSplit);
+  }
+  // The others lie in the stretch: found by their first "]", which is rarer than ">".
+  for (std::size_t i = FindCDataNotable(text.data(), from, to); i < to;
+       i = FindCDataNotable(text.data(), i + 1, to)) {
+    if (text[i] == u']') {
+      if (i + 2 < to && text[i + 1] == u']' && text[i + 2] == u'>') {
+        list_.Insert(i + 2, kCDataSplit);
+      }
     } else if (!IsWholeXmlUnit(kept, i - from)) {
       list_.Delete(i, 1);
       list_.Insert(i, std::u16string_view(&kReplacementChar, 1));

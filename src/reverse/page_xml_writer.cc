@@ -20,10 +20,13 @@
 #include "reverse/edit_list_session.h"
 #include "reverse/literal_run.h"
 #include "reverse/tag_edits.h"
+#include "reverse/tag_names.h"
 
 namespace kpx {
 
 namespace {
+
+using namespace std::string_view_literals;
 
 // A host whose parent chain runs longer than this has a loop in it.
 constexpr int kDeepestParentChain = 4096;
@@ -47,27 +50,78 @@ bool HasContent(const TagRecord& tag) {
   return !tag.self_closing && !HasElementProperty(tag.name.View(), kEmpty);
 }
 
-// Start tags that the writer looks at more closely (and lower-cases when they stay).
-bool IsCandidate(const TagRecord& tag) {
-  static constexpr std::u16string_view kNames[] = {u"span",   u"meta",     u"comment", u"script",
-                                                   u"style",  u"kpscdata", u"head",    u"link",
-                                                   u"select", u"option"};
-  for (std::u16string_view name : kNames) {
-    if (Is(tag.name.View(), name)) return true;
+// The attributes of a start tag that the writer asks about, each the first of its name (null:
+// none), found in one walk over the tag.
+struct WriterAttributes {
+  const AttributeRecord* remove_on_bt = nullptr;  // kpsRemoveOnBT
+  const AttributeRecord* serviceable = nullptr;   // kpsServiceable
+  const AttributeRecord* tag_content = nullptr;   // kpstagcontent
+  const AttributeRecord* option_block = nullptr;  // kpsOptionBlock
+  PathMarkers paths;                              // kpsDynamicStyle, kpsI18Ned
+};
+
+void Note(const AttributeRecord& attribute, std::u16string_view name, std::u16string_view wanted,
+          const AttributeRecord*& slot) {
+  if (!slot && EqualsIgnoringAsciiCase(name, wanted)) slot = &attribute;
+}
+
+WriterAttributes ReadWriterAttributes(const TagRecord& tag) {
+  WriterAttributes found;
+  for (const AttributeRecord& attribute : tag.attributes) {
+    const std::u16string_view name = attribute.name.View();
+    // Every name asked about starts with "kps".
+    if (name.size() < 9 || AsciiToLower(name[0]) != u'k') continue;
+    switch (name.size()) {
+      case 9:
+        Note(attribute, name, u"kpsI18Ned"sv, found.paths.i18ned);
+        break;
+      case 13:
+        Note(attribute, name, u"kpsRemoveOnBT"sv, found.remove_on_bt);
+        Note(attribute, name, u"kpstagcontent"sv, found.tag_content);
+        break;
+      case 14:
+        Note(attribute, name, u"kpsServiceable"sv, found.serviceable);
+        Note(attribute, name, u"kpsOptionBlock"sv, found.option_block);
+        break;
+      case 15:
+        Note(attribute, name, u"kpsDynamicStyle"sv, found.paths.dynamic_style);
+        break;
+      default:
+        break;
+    }
   }
-  return tag.attributes.Find(u"kpsServiceable") || tag.attributes.Find(u"kpstagcontent");
+  return found;
+}
+
+// Start tags that the writer looks at more closely (and lower-cases when they stay).
+bool IsCandidate(const TagName& name, const WriterAttributes& attributes) {
+  switch (name.kind) {
+    case TagKind::kSpan:
+    case TagKind::kMeta:
+    case TagKind::kComment:
+    case TagKind::kScript:
+    case TagKind::kStyle:
+    case TagKind::kKpsCData:
+    case TagKind::kHead:
+    case TagKind::kLink:
+    case TagKind::kSelect:
+    case TagKind::kOption:
+      return true;
+    default:
+      return attributes.serviceable || attributes.tag_content;
+  }
 }
 
 // The tag's component name: kpsName, else name.
 std::u16string_view TagComponentName(const TagRecord& tag) {
-  std::u16string_view name = ValueOf(tag, u"kpsName");
-  return name.empty() ? ValueOf(tag, u"name") : name;
+  std::u16string_view name = ValueOf(tag, u"kpsName"sv);
+  return name.empty() ? ValueOf(tag, u"name"sv) : name;
 }
 
 bool IsEndMarker(const TagRecord& tag) {
-  const AttributeRecord* begin = tag.attributes.Find(u"isBegin");
-  return !tag.end_tag && begin && begin->value.View() != u"true" &&
-         ValueOf(tag, u"kpsServiceable") == u"true";
+  const AttributeRecord* begin = tag.attributes.Find(u"isBegin"sv);
+  return !tag.end_tag && begin && begin->value.View() != u"true"sv &&
+         ValueOf(tag, u"kpsServiceable"sv) == u"true"sv;
 }
 
 // The first word of a comment's body is BEGIN or END.
@@ -80,14 +134,13 @@ bool IsBlockComment(std::u16string_view body) {
   std::size_t j = i;
   while (j < body.size() && body[j] > u' ') ++j;
   const std::u16string_view word = body.substr(i, j - i);
-  return word == u"BEGIN" || word == u"END";
+  return word == u"BEGIN"sv || word == u"END"sv;
 }
 
 class WriterPass {
  public:
   WriterPass(TextEditList& list, IUnknown* host, IComponentIDs* ids, const PageSettings& settings)
-      : list_(list),
-        text_(list.Text()),
+      : text_(list.Text()),
         scanner_(BorrowedText{list.Text()}),
         recorder_(list),
         run_(recorder_),
@@ -108,13 +161,21 @@ class WriterPass {
       const MarkupItem kind = scanner_.NextItem();
       if (kind == MarkupItem::kEnd) break;
       if (erasing_) {
-        if (kind == MarkupItem::kTag) TagWhileErasing();
+        if (kind == MarkupItem::kTag) {
+          TagWhileErasing();
+        } else if (kind == MarkupItem::kText) {
+          SkipWords();
+        }
         continue;
       }
       switch (kind) {
         case MarkupItem::kText:
           after_block_comment_ = false;
-          if (scanner_.LastTokenKind() == LexToken::kLBrace) Placeholder();
+          if (scanner_.LastTokenKind() == LexToken::kLBrace) {
+            Placeholder();
+          } else {
+            SkipWords();
+          }
           break;
         case MarkupItem::kComment:
           after_block_comment_ = IsBlockComment(scanner_.ItemTextView());
@@ -133,6 +194,9 @@ class WriterPass {
     }
     Finish();
   }
+
+  // The root's start tag (empty for a fragment): what stands in front of the list's text.
+  std::u16string TakeRoot() { return std::move(root_); }
 
  private:
   struct OpenElement {
@@ -156,6 +220,13 @@ class WriterPass {
 
   void Out(std::size_t position, std::u16string_view text) { recorder_.Insert(position, text); }
 
+  // After a word: the words up to the next other item, which the writer has no use for, go at
+  // once.
+  void SkipWords() {
+    const LexToken token = scanner_.LastTokenKind();
+    if (token == LexToken::kName || token == LexToken::kOther) scanner_.SkipPlainItems();
+  }
+
   // Writes text at position between two literal runs.
   void InsertOutside(std::size_t position, std::u16string_view text) {
     run_.Close(position);
@@ -167,7 +238,7 @@ class WriterPass {
     const std::size_t colon = name.find(u':');
     if (colon == std::u16string_view::npos || colon == 0) return;
     std::u16string prefix = Lower(name.substr(0, colon));
-    if (prefix == u"xml" || prefix == u"xmlns" || !IsXmlName(prefix)) return;
+    if (prefix == u"xml"sv || prefix == u"xmlns"sv || !IsXmlName(prefix)) return;
     prefixes_.insert(std::move(prefix));
   }
 
@@ -180,9 +251,10 @@ class WriterPass {
     std::size_t j = i + 1;
     while (j < size && IsNameChar(text_[j])) ++j;
     if (j >= size || text_[j] != u'}') return;
-    std::u16string element = u"<Variable name=\"";
+    std::u16string& element = scratch_;
+    element.assign(u"<Variable name=\""sv);
     AppendXmlAttributeValue(element, text_.substr(i, j - i));
-    element += u"\"/>";
+    element += u"\"/>"sv;
     run_.Close(open);
     Out(open, element);
     recorder_.Delete(open, j + 1 - open);
@@ -192,9 +264,10 @@ class WriterPass {
 
   void TemplateCData() {
     const std::size_t start = scanner_.ItemStart(), end = scanner_.ItemEnd();
-    std::u16string element = u"<kpsCDATA>";
+    std::u16string& element = scratch_;
+    element.assign(u"<kpsCDATA>"sv);
     AppendSplitCDataSection(element, scanner_.ItemTextView());
-    element += u"</kpsCDATA>";
+    element += u"</kpsCDATA>"sv;
     run_.Close(start);
     Out(start, element);
     recorder_.Delete(start, end - start);
@@ -209,20 +282,22 @@ class WriterPass {
     const bool block_comment_before = after_block_comment_;
     after_block_comment_ = false;
     if (tag.end_tag) {
-      if (Is(name, u"select")) ResetOptionBlock(start);
+      if (Is(name, u"select"sv)) ResetOptionBlock(start);
       EndTag(name, start, end);
       return;
     }
-    const bool has_content = HasContent(tag);
+    const TagName kind = ClassifyTagName(name);
+    const bool has_content = !tag.self_closing && (kind.properties & kEmpty) == 0;
     if (has_content) CountNesting(name);
-    if (tag.attributes.Find(u"kpsRemoveOnBT")) {
+    attributes_ = ReadWriterAttributes(tag);
+    if (attributes_.remove_on_bt) {
       run_.Erase(start, end - start);
       if (has_content) removals_.push_back({{}, false, Lower(name), 0, 0, {}, false});
       return;
     }
-    if (Is(name, u"meta") && ValueOf(tag, u"name") == u"kpsProxyBraces") {
+    if (kind.kind == TagKind::kMeta && ValueOf(tag, u"name"sv) == u"kpsProxyBraces"sv) {
       std::u16string braces = u"{";
-      braces += ValueOf(tag, u"value");
+      braces += ValueOf(tag, u"value"sv);
       braces += u'}';
       run_.Close(start);
       Out(start, TextElement(braces));
@@ -230,24 +305,28 @@ class WriterPass {
       run_.Start(end);
       return;
     }
-    if (Is(name, u"select")) {
+    if (kind.kind == TagKind::kSelect) {
       ResetOptionBlock(start);
-    } else if (Is(name, u"option")) {
-      ChangeOptionBlock(start, ValueOf(tag, u"kpsOptionBlock"), block_comment_before);
+    } else if (kind.kind == TagKind::kOption) {
+      ChangeOptionBlock(
+          start,
+          attributes_.option_block ? attributes_.option_block->value.View() : std::u16string_view(),
+          block_comment_before);
     }
-    if (ValueOf(tag, u"kpsServiceable") == u"true") {
+    if (attributes_.serviceable && attributes_.serviceable->value.View() == u"true"sv) {
       Serviceable(tag, start, end, has_content);
       return;
     }
-    LiteralTag(tag, IsCandidate(tag));
+    LiteralTag(tag, IsCandidate(kind, attributes_));
   }
 
-  // A start tag that stays: its edits join the literal run.
+  // A start tag that stays: its edits join the literal run. attributes_ holds its attributes.
   void LiteralTag(const TagRecord& tag, bool candidate) {
     if (candidate) {
       for (const AttributeRecord& attribute : tag.attributes) AddPrefix(attribute.name.View());
     }
-    for (BackEdit& edit : LiteralTagEdits(text_, tag, candidate, settings_.site_language)) {
+    LiteralTagEdits(text_, tag, candidate, attributes_.paths, settings_.site_language, edits_);
+    for (BackEdit& edit : edits_) {
       switch (edit.kind) {
         case BackEdit::kErase:
           run_.Erase(edit.position, edit.count);
@@ -297,38 +376,39 @@ class WriterPass {
   // separator the editor put beside it.
   std::pair<std::size_t, std::size_t> MarkerSpan(const TagRecord& tag, std::size_t start,
                                                  std::size_t end, bool look_before) const {
-    if (ValueOf(tag, u"kpsPreserveEndSpace") == u"true") return {start, end};
+    if (ValueOf(tag, u"kpsPreserveEndSpace"sv) == u"true"sv) return {start, end};
     if (end < text_.size() && text_[end] == u' ') return {start, end + 1};
     if (!look_before) return {start, end};
     if (start >= run_.start() + 2 && text_[start - 2] == 0x0412 && text_[start - 1] == 0x00A0) {
       return {start - 2, end};
     }
     if (start >= run_.start() + 6 &&
-        EqualsIgnoringAsciiCase(text_.substr(start - 6, 6), u"&nbsp;")) {
+        EqualsIgnoringAsciiCase(text_.substr(start - 6, 6), u"&nbsp;"sv)) {
       return {start - 6, end};
     }
     return {start, end};
   }
 
   void Serviceable(const TagRecord& tag, std::size_t start, std::size_t end, bool has_content) {
-    const LONG tag_id = NumericComponentId(ValueOf(tag, u"kpsId"));
+    const LONG tag_id = NumericComponentId(ValueOf(tag, u"kpsId"sv));
     const std::u16string_view tag_name = TagComponentName(tag);
-    const bool marker = tag.attributes.Find(u"isBegin") != nullptr;
-    if (marker && ValueOf(tag, u"isBegin") != u"true") {
+    const AttributeRecord* is_begin = tag.attributes.Find(u"isBegin"sv);
+    const bool marker = is_begin != nullptr;
+    if (marker && is_begin->value.View() != u"true"sv) {
       CloseMarker(tag, start, end, tag_id, tag_name);
       return;
     }
-    const bool resource = ValueOf(tag, u"kpsType") == u"Resource";
-    const bool atomic = ValueOf(tag, u"atomicselection") == u"true";
-    const bool is_span = Is(tag.name.View(), u"span");
+    const bool resource = ValueOf(tag, u"kpsType"sv) == u"Resource"sv;
+    const bool atomic = ValueOf(tag, u"atomicselection"sv) == u"true"sv;
+    const bool is_span = Is(tag.name.View(), u"span"sv);
     ElementParts parts;
     ComPtr<HostPageModel> scope;
     bool primitive = false;
     if (resource) {
       parts.element = u"Resource";
-      parts.name = ValueOf(tag, u"kpsResourceName");
+      parts.name = ValueOf(tag, u"kpsResourceName"sv);
       parts.attributes.emplace_back(u"kpsPrefix",
-                                    std::u16string(ValueOf(tag, u"kpsResourcePrefix")));
+                                    std::u16string(ValueOf(tag, u"kpsResourcePrefix"sv)));
     } else {
       BoundComponent bound = BindComponent(scopes_, page_.Get(), tag_name, tag_id);
       if (bound.model) {
@@ -342,8 +422,8 @@ class WriterPass {
         parts.id = tag_id;
         parts.name = tag_name;
       }
-      if (is_span && ValueOf(tag, u"kpsExtendedHtmlSpan") == u"true") {
-        if (ValueOf(tag, u"kpsPrimitiveAsBlock") == u"true") {
+      if (is_span && ValueOf(tag, u"kpsExtendedHtmlSpan"sv) == u"true"sv) {
+        if (ValueOf(tag, u"kpsPrimitiveAsBlock"sv) == u"true"sv) {
           primitive = true;
           parts.attributes.emplace_back(u"kpsPrimitiveAsBlock", u"true");
         } else {
@@ -351,8 +431,8 @@ class WriterPass {
           parts.attributes.emplace_back(u"kpsExtendedHtmlSpan", u"true");
         }
       }
-      if (parts.element == u"Block" && is_span && tag.attributes.Find(u"type")) {
-        parts.attributes.emplace_back(u"type", std::u16string(ValueOf(tag, u"type")));
+      if (parts.element == u"Block"sv && is_span && tag.attributes.Find(u"type"sv)) {
+        parts.attributes.emplace_back(u"type", std::u16string(ValueOf(tag, u"type"sv)));
       }
     }
     const std::u16string start_element = StartElement(parts, resource);
@@ -443,7 +523,7 @@ class WriterPass {
       return;
     }
     if (!IsEndMarker(tag)) return;
-    const LONG id = NumericComponentId(ValueOf(tag, u"kpsId"));
+    const LONG id = NumericComponentId(ValueOf(tag, u"kpsId"sv));
     const bool match = (id != 0 && erasing.id != 0)
                            ? id == erasing.id
                            : Lower(TagComponentName(tag)) == erasing.key && !erasing.key.empty();
@@ -520,23 +600,21 @@ class WriterPass {
     recorder_.Flush();
   }
 
+  // The root's start tag goes in front of everything, outside the list: recorded last at the
+  // start, it would be the one edit out of position order there.
   void WriteRoot(std::size_t size) {
-    std::u16string root = u"<Page";
+    root_ = u"<Page";
     for (const std::u16string& prefix : prefixes_) {
-      root += u" xmlns:";
-      root += prefix;
-      root += u"=\"";
-      root += kBackPrefixNamespace;
-      root += u'"';
+      root_ += u" xmlns:";
+      root_ += prefix;
+      root_ += u"=\"";
+      root_ += kBackPrefixNamespace;
+      root_ += u'"';
     }
-    root += u'>';
-    // In front of everything written at the start (after clear).
-    recorder_.Flush();
-    list_.Insert(0, root, false);
+    root_ += u'>';
     Out(size, u"</Page>");
   }
 
-  TextEditList& list_;
   std::u16string_view text_;
   DocumentScanner scanner_;
   EditRecorder recorder_;
@@ -559,6 +637,10 @@ class WriterPass {
   std::u16string option_block_;
   bool option_begin_written_ = false;
   bool after_block_comment_ = false;
+  WriterAttributes attributes_;  // of the start tag being read
+  std::vector<BackEdit> edits_;  // its edits as a literal tag
+  std::u16string scratch_;       // an element being made
+  std::u16string root_;
 };
 
 }  // namespace
@@ -592,21 +674,35 @@ PageSettings ReadPageSettings(HostPageModel* page) {
   return settings;
 }
 
-std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
-                            IComponentIDs* ids, const PageSettings& settings) {
-  EditListSession session(list, std::move(text));
-  // Values are read as the text holds them: the writer copies nothing the tag parser escaped.
-  ScopedAttributeEscapingOff raw_values;
-  WriterPass pass(list, host, ids, settings);
-  pass.Run();
-  return session.Finish();
-}
+namespace {
 
-std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
-                            IComponentIDs* ids) {
+void Write(EditListSession& session, TextEditList& list, IUnknown* host, IComponentIDs* ids,
+           const PageXmlSink& sink) {
   const PageSettings settings = ReadPageSettings(FindPage(host).Get());
   SetDoubleEscapeQuotes(settings.publish_template);
-  return WritePageXml(list, std::move(text), host, ids, settings);
+  std::u16string root;
+  {
+    // Values are read as the text holds them: the writer copies nothing the tag parser escaped.
+    ScopedAttributeEscapingOff raw_values;
+    WriterPass pass(list, host, ids, settings);
+    pass.Run();
+    root = pass.TakeRoot();
+  }
+  sink(root, session.FinishInPlace());
+}
+
+}  // namespace
+
+void WritePageXml(TextEditList& list, std::u16string&& text, IUnknown* host, IComponentIDs* ids,
+                  const PageXmlSink& sink) {
+  EditListSession session(list, std::move(text));
+  Write(session, list, host, ids, sink);
+}
+
+void WritePageXml(TextEditList& list, std::u16string_view text, IUnknown* host, IComponentIDs* ids,
+                  const PageXmlSink& sink) {
+  EditListSession session(list, text);
+  Write(session, list, host, ids, sink);
 }
 
 }  // namespace kpx

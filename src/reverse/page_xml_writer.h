@@ -4,6 +4,7 @@
 // applied once at the end.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,17 +29,19 @@ ComPtr<HostPageModel> FindPage(IUnknown* host);
 // Reads the settings the writer uses from the page and its project.
 PageSettings ReadPageSettings(HostPageModel* page);
 
-// Writes text as page XML, using list (cleared first) for its edits. host is the page, or for a
-// fragment the component it belongs to: the root element "Page" is written only when host is a
-// page. With ids, each tag bound to a host component that has an identifier adds it there.
-// Sets the process-wide quote double-escaping switch from the page's "publishTemplate" setting
-// and leaves it so.
-std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
-                            IComponentIDs* ids = nullptr);
+// Receives the page XML: the root's start tag (empty for a fragment) and what follows it, both
+// valid only during the call, so that a caller that copies the text anyway joins them there.
+using PageXmlSink = std::function<void(std::u16string_view root, std::u16string_view rest)>;
 
-// The writer with the settings given (the switch is not touched), for callers that read them
-// already.
-std::u16string WritePageXml(TextEditList& list, std::u16string text, IUnknown* host,
-                            IComponentIDs* ids, const PageSettings& settings);
+// Writes text as page XML, using list (cleared first) for its edits, and hands it to sink. host
+// is the page, or for a fragment the component it belongs to: the root element "Page" is
+// written only when host is a page. With ids, each tag bound to a host component that has an
+// identifier adds it there. Sets the process-wide quote double-escaping switch from the page's
+// "publishTemplate" setting and leaves it so. The list takes text itself, or a copy of it into
+// the room it kept from its last text.
+void WritePageXml(TextEditList& list, std::u16string&& text, IUnknown* host, IComponentIDs* ids,
+                  const PageXmlSink& sink);
+void WritePageXml(TextEditList& list, std::u16string_view text, IUnknown* host, IComponentIDs* ids,
+                  const PageXmlSink& sink);
 
 }  // namespace kpx

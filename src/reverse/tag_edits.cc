@@ -9,6 +9,8 @@ namespace kpx {
 
 namespace {
 
+using namespace std::string_view_literals;
+
 bool HasUpperCase(std::u16string_view text) {
   return std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= u'A' && c <= u'Z'; });
 }
@@ -58,17 +60,17 @@ std::vector<ValueSpan> Segments(std::u16string_view text, const ValueSpan& value
 
 // kpsDynamicStyle and kpsI18Ned: the attribute they name holds a path whose theme segment (after a
 // "styles" directory) or language segment is written back as its placeholder.
-void RewritePaths(std::u16string_view text, const TagRecord& tag, std::u16string_view site_language,
-                  std::vector<BackEdit>& edits) {
+void RewritePaths(std::u16string_view text, const TagRecord& tag, const PathMarkers& markers,
+                  std::u16string_view site_language, std::vector<BackEdit>& edits) {
   std::size_t style_at = std::u16string_view::npos;
-  if (const AttributeRecord* names = tag.attributes.Find(u"kpsDynamicStyle")) {
+  if (const AttributeRecord* names = markers.dynamic_style) {
     const AttributeRecord* target = tag.attributes.Find(names->value.View());
     ValueSpan value;
     if (target && !names->value.View().empty() && FindValueSpan(text, *target, &value)) {
       const std::vector<ValueSpan> segments = Segments(text, value);
       for (std::size_t i = 0; i + 1 < segments.size(); ++i) {
         const std::u16string_view segment = text.substr(segments[i].begin, segments[i].size);
-        if (EqualsIgnoringAsciiCase(segment, u"styles") && segments[i + 1].size != 0) {
+        if (EqualsIgnoringAsciiCase(segment, u"styles"sv) && segments[i + 1].size != 0) {
           style_at = segments[i + 1].begin;
           edits.push_back({BackEdit::kReplace, style_at, segments[i + 1].size, u"{KPS_Style}"});
           break;
@@ -77,7 +79,7 @@ void RewritePaths(std::u16string_view text, const TagRecord& tag, std::u16string
     }
   }
   if (site_language.empty()) return;
-  if (const AttributeRecord* names = tag.attributes.Find(u"kpsI18Ned")) {
+  if (const AttributeRecord* names = markers.i18ned) {
     const AttributeRecord* target = tag.attributes.Find(names->value.View());
     ValueSpan value;
     if (target && !names->value.View().empty() && FindValueSpan(text, *target, &value)) {
@@ -106,30 +108,37 @@ bool FindValueSpan(std::u16string_view text, const AttributeRecord& attribute, V
   return true;
 }
 
-std::vector<BackEdit> LiteralTagEdits(std::u16string_view text, const TagRecord& tag,
-                                      bool candidate, std::u16string_view site_language) {
-  std::vector<BackEdit> edits;
-  if (candidate) LowerName(text, tag.name_position, tag.name.View(), edits);
-  for (const AttributeRecord& attribute : tag.attributes) {
-    if (!attribute.from_source) continue;
-    if (EqualsIgnoringAsciiCase(attribute.name.View(), u"kpstagcontent")) {
-      UnwrapTagContent(text, attribute, edits);
-    } else if (candidate) {
-      LowerName(text, attribute.name_position, attribute.name.View(), edits);
+void LiteralTagEdits(std::u16string_view text, const TagRecord& tag, bool candidate,
+                     const PathMarkers& markers, std::u16string_view site_language,
+                     std::vector<BackEdit>& edits) {
+  edits.clear();
+  if (candidate) {
+    LowerName(text, tag.name_position, tag.name.View(), edits);
+    for (const AttributeRecord& attribute : tag.attributes) {
+      if (!attribute.from_source) continue;
+      if (EqualsIgnoringAsciiCase(attribute.name.View(), u"kpstagcontent"sv)) {
+        UnwrapTagContent(text, attribute, edits);
+      } else {
+        LowerName(text, attribute.name_position, attribute.name.View(), edits);
+      }
     }
   }
-  RewritePaths(text, tag, site_language, edits);
+  if (markers.dynamic_style || (markers.i18ned && !site_language.empty())) {
+    RewritePaths(text, tag, markers, site_language, edits);
+  }
+  if (edits.size() < 2) return;
   std::stable_sort(edits.begin(), edits.end(),
                    [](const BackEdit& a, const BackEdit& b) { return a.position < b.position; });
   // Two edits over one stretch (a value both unwrapped and rewritten): the first one stands.
-  std::vector<BackEdit> kept;
+  std::size_t kept = 0;
   std::size_t reach = 0;
-  for (BackEdit& edit : edits) {
-    if (!kept.empty() && edit.position < reach) continue;
-    reach = edit.position + edit.count;
-    kept.push_back(std::move(edit));
+  for (std::size_t i = 0; i < edits.size(); ++i) {
+    if (kept != 0 && edits[i].position < reach) continue;
+    reach = edits[i].position + edits[i].count;
+    if (kept != i) edits[kept] = std::move(edits[i]);
+    ++kept;
   }
-  return kept;
+  edits.resize(kept);
 }
 
 }  // namespace kpx

@@ -26,11 +26,20 @@ struct ValueSpan {
 };
 bool FindValueSpan(std::u16string_view text, const AttributeRecord& attribute, ValueSpan* span);
 
-// What the writer does to a start tag that stays in the output, in position order. candidate:
-// the element name and every attribute name are lower-cased. site_language: the language
-// segment kpsI18Ned marks (empty: none). The tag must have been read from text with attribute
-// escaping off, so that its values are the text's own.
-std::vector<BackEdit> LiteralTagEdits(std::u16string_view text, const TagRecord& tag,
-                                      bool candidate, std::u16string_view site_language);
+// The attributes that name a path to rewrite: the first kpsDynamicStyle and the first kpsI18Ned
+// of a tag (null: none).
+struct PathMarkers {
+  const AttributeRecord* dynamic_style = nullptr;
+  const AttributeRecord* i18ned = nullptr;
+};
+
+// What the writer does to a start tag that stays in the output, in position order, into edits
+// (cleared first). candidate: the element name and every attribute name are lower-cased, and
+// kpstagcontent is unwrapped (a tag that carries one is always a candidate).
+// site_language: the language segment kpsI18Ned marks (empty: none). The tag must have been read
+// from text with attribute escaping off, so that its values are the text's own.
+void LiteralTagEdits(std::u16string_view text, const TagRecord& tag, bool candidate,
+                     const PathMarkers& markers, std::u16string_view site_language,
+                     std::vector<BackEdit>& edits);
 
 }  // namespace kpx

@@ -11,11 +11,15 @@
 #include "markup/document_scanner.h"
 #include "markup/element_table.h"
 #include "reverse/attribute_repairs.h"
+#include "reverse/char_search.h"
 #include "reverse/edit_list_session.h"
+#include "reverse/tag_names.h"
 
 namespace kpx {
 
 namespace {
+
+using namespace std::string_view_literals;
 
 bool Is(std::u16string_view name, std::u16string_view lower) {
   return EqualsIgnoringAsciiCase(name, lower);
@@ -39,15 +43,25 @@ PathContext PagePaths(HostPageModel* page) {
 }
 
 // Without a reverse profile the one repair left is "&#194;", which the editor writes for U+00C2.
-std::u16string RepairCharacters(std::u16string_view text, const SubstitutionTable* table) {
+// Nothing when the text needs no repair.
+std::optional<std::u16string> RepairCharacters(std::u16string_view text,
+                                               const SubstitutionTable* table) {
   if (table) return table->Apply(text);
   constexpr std::u16string_view kEntity = u"&#194;";
-  if (text.find(kEntity) == std::u16string_view::npos) return CopyOfLargeText(text);
+  // The next entity at or after from, or npos.
+  auto next = [text, kEntity](std::size_t from) {
+    for (std::size_t at = FindUnit(text.data(), from, text.size(), u'&'); at < text.size();
+         at = FindUnit(text.data(), at + 1, text.size(), u'&')) {
+      if (text.substr(at, kEntity.size()) == kEntity) return at;
+    }
+    return std::u16string_view::npos;
+  };
+  std::size_t at = next(0);
+  if (at == std::u16string_view::npos) return std::nullopt;
   std::u16string out;
   ReserveLargeText(out, text.size());
   std::size_t from = 0;
-  for (std::size_t at = text.find(kEntity); at != std::u16string_view::npos;
-       at = text.find(kEntity, from)) {
+  for (; at != std::u16string_view::npos; at = next(from)) {
     out.append(text.substr(from, at - from));
     out += char16_t{0x00C2};
     from = at + kEntity.size();
@@ -58,14 +72,19 @@ std::u16string RepairCharacters(std::u16string_view text, const SubstitutionTabl
 
 // Tags that stay between <html> and <body>: the document's structure and what a head holds.
 // Other known elements are body content; unknown (template) tags stay where they are.
-bool IsBodyContent(std::u16string_view name) {
-  const ElementEntry* entry = LookUpElement(name);
-  if (!entry) return false;
-  if ((entry->properties & (kDocumentStructure | kAllowedInHead)) != 0) return false;
-  for (std::u16string_view stays : {u"title", u"meta", u"link", u"script", u"style"}) {
-    if (Is(name, stays)) return false;
+bool IsBodyContent(const TagName& name) {
+  if (!name.known) return false;
+  if ((name.properties & (kDocumentStructure | kAllowedInHead)) != 0) return false;
+  switch (name.kind) {
+    case TagKind::kTitle:
+    case TagKind::kMeta:
+    case TagKind::kLink:
+    case TagKind::kScript:
+    case TagKind::kStyle:
+      return false;
+    default:
+      return true;
   }
-  return true;
 }
 
 // The host formatter of one call: created and initialised with the page's context.
@@ -124,12 +143,28 @@ class PrePass {
     for (;;) {
       const MarkupItem kind = scanner_.NextItem();
       if (kind == MarkupItem::kEnd) break;
-      if (kind != MarkupItem::kTag) continue;
+      if (kind != MarkupItem::kTag) {
+        // Only tags matter here: the words up to the next other item go at once.
+        if (kind == MarkupItem::kText && (scanner_.LastTokenKind() == LexToken::kName ||
+                                          scanner_.LastTokenKind() == LexToken::kOther)) {
+          scanner_.SkipPlainItems();
+        }
+        continue;
+      }
       // Inside a component extent the rules still run: should the extent never close, their
       // edits stand; when it closes, the formatter's answer replaces them with the extent.
       const bool in_extent = extent_.has_value();
-      Tag(in_extent);
-      if (in_extent) TagInsideExtent();
+      const TagRecord& tag = scanner_.Tag();
+      if (tag.end_tag) {
+        // End tags are told apart by the few names that matter for them.
+        const bool font = Is(tag.name.View(), u"font"sv);
+        EndTag(tag.name.View(), font, in_extent);
+        if (in_extent) TagInsideExtent(font);
+        continue;
+      }
+      const TagName name = ClassifyTagName(tag.name.View());
+      Tag(name, in_extent);
+      if (in_extent) TagInsideExtent(name.kind == TagKind::kFont);
     }
     // A cut waits for <body>: with none, nothing is cut and the tags keep their own edits.
     for (Cut& cut : cuts_) {
@@ -142,14 +177,19 @@ class PrePass {
   // The edits in position order (equal positions in the order they were made). What a later
   // rule erased whole (a font tag, the start tag of a stray paragraph) takes the edits made
   // inside it with it.
-  std::vector<BackEdit> Edits() {
-    std::stable_sort(edits_.begin(), edits_.end(),
-                     [](const BackEdit& a, const BackEdit& b) { return a.position < b.position; });
-    std::vector<BackEdit> kept;
-    kept.reserve(edits_.size());
+  std::vector<BackEdit>& Edits() {
+    const auto by_position = [](const BackEdit& a, const BackEdit& b) {
+      return a.position < b.position;
+    };
+    // Mostly made in position order already.
+    if (!std::is_sorted(edits_.begin(), edits_.end(), by_position)) {
+      std::stable_sort(edits_.begin(), edits_.end(), by_position);
+    }
+    std::size_t kept = 0;
     std::size_t reach_start = 0, reach = 0;
     bool reaching = false;
-    for (BackEdit& edit : edits_) {
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+      BackEdit& edit = edits_[i];
       if (reaching && edit.position < reach && (edit.position > reach_start || edit.count != 0)) {
         continue;
       }
@@ -158,10 +198,11 @@ class PrePass {
         reach_start = edit.position;
         reach = edit.position + edit.count;
       }
-      kept.push_back(std::move(edit));
+      if (kept != i) edits_[kept] = std::move(edit);
+      ++kept;
     }
-    edits_.clear();
-    return kept;
+    edits_.resize(kept);
+    return edits_;
   }
 
  private:
@@ -194,50 +235,49 @@ class PrePass {
   };
   static constexpr std::size_t kNoCut = static_cast<std::size_t>(-1);
 
-  void Tag(bool in_extent) {
+  void Tag(const TagName& kind, bool in_extent) {
     const TagRecord& tag = scanner_.Tag();
     const std::size_t start = scanner_.TagStart(), end = scanner_.ItemEnd();
     const std::u16string_view name = tag.name.View();
-    if (tag.end_tag) {
-      EndTag(name, start, end, in_extent);
-      return;
-    }
-    if (tag.attributes.Find(u"kpsServiceable")) saw_serviceable_ = true;
-    if (Is(name, u"span")) saw_span_ = true;
+    const bool span = kind.kind == TagKind::kSpan;
+    std::vector<BackEdit>& edits = tag_edits_;
+    edits.clear();
+    AttributeFindings& found = found_;
+    RepairAttributes(text_, tag, kind.kind, paths_, options_.colours, edits, found);
+    if (found.serviceable) saw_serviceable_ = true;
+    if (span) saw_span_ = true;
     if (cut_span_) {
-      if (Is(name, u"span") && !tag.self_closing) ++span_depth_;
+      if (span && !tag.self_closing) ++span_depth_;
       return;
     }
-    std::vector<BackEdit> edits;
-    const AttributeFindings found = RepairAttributes(text_, tag, paths_, options_.colours, edits);
-    if (Is(name, u"html")) in_prologue_ = true;
-    if (Is(name, u"head")) head_end_ = end;
-    if (Is(name, u"body")) CommitCuts(end);
+    if (kind.kind == TagKind::kHtml) in_prologue_ = true;
+    if (kind.kind == TagKind::kHead) head_end_ = end;
+    if (kind.kind == TagKind::kBody) CommitCuts(end);
 
     // A component the host shows in no position of its own goes back through the formatter
     // (an extent marker, which carries isBegin, has no extent of its own).
-    if (!in_extent && tag.attributes.Find(u"kpsServiceable") && !tag.attributes.Find(u"isBegin") &&
-        found.component_id != 0 && page_ && HasNoPosition(found.component_id)) {
-      const bool empty = tag.self_closing || HasElementProperty(name, kEmpty);
+    if (!in_extent && found.serviceable && !found.marker && found.component_id != 0 && page_ &&
+        HasNoPosition(found.component_id)) {
+      const bool empty = tag.self_closing || (kind.properties & kEmpty) != 0;
       if (!empty) {
         extent_.emplace(start, name);
       }
     }
     const bool serviceable_without_id =
-        tag.attributes.Find(u"kpsServiceable") && found.component_id == 0 && !Is(name, u"span") &&
-        !Is(name, u"comment") && !Is(name, u"script") && !Is(name, u"style") &&
-        !Is(name, u"kpscdata") && !Is(name, u"head");
-    const bool empty_element = Is(name, u"meta") || Is(name, u"link") ||
-                               HasElementProperty(name, kEmpty) || serviceable_without_id;
+        found.serviceable && found.component_id == 0 && !span && kind.kind != TagKind::kComment &&
+        kind.kind != TagKind::kScript && kind.kind != TagKind::kStyle &&
+        kind.kind != TagKind::kKpsCData && kind.kind != TagKind::kHead;
+    const bool empty_element = kind.kind == TagKind::kMeta || kind.kind == TagKind::kLink ||
+                               (kind.properties & kEmpty) != 0 || serviceable_without_id;
     const bool slash = empty_element && !tag.self_closing && end > start && text_[end - 1] == u'>';
     if (slash) edits.push_back({BackEdit::kReplace, end - 1, 0, u"/"});
-    if (Is(name, u"span") && end + 6 <= text_.size() &&
-        EqualsIgnoringAsciiCase(text_.substr(end, 6), u"</span")) {
+    if (span && end + 6 <= text_.size() &&
+        EqualsIgnoringAsciiCase(text_.substr(end, 6), u"</span"sv)) {
       edits.push_back({BackEdit::kReplace, end, 0, u"&nbsp;"});
     }
 
-    if (!extent_ && Is(name, u"meta") && head_end_ != kNoHead &&
-        EqualsIgnoringAsciiCase(ValueOf(tag, u"http-equiv"), u"content-type") &&
+    if (!extent_ && kind.kind == TagKind::kMeta && head_end_ != kNoHead &&
+        EqualsIgnoringAsciiCase(ValueOf(tag, u"http-equiv"sv), u"content-type"sv) &&
         !OnlyBlanks(head_end_, start)) {
       // Moved to just after <head>, as an empty-element tag.
       edits_.push_back({BackEdit::kReplace, head_end_, 0, EditedText(start, end, edits)});
@@ -246,8 +286,8 @@ class PrePass {
     }
 
     std::size_t cut = kNoCut;
-    if (in_prologue_ && !extent_ && IsBodyContent(name)) {
-      if (Is(name, u"span")) {
+    if (in_prologue_ && !extent_ && IsBodyContent(kind)) {
+      if (span) {
         // The whole element, nested spans included, goes as it is.
         cut_span_ = Cut{start, end, {}};
         span_depth_ = 0;
@@ -255,18 +295,20 @@ class PrePass {
         return;
       }
       cut = cuts_.size();
-      cuts_.push_back(Cut{start, end, std::move(edits)});
+      cuts_.push_back(Cut{start, end, edits});
     } else {
-      edits_.insert(edits_.end(), edits.begin(), edits.end());
+      edits_.insert(edits_.end(), std::make_move_iterator(edits.begin()),
+                    std::make_move_iterator(edits.end()));
     }
-    if (Is(name, u"form")) Push(Open::kForm, start, end, false, cut);
-    if (Is(name, u"p")) Push(Open::kP, start, end, false, cut);
-    if (Is(name, u"font")) Push(Open::kFont, start, end, found.listed_font, cut);
+    if (kind.kind == TagKind::kForm) Push(Open::kForm, start, end, false, cut);
+    if (kind.kind == TagKind::kP) Push(Open::kP, start, end, false, cut);
+    if (kind.kind == TagKind::kFont) Push(Open::kFont, start, end, found.listed_font, cut);
   }
 
-  void EndTag(std::u16string_view name, std::size_t start, std::size_t end, bool in_extent) {
+  void EndTag(std::u16string_view name, bool font, bool in_extent) {
+    const std::size_t start = scanner_.TagStart(), end = scanner_.ItemEnd();
     if (cut_span_) {
-      if (Is(name, u"span")) {
+      if (Is(name, u"span"sv)) {
         if (span_depth_ == 0) {
           FinishSpanCut(end);
         } else {
@@ -276,15 +318,15 @@ class PrePass {
       return;
     }
     std::size_t cut = kNoCut;
-    if (in_prologue_ && !in_extent && IsBodyContent(name)) {
+    if (in_prologue_ && !in_extent && IsBodyContent(ClassifyTagName(name))) {
       cut = cuts_.size();
       cuts_.push_back(Cut{start, end, {}});
     }
-    const bool form = Is(name, u"form"), p = Is(name, u"p"), font = Is(name, u"font");
+    const bool form = Is(name, u"form"sv), p = Is(name, u"p"sv);
     if (!form && !p && !font) return;
     while (!open_.empty() && open_.back().dead) open_.pop_back();
-    const Open kind = form ? Open::kForm : p ? Open::kP : Open::kFont;
-    if (!open_.empty() && open_.back().kind == kind) {
+    const Open open = form ? Open::kForm : p ? Open::kP : Open::kFont;
+    if (!open_.empty() && open_.back().kind == open) {
       if (open_.back().remove) {
         EraseTag(open_.back().start, open_.back().end, open_.back().cut);
         EraseTag(start, end, cut);
@@ -310,16 +352,17 @@ class PrePass {
   }
 
   // Inside a component extent: only its end and the listed font tags in it matter.
-  void TagInsideExtent() {
+  void TagInsideExtent(bool font) {
     const TagRecord& tag = scanner_.Tag();
     const std::size_t start = scanner_.TagStart(), end = scanner_.ItemEnd();
     const std::u16string_view name = tag.name.View();
     Extent& extent = *extent_;
-    if (Is(name, u"font")) {
+    if (font) {
       if (!tag.end_tag) {
         std::vector<BackEdit> ignored;
-        const bool listed =
-            RepairAttributes(text_, tag, paths_, options_.colours, ignored).listed_font;
+        AttributeFindings found;
+        RepairAttributes(text_, tag, TagKind::kFont, paths_, options_.colours, ignored, found);
+        const bool listed = found.listed_font;
         extent.fonts.emplace_back(start, end);
         extent.font_listed.push_back(listed);
       } else if (!extent.fonts.empty()) {
@@ -449,6 +492,8 @@ class PrePass {
   Formatter& formatter_;
 
   std::vector<BackEdit> edits_;
+  std::vector<BackEdit> tag_edits_;  // the current tag's, until they go to edits_ or a cut
+  AttributeFindings found_;          // what the current tag's attributes tell
   std::vector<OpenTag> open_;
   std::vector<std::size_t> p_open_;     // indexes into open_ of the open p tags
   std::vector<std::size_t> form_open_;  // and of the open forms
@@ -491,7 +536,12 @@ HRESULT PreprocessTemplate(TextEditList& list, IUnknown* page, std::u16string_vi
   ComPtr<HostPageModel> model = holder.As<HostPageModel>();
   Formatter formatter(model.Get());
   // The pass reads the list's text, which stays as it is until the edits are applied.
-  EditListSession session(list, RepairCharacters(text, options.substitutions));
+  std::optional<EditListSession> session;
+  if (std::optional<std::u16string> repaired = RepairCharacters(text, options.substitutions)) {
+    session.emplace(list, std::move(*repaired));
+  } else {
+    session.emplace(list, text);
+  }
   ScopedAttributeEscapingOff raw_values;
   PrePass pass(list.Text(), model.Get(), options, formatter);
   const bool accepted = pass.Run();
@@ -501,7 +551,7 @@ HRESULT PreprocessTemplate(TextEditList& list, IUnknown* page, std::u16string_vi
     if (edit.count != 0) list.Delete(edit.position, edit.count);
     if (!edit.text.empty()) list.Insert(edit.position, edit.text, true);
   }
-  std::u16string result = session.Finish();
+  std::u16string result = session->Finish();
   if (!result.empty() && (result[0] == 0xFEFF || result[0] == 0xFFFE) &&
       (text.empty() || text[0] != result[0])) {
     result.erase(0, 1);

@@ -1,5 +1,7 @@
 // The back transformation: template pre-processing and the page XML writer, as the converter
 // offers them.
+#include <algorithm>
+
 #include "base/large_buffers.h"
 #include "base/stage_timer.h"
 #include "base/status.h"
@@ -12,8 +14,33 @@
 
 namespace kpx {
 
-HRESULT XH2XConverter::BackTransform(IDispatch* page, std::u16string_view text,
-                                     std::u16string* xml) {
+namespace {
+
+// The page XML in one BSTR, its two parts copied once.
+Bstr JoinedBstr(std::u16string_view root, std::u16string_view rest) {
+  BSTR text = AllocBstrToFill(root.size() + rest.size(), kHugePageWorthyBytes);
+  std::copy(rest.begin(), rest.end(), std::copy(root.begin(), root.end(), text));
+  return Bstr::Adopt(text);
+}
+
+// The page XML loaded into a new document (as LoadIntoDocument does, from the BSTR at hand).
+HRESULT LoadPageXml(const Bstr& xml, IXMLDOMDocument** out) {
+  StageTimer timer("!xml");
+  ComPtr<IXMLDOMDocument> document;
+  HRESULT hr = CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IXMLDOMDocument::kIID,
+                                document.PutVoid());
+  if (FAILED(hr)) return hr;
+  if (!document) return E_FAIL;
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  hr = document->loadXML(xml.Get(), &loaded);
+  if (hr != S_OK || loaded == VARIANT_FALSE) return E_FAIL;
+  *out = document.Detach();
+  return S_OK;
+}
+
+}  // namespace
+
+HRESULT XH2XConverter::BackTransform(IDispatch* page, std::u16string_view text, Bstr* xml) {
   ComPtr<IDispatch> holder(page);
   if (!holder.As<HostPageModel>()) return E_INVALIDARG;
   StageTimer timer("!back transformation");
@@ -26,17 +53,19 @@ HRESULT XH2XConverter::BackTransform(IDispatch* page, std::u16string_view text,
   std::u16string prepared;
   HRESULT hr = PreprocessTemplate(working_text_, page, text, options, &prepared);
   if (FAILED(hr)) return hr;
-  *xml = WritePageXml(working_text_, std::move(prepared), page);
+  WritePageXml(
+      working_text_, std::move(prepared), page, nullptr,
+      [xml](std::u16string_view root, std::u16string_view rest) { *xml = JoinedBstr(root, rest); });
   return S_OK;
 }
 
 HRESULT XH2XConverter::backTransformation(IDispatch* pPage, BSTR bstrTemplate, BSTR* pbstrXML) {
   return Guarded([&]() -> HRESULT {
     if (!pPage || !pbstrXML) return E_INVALIDARG;
-    std::u16string xml;
+    Bstr xml;
     HRESULT hr = BackTransform(pPage, BstrView(bstrTemplate), &xml);
     if (FAILED(hr)) return hr;
-    *pbstrXML = AllocBstr(xml);
+    *pbstrXML = xml.Detach();
     return S_OK;
   });
 }
@@ -45,10 +74,10 @@ HRESULT XH2XConverter::backTransformationWithDOM(IDispatch* pPage, BSTR bstrTemp
                                                  IXMLDOMDocument** ppXMLDoc) {
   return Guarded([&]() -> HRESULT {
     if (!pPage || !ppXMLDoc) return E_INVALIDARG;
-    std::u16string xml;
+    Bstr xml;
     HRESULT hr = BackTransform(pPage, BstrView(bstrTemplate), &xml);
     if (FAILED(hr)) return hr;
-    return LoadIntoDocument(xml, ppXMLDoc);
+    return LoadPageXml(xml, ppXMLDoc);
   });
 }
 
@@ -62,14 +91,16 @@ HRESULT XH2XConverter::partialBackTransformationWithDOM(IDispatch* pParent, BSTR
     ComPtr<IComponentIDs> ids;
     HRESULT hr = CreateComponentIds(nullptr, IComponentIDs::kIID, ids.PutVoid());
     if (FAILED(hr)) return hr;
-    std::u16string xml;
+    Bstr xml;
     {
       StageTimer timer("!back transformation");
-      xml =
-          WritePageXml(working_text_, CopyOfLargeText(BstrView(bstrTemplate)), pParent, ids.Get());
+      WritePageXml(working_text_, BstrView(bstrTemplate), pParent, ids.Get(),
+                   [&xml](std::u16string_view root, std::u16string_view rest) {
+                     xml = JoinedBstr(root, rest);
+                   });
     }
     ComPtr<IXMLDOMDocument> document;
-    hr = LoadIntoDocument(xml, document.Put());
+    hr = LoadPageXml(xml, document.Put());
     if (FAILED(hr)) return hr;
     *ppComponentIDs = ids.Detach();
     *ppXMLDoc = document.Detach();

@@ -17,6 +17,8 @@
 
 namespace kpx {
 
+class Bstr;
+
 class XH2XConverter final : public DispatchObject<IXH2XConverter>, private ModuleCounted {
  public:
   // engine: the stages behind the operations; null gives the library's own.
@@ -72,7 +74,8 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   HRESULT moveBodyTags(BSTR html, BSTR* result) override;
 
   // Heap bytes the converter keeps between operations for editing texts (its edit list's
-  // buffers, kept for reuse up to EditSession::kBytesWorthKeeping).
+  // buffers, kept for reuse up to EditSession::kBytesWorthKeeping, or after a back
+  // transformation up to EditListSession's bound for the page).
   std::size_t WorkingBytesHeld() const noexcept { return working_text_.HeldBytes(); }
 
  private:
@@ -86,7 +89,7 @@ class XH2XConverter final : public DispatchObject<IXH2XConverter>, private Modul
   HRESULT LoadIntoDocument(std::u16string_view xml, IXMLDOMDocument** document);
   HRESULT SynchronizeText(IDispatch* page, std::u16string_view text, bool warnings);
   // Pre-processing and the page XML writer on a page's template: the page XML text.
-  HRESULT BackTransform(IDispatch* page, std::u16string_view text, std::u16string* xml);
+  HRESULT BackTransform(IDispatch* page, std::u16string_view text, Bstr* xml);
 
   std::unique_ptr<ConversionEngine> engine_;  // the stages behind the operations
   // The text the text utilities and the back transformation edit, with its pending edits;

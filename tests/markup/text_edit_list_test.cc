@@ -108,6 +108,9 @@ TEST(TextEditListTest, ApplyResults) {
     EXPECT_EQ(static_cast<std::ptrdiff_t>(list.Text().size()),
               static_cast<std::ptrdiff_t>(row.text.size()) + change);
     EXPECT_EQ(list.EditCount(), row.edits.size());  // apply keeps the edits
+    TextEditList reusing = MakeList(row.text, row.edits);
+    reusing.ApplyReusingText();
+    EXPECT_EQ(Narrow(reusing.Text()), Narrow(row.expected));
   }
 }
 
@@ -115,6 +118,26 @@ struct BadRow {
   const char* name;
   std::vector<EditOp> edits;
 };
+
+TEST(TextEditListTest, ApplyReusingTextWritesIntoTheRoomOfTheTextItReplaced) {
+  TextEditList list{std::u16string(4096, u'a')};
+  const std::u16string_view marks = u"xyz";
+  const char16_t* first_result = nullptr;
+  for (std::size_t round = 0; round < marks.size(); ++round) {
+    // One character replaced: every result has the page's length.
+    list.ClearEdits();
+    list.Delete(round, 1);
+    list.Insert(round, marks.substr(round, 1), true);
+    list.ApplyReusingText();
+    ASSERT_EQ(Narrow(list.Text().substr(0, round + 1)), Narrow(marks.substr(0, round + 1)));
+    if (round == 0) first_result = list.Text().data();
+  }
+  // The third result lies where the first did; the text it replaced is kept for the next.
+  EXPECT_EQ(list.Text().data(), first_result);
+  EXPECT_GE(list.HeldBytes(), 2 * 4096 * sizeof(char16_t));
+  list.ReleaseBuffers();
+  EXPECT_EQ(list.HeldBytes(), 0u);
+}
 
 TEST(TextEditListTest, EditsOutsideTheTextAreRefused) {
   const BadRow rows[] = {

@@ -74,6 +74,10 @@ class BackTransformer {
   }
 
   IXH2XConverter* Converter() { return converter_.Get(); }
+  // What the converter keeps between operations for editing texts.
+  std::size_t WorkingBytesHeld() {
+    return static_cast<XH2XConverter*>(converter_.Get())->WorkingBytesHeld();
+  }
   const x2x::FixtureHost& Host() const { return host_; }
   ComPtr<IDispatch> Page() { return host_.Page(0); }
   ComPtr<IDispatch> Component(LONG id) { return host_.Component(0, id); }

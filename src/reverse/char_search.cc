@@ -1,0 +1,157 @@
+// Code-unit searches, with the widest vectors the processor has.
+#include "reverse/char_search.h"
+
+#include "reverse/cdata_text.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define KPX_X86_SEARCH 1
+#endif
+
+namespace kpx {
+
+namespace {
+
+std::size_t FindUnitScalar(const char16_t* data, std::size_t from, std::size_t to,
+                           char16_t c) noexcept {
+  for (; from < to; ++from) {
+    if (data[from] == c) return from;
+  }
+  return to;
+}
+
+std::size_t FindCDataNotableScalar(const char16_t* data, std::size_t from,
+                                   std::size_t to) noexcept {
+  for (; from < to; ++from) {
+    if (data[from] == u']' || NeedsXmlCheck(data[from])) return from;
+  }
+  return to;
+}
+
+#ifdef KPX_X86_SEARCH
+
+// The offset of the first set pair of mask bits (two per unit), counted from base.
+inline std::size_t FirstUnit(std::size_t base, unsigned bits) {
+  return base + static_cast<std::size_t>(__builtin_ctz(bits)) / 2;
+}
+
+std::size_t FindUnitSse2(const char16_t* data, std::size_t from, std::size_t to,
+                         char16_t c) noexcept {
+  const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
+  for (; from + 8 <= to; from += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+    const int bits = _mm_movemask_epi8(_mm_cmpeq_epi16(v, wanted));
+    if (bits != 0) return FirstUnit(from, static_cast<unsigned>(bits));
+  }
+  return FindUnitScalar(data, from, to, c);
+}
+
+__attribute__((target("avx2"))) std::size_t FindUnitAvx2(const char16_t* data, std::size_t from,
+                                                         std::size_t to, char16_t c) noexcept {
+  const __m256i wanted = _mm256_set1_epi16(static_cast<short>(c));
+  for (; from + 16 <= to; from += 16) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from));
+    const int bits = _mm256_movemask_epi8(_mm256_cmpeq_epi16(v, wanted));
+    if (bits != 0) return FirstUnit(from, static_cast<unsigned>(bits));
+  }
+  return FindUnitSse2(data, from, to, c);
+}
+
+// "]", control characters but tab, line feed and carriage return, surrogate halves (a whole pair
+// is checked by the caller), U+FFFE and U+FFFF.
+std::size_t FindCDataNotableSse2(const char16_t* data, std::size_t from, std::size_t to) noexcept {
+  const __m128i bracket = _mm_set1_epi16(u']');
+  const __m128i controls = _mm_set1_epi16(0x1F);
+  const __m128i tab = _mm_set1_epi16(0x9);
+  const __m128i line_feed = _mm_set1_epi16(0xA);
+  const __m128i carriage_return = _mm_set1_epi16(0xD);
+  const __m128i surrogates = _mm_set1_epi16(static_cast<short>(0xD800));
+  const __m128i surrogate_span = _mm_set1_epi16(0x7FF);
+  const __m128i below_nonchars = _mm_set1_epi16(static_cast<short>(0xFFFD));
+  const __m128i zero = _mm_setzero_si128();
+  for (; from + 8 <= to; from += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+    const __m128i blank =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, tab), _mm_cmpeq_epi16(v, line_feed)),
+                     _mm_cmpeq_epi16(v, carriage_return));
+    const __m128i control =
+        _mm_andnot_si128(blank, _mm_cmpeq_epi16(_mm_subs_epu16(v, controls), zero));
+    const __m128i surrogate =
+        _mm_cmpeq_epi16(_mm_subs_epu16(_mm_sub_epi16(v, surrogates), surrogate_span), zero);
+    // Above U+FFFD: what saturating subtraction leaves non-zero.
+    const __m128i nonchar = _mm_cmpeq_epi16(_mm_subs_epu16(v, below_nonchars), zero);
+    const __m128i hits =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, bracket), control),
+                     _mm_or_si128(surrogate, _mm_xor_si128(nonchar, _mm_cmpeq_epi16(zero, zero))));
+    const int bits = _mm_movemask_epi8(hits);
+    if (bits != 0) return FirstUnit(from, static_cast<unsigned>(bits));
+  }
+  return FindCDataNotableScalar(data, from, to);
+}
+
+__attribute__((target("avx2"))) std::size_t FindCDataNotableAvx2(const char16_t* data,
+                                                                 std::size_t from,
+                                                                 std::size_t to) noexcept {
+  const __m256i bracket = _mm256_set1_epi16(u']');
+  const __m256i controls = _mm256_set1_epi16(0x1F);
+  const __m256i tab = _mm256_set1_epi16(0x9);
+  const __m256i line_feed = _mm256_set1_epi16(0xA);
+  const __m256i carriage_return = _mm256_set1_epi16(0xD);
+  const __m256i surrogates = _mm256_set1_epi16(static_cast<short>(0xD800));
+  const __m256i surrogate_span = _mm256_set1_epi16(0x7FF);
+  const __m256i below_nonchars = _mm256_set1_epi16(static_cast<short>(0xFFFD));
+  const __m256i zero = _mm256_setzero_si256();
+  for (; from + 16 <= to; from += 16) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from));
+    const __m256i blank = _mm256_or_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi16(v, tab), _mm256_cmpeq_epi16(v, line_feed)),
+        _mm256_cmpeq_epi16(v, carriage_return));
+    const __m256i control =
+        _mm256_andnot_si256(blank, _mm256_cmpeq_epi16(_mm256_subs_epu16(v, controls), zero));
+    const __m256i surrogate = _mm256_cmpeq_epi16(
+        _mm256_subs_epu16(_mm256_sub_epi16(v, surrogates), surrogate_span), zero);
+    const __m256i nonchar = _mm256_cmpeq_epi16(_mm256_subs_epu16(v, below_nonchars), zero);
+    const __m256i hits = _mm256_or_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi16(v, bracket), control),
+        _mm256_or_si256(surrogate, _mm256_xor_si256(nonchar, _mm256_cmpeq_epi16(zero, zero))));
+    const int bits = _mm256_movemask_epi8(hits);
+    if (bits != 0) return FirstUnit(from, static_cast<unsigned>(bits));
+  }
+  return FindCDataNotableSse2(data, from, to);
+}
+
+using FindUnitFunction = std::size_t (*)(const char16_t*, std::size_t, std::size_t,
+                                         char16_t) noexcept;
+using FindNotableFunction = std::size_t (*)(const char16_t*, std::size_t, std::size_t) noexcept;
+
+bool HasAvx2() {
+  static const bool avx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return avx2;
+}
+
+#endif  // KPX_X86_SEARCH
+
+}  // namespace
+
+std::size_t FindUnit(const char16_t* data, std::size_t from, std::size_t to, char16_t c) noexcept {
+#ifdef KPX_X86_SEARCH
+  static const FindUnitFunction find = HasAvx2() ? FindUnitAvx2 : FindUnitSse2;
+  return find(data, from, to, c);
+#else
+  return FindUnitScalar(data, from, to, c);
+#endif
+}
+
+std::size_t FindCDataNotable(const char16_t* data, std::size_t from, std::size_t to) noexcept {
+#ifdef KPX_X86_SEARCH
+  static const FindNotableFunction find = HasAvx2() ? FindCDataNotableAvx2 : FindCDataNotableSse2;
+  return find(data, from, to);
+#else
+  return FindCDataNotableScalar(data, from, to);
+#endif
+}
+
+}  // namespace kpx
