@@ -258,9 +258,18 @@ RegistryStore RegistryStore::Load(const std::string& path) {
     if (ec) Fail(REGDB_E_READREGDB, path + ": " + ec.message());
     return store;
   }
+  // A folder opens like a file but fails on the first read, with an exception of the stream's own.
+  if (std::filesystem::is_directory(path, ec)) {
+    Fail(REGDB_E_READREGDB, path + ": cannot be read: it is a folder");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) Fail(REGDB_E_READREGDB, path + ": cannot be read: " + std::strerror(errno));
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  try {
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure& failure) {
+    Fail(REGDB_E_READREGDB, path + ": cannot be read: " + failure.what());
+  }
 
   xmlInitParser();  // sets libxml2's tables up once; its lazy first use races between threads
   QuietLibxml quiet;

@@ -181,6 +181,19 @@ TEST_F(RegistryStoreTest, DamagedFileIsReportedAndLeftAlone) {
   }
 }
 
+// A store path that names a folder is an unreadable store, reported as such (the stream's own
+// exception escaped before).
+TEST_F(RegistryStoreTest, FolderInPlaceOfTheStoreIsReported) {
+  fs::create_directories(path_);
+  try {
+    RegistryStore::Load(path_);
+    ADD_FAILURE() << "loaded a folder";
+  } catch (const RegistryError& e) {
+    EXPECT_EQ(e.code(), REGDB_E_READREGDB);
+    EXPECT_NE(std::string(e.what()).find("cannot be read"), std::string::npos) << e.what();
+  }
+}
+
 TEST_F(RegistryStoreTest, ExternalEntitiesAreNotRead) {
   WriteFile((dir_ / "secret.txt").string(), "SECRET");
   WriteFile(path_, "<!DOCTYPE registry [<!ENTITY e SYSTEM \"" + (dir_ / "secret.txt").string() +
