@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <ostream>
 #include <thread>
@@ -103,7 +104,10 @@ int Run(const OperationSpec& operation, const CommandOptions& options, const Bat
   job.base = LoadBatchHost(options);
   job.pages = std::move(job.base.pages);
   job.base.pages.clear();
-  for (const PageData& page : job.pages) job.nextPageId = std::max(job.nextPageId, page.id + 1);
+  for (const PageData& page : job.pages) {
+    if (page.id < std::numeric_limits<LONG>::max())
+      job.nextPageId = std::max(job.nextPageId, page.id + 1);
+  }
   job.workers = batch.jobs ? batch.jobs : std::max(1u, std::thread::hardware_concurrency());
 
   const fs::path out(batch.out);

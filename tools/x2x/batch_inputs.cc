@@ -137,11 +137,12 @@ std::vector<BatchItem> HostPageItems(const std::vector<PageData>& pages, const f
     const PageData& page = pages[i];
     const std::string name = kpx::ToUtf8(page.name);
     // Only the last part of a name, so that no result lands outside out.
-    fs::path file = fs::path(page.fileName ? kpx::ToUtf8(*page.fileName) : name + ".html");
+    fs::path file = fs::path(page.fileName ? kpx::ToUtf8(*page.fileName) : "").filename();
+    if (file.empty() || file == "." || file == "..") file = fs::path(name + ".html").filename();
     BatchItem item;
     item.name = name;
     item.hostPage = i;
-    item.output = ResultPath(out, file.filename(), xmlResults);
+    item.output = ResultPath(out, file, xmlResults);
     item.bytes = page.templateText.size();
     items.push_back(std::move(item));
   }
