@@ -4,9 +4,9 @@
 #include <fnmatch.h>
 
 #include <algorithm>
-#include <map>
-#include <set>
 #include <sstream>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "base/utf.h"
 #include "x2x/input_decoding.h"
@@ -22,6 +22,26 @@ fs::path ResultPath(const fs::path& out, fs::path relative, bool xmlResults) {
   return out / relative;
 }
 
+// The same for a relative path in a string, as a folder's files come: a site has thousands, and
+// path objects split themselves into parts at every step.
+std::string ResultPath(const std::string& out, std::string relative, bool xmlResults) {
+  if (xmlResults) {
+    const size_t name = relative.rfind('/') + 1;  // 0 without a folder
+    const size_t dot = relative.rfind('.');
+    if (dot != std::string::npos && dot > name) relative.erase(dot);
+    relative += ".xml";
+  }
+  return out.empty() || out.back() == '/' ? out + relative : out + "/" + relative;
+}
+
+// Path order: part by part, as if '/' came before every other character.
+bool InPathOrder(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(x == '/' ? 0 : x) <
+           static_cast<unsigned char>(y == '/' ? 0 : y);
+  });
+}
+
 // The path with symbolic links and dot segments resolved as far as it exists.
 fs::path Resolved(const fs::path& path) {
   std::error_code ec;
@@ -33,18 +53,21 @@ fs::path Resolved(const fs::path& path) {
 // folders, and resolving costs a system call per part of the path.
 class PathResolver {
  public:
-  fs::path operator()(const fs::path& path) {
+  std::string operator()(const fs::path& path) {
     std::error_code ec;
-    const fs::path absolute = fs::absolute(path, ec);
+    const std::string absolute = path.is_absolute() ? path.native() : cwd_ + "/" + path.native();
     // A link in the last place may point anywhere.
-    if (fs::is_symlink(fs::symlink_status(absolute, ec))) return Resolved(absolute);
-    auto [folder, added] = folders_.try_emplace(absolute.parent_path());
-    if (added) folder->second = Resolved(folder->first);
-    return folder->second / absolute.filename();
+    if (fs::is_symlink(fs::symlink_status(absolute, ec))) return Resolved(absolute).native();
+    const size_t slash = absolute.rfind('/');
+    auto [folder, added] = folders_.try_emplace(absolute.substr(0, slash));
+    if (added) folder->second = Resolved(slash ? folder->first : "/").native();
+    const std::string& parent = folder->second;
+    return (parent.back() == '/' ? parent : parent + "/") + absolute.substr(slash + 1);
   }
 
  private:
-  std::map<fs::path, fs::path> folders_;
+  std::string cwd_ = fs::current_path().native();
+  std::unordered_map<std::string, std::string> folders_;
 };
 
 // The files below folder that match, in path order, leaving out the folder skip.
@@ -52,7 +75,13 @@ void AddFolder(const std::string& input, const std::vector<std::string>& pattern
                const fs::path& skip, const fs::path& out, bool xmlResults,
                std::vector<BatchItem>& items) {
   const fs::path folder(input);
-  std::vector<BatchItem> found;
+  // The iterator gives each file as the folder as written, a '/' unless it ends with one, and
+  // the path below it. Names are shown below the folder as written, tidied.
+  const size_t below = input.size() + (input.back() == '/' ? 0 : 1);
+  std::string shown = folder.lexically_normal().native();
+  if (shown == "." || shown == "./") shown.clear();
+  if (!shown.empty() && shown.back() != '/') shown += '/';
+  std::vector<std::pair<std::string, BatchItem>> found;
   std::error_code ec;
   fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
   for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
@@ -64,22 +93,23 @@ void AddFolder(const std::string& input, const std::vector<std::string>& pattern
       }
       continue;
     }
+    const std::string& path = entry.path().native();
     if (!entry.is_regular_file(typeError) ||
-        !MatchesInclude(entry.path().filename().string(), patterns)) {
+        !MatchesInclude(path.substr(path.rfind('/') + 1), patterns)) {
       continue;
     }
-    fs::path relative = entry.path().lexically_relative(folder);
+    std::string relative = path.substr(below);
     BatchItem item;
-    item.name = (folder / relative).lexically_normal().string();
+    item.name = shown + relative;
     item.input = entry.path();
-    item.output = ResultPath(out, relative, xmlResults);
+    item.output = ResultPath(out.native(), relative, xmlResults);
     item.bytes = entry.file_size(typeError);
-    found.push_back(std::move(item));
+    found.emplace_back(std::move(relative), std::move(item));
   }
   if (ec) throw UsageError{input + ": cannot read the folder: " + ec.message()};
   std::sort(found.begin(), found.end(),
-            [](const BatchItem& a, const BatchItem& b) { return a.input < b.input; });
-  std::move(found.begin(), found.end(), std::back_inserter(items));
+            [](const auto& a, const auto& b) { return InPathOrder(a.first, b.first); });
+  for (auto& [relative, item] : found) items.push_back(std::move(item));
 }
 
 }  // namespace
@@ -160,13 +190,13 @@ void CheckOutputs(const std::vector<BatchItem>& items, const std::vector<std::st
     }
   }
   PathResolver resolve;
-  std::set<fs::path> inputFiles;
+  std::unordered_set<std::string> inputFiles;
   for (const BatchItem& item : items) {
     if (!item.input.empty()) inputFiles.insert(resolve(item.input));
   }
-  std::map<fs::path, const BatchItem*> results;
+  std::unordered_map<std::string, const BatchItem*> results;
   for (const BatchItem& item : items) {
-    fs::path result = resolve(item.output);
+    std::string result = resolve(item.output);
     if (inputFiles.count(result)) {
       throw UsageError{"the result of " + item.name + " would overwrite the input " +
                        item.output.string() + "; choose another --out folder"};
@@ -178,7 +208,7 @@ void CheckOutputs(const std::vector<BatchItem>& items, const std::vector<std::st
     }
   }
   if (report.empty()) return;
-  fs::path reportFile = resolve(report);
+  std::string reportFile = resolve(report);
   if (inputFiles.count(reportFile)) throw UsageError{"--report " + report + " is an input"};
   if (auto at = results.find(reportFile); at != results.end()) {
     throw UsageError{"--report " + report + " is where the result of " + at->second->name +

@@ -195,12 +195,14 @@ std::vector<ItemOutcome> RunBatchItems(
   std::mutex mutex;
   std::condition_variable changed;
   std::vector<bool> complete(items.size());
+  size_t awaited = 0;  // the item the calling thread hands on next: only its end wakes it
   BatchCounts counts;
   auto work = [&] {
     BatchWorker worker(job);
     for (size_t k; (k = next++) < order.size();) {
       const size_t index = order[k];
       ItemOutcome outcome = worker.Run(items[index]);
+      bool wake = false;
       {
         std::lock_guard<std::mutex> lock(mutex);
         ++counts.done;
@@ -208,23 +210,24 @@ std::vector<ItemOutcome> RunBatchItems(
         counts.bytesDone += items[index].bytes;
         outcomes[index] = std::move(outcome);
         complete[index] = true;
+        wake = index == awaited;
       }
-      changed.notify_one();
+      if (wake) changed.notify_one();
     }
   };
   std::vector<std::thread> threads;
   const size_t workers = std::clamp<size_t>(job.workers, 1, items.size());
   for (size_t i = 0; i < workers; ++i) threads.emplace_back(work);
 
+  // Wakes for the item awaited, and four times a second for the progress line.
   size_t handed = 0;
-  size_t seen = 0;  // counts.done when last looked at
   std::unique_lock<std::mutex> lock(mutex);
   while (handed < items.size()) {
-    changed.wait_for(lock, std::chrono::milliseconds(250), [&] { return counts.done != seen; });
-    seen = counts.done;
+    changed.wait_for(lock, std::chrono::milliseconds(250), [&] { return complete[handed]; });
     const BatchCounts now = counts;
     size_t ready = handed;
     while (ready < items.size() && complete[ready]) ++ready;
+    awaited = ready;
     lock.unlock();
     // Outcomes before `ready` are complete and no worker touches them again.
     for (; handed < ready; ++handed) finished(handed, outcomes[handed]);

@@ -48,8 +48,8 @@ struct BatchCounts {
 PageData PageForFile(const BatchJob& job, const BatchItem& item, std::u16string text);
 
 // Runs the items, largest first, on job.workers threads. finished(index, outcome) is called on
-// the calling thread in item order as the items complete; progress(counts) whenever an item
-// completes and every quarter of a second.
+// the calling thread in item order as the items complete; progress(counts) after those calls and
+// every quarter of a second.
 std::vector<ItemOutcome> RunBatchItems(
     const BatchJob& job, const std::vector<BatchItem>& items,
     const std::function<void(size_t, const ItemOutcome&)>& finished,
