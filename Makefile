@@ -17,7 +17,7 @@ DEVELOPER_FLAG = $(if $(DEVELOPER),-DKPX_DEVELOPER=ON)
 # Debian packages the build needs.
 PACKAGES = cmake make g++ clang pkg-config libtidy-dev libxml2-dev libxslt1-dev libcli11-dev \
            libutfcpp-dev libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev xsltproc \
-           libgumbo-dev locales clang-format
+           libgumbo-dev locales clang-format nlohmann-json3-dev
 
 .PHONY: all deps build asan tsan test release demo bench fuzz install clean format format-check
 
@@ -67,11 +67,11 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
 # The ThreadSanitizer build (clang too) makes only the tests labelled "threads": converters
-# running on several threads at once.
+# running on several threads at once, and x2x batch's workers.
 tsan: deps
 	CC=clang CXX=clang++ cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DKPX_SANITIZE_THREADS=ON $(DEVELOPER_FLAG) $(CMAKE_FLAGS)
-	cmake --build $(TSAN_BUILD) -j $(JOBS) --target threads_tests
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target threads_tests x2x_threads_tests
 
 # Every suite twice, warnings as errors: a normal build, then AddressSanitizer +
 # UndefinedBehaviorSanitizer; then the threads tests under ThreadSanitizer, with no suppressions:

@@ -55,7 +55,8 @@ TEST_F(X2xProgramTest, ListsTheOperationsInTableOrderThenTheTools) {
                                              "registry",
                                              "clean",
                                              "profile-check",
-                                             "table-grid"};
+                                             "table-grid",
+                                             "batch"};
   ProgramRun run = X2x({"--list"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");

@@ -19,6 +19,8 @@ struct Console {
   // (unless --answer gives the answer).
   bool inputIsTerminal = false;
   SwitchAnswerSource askOnTerminal;
+  // Standard error is a terminal: x2x batch keeps a progress line there.
+  bool errorIsTerminal = false;
 };
 
 }  // namespace x2x

@@ -17,6 +17,13 @@ IDispatch* FixtureHost::Application() const {
   return application_.Get();
 }
 
+void FixtureHost::Reset(HostData data) {
+  state_->data = std::move(data);
+  state_->messages.clear();
+  state_->questions.clear();
+  state_->optionReads.clear();
+}
+
 std::optional<size_t> FixtureHost::FindPage(std::u16string_view name) const {
   for (size_t i = 0; i < state_->data.pages.size(); ++i) {
     if (state_->data.pages[i].name == name) return i;

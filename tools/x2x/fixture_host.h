@@ -63,6 +63,13 @@ class FixtureHost {
   // The application object handed to initialize.
   IDispatch* Application() const;
 
+  // True when the library holds no page or component object.
+  bool Idle() const { return state_->models.empty(); }
+  // Starts over with other data, as a new run would, keeping the application object: the
+  // library's writes, the messages, questions and option reads go. Only when Idle(): a page or
+  // component object still held would read the new data in place of its own.
+  void Reset(HostData data);
+
   size_t PageCount() const { return state_->data.pages.size(); }
   // The page with exactly this name.
   std::optional<size_t> FindPage(std::u16string_view name) const;

@@ -49,10 +49,6 @@ kpx::Bstr ArgumentText(const std::string& text, const char* option) {
   return kpx::Bstr(kpx::ToUtf16(text));
 }
 
-kpx::Bstr ReadInput(const CommandOptions& options, Console& console) {
-  return ReadInputText(options.input, console.in);
-}
-
 // The editor's document of a table operation, made from INPUT, with the selection (--select) or
 // the source element (--source, else the table itself) in table --table.
 void PrepareEditorDocument(std::u16string_view text, const OperationSpec& operation,
@@ -90,9 +86,10 @@ void PrepareEditorDocument(std::u16string_view text, const OperationSpec& operat
   call.source = element;
 }
 
-// Binds INPUT and the options to the call's arguments; throws UsageError for what does not read.
+// Binds the main text and the options to the call's arguments; throws UsageError for what does
+// not read.
 void PrepareArguments(const OperationSpec& operation, const CommandOptions& options,
-                      Console& console, OperationCall& call,
+                      kpx::Bstr input, const std::string& inputName, OperationCall& call,
                       std::vector<LoadedDocument>& documents) {
   auto keep = [&](LoadedDocument loaded) -> IXMLDOMDocument* {
     if (!loaded.document) throw UsageError{loaded.error};
@@ -100,11 +97,9 @@ void PrepareArguments(const OperationSpec& operation, const CommandOptions& opti
     return documents.back().document.Get();
   };
   if (operation.input != InputKind::kNone) {
-    call.input = ReadInput(options, console);
+    call.input = std::move(input);
     if (operation.input == InputKind::kXmlDocument) {
-      std::string name =
-          options.input.empty() || options.input == "-" ? "standard input" : options.input;
-      call.inputDocument = keep(LoadXmlText(call.input.View(), name));
+      call.inputDocument = keep(LoadXmlText(call.input.View(), inputName));
     }
     if (operation.input == InputKind::kHtmlDocument) {
       PrepareEditorDocument(call.input.View(), operation, options, call);
@@ -184,103 +179,63 @@ std::string IdLines(IComponentIDs* ids) {
   return lines;
 }
 
-// Sends the results of a successful call where they go; returns the exit status.
-int DeliverResults(OperationCall& call, const CommandOptions& options, Console& console,
-                   RunReport& report) {
-  int exit = kExitSuccess;
-  if (!call.text.IsNull()) {
-    WriteUtf8(console.out, call.text.View());
-  } else if (call.htmlDocument) {
-    WriteUtf8(console.out, WrittenDocument(call.htmlDocument.Get()));
-  } else if (call.document) {
-    kpx::Bstr xml;
-    HRESULT hr = call.document->get_xml(xml.Put());
-    if (FAILED(hr)) {
-      report.AddNote("x2x: the returned document's xml could not be read: " + DescribeStatus(hr));
-      exit = kExitFailure;
-    } else {
-      WriteUtf8(console.out, xml.View());
-    }
-  }
-  console.out.flush();
-  if (options.Given(kOptStructure) && !call.structure.IsNull() &&
-      !WriteFile(options.structure, kpx::ToUtf8(call.structure.View()), report)) {
-    exit = kExitUsage;
-  }
-  if (options.Given(kOptIds) && call.ids &&
-      !WriteFile(options.ids, IdLines(call.ids.Get()), report)) {
-    exit = kExitUsage;
-  }
-  return exit;
-}
-
-int Run(const OperationSpec& operation, const CommandOptions& options, Console& console) {
-  FixtureHost host(LoadHost(options), AnswerSource(options, console));
-  size_t page = 0;
-  if (options.Given(kOptPage)) {
-    auto found = host.FindPage(kpx::ToUtf16(options.page));
-    if (!found) {
-      std::string names;
-      for (const PageData& p : host.Data().pages)
-        names += (names.empty() ? "" : ", ") + kpx::ToUtf8(p.name);
-      throw UsageError{"the host has no page named '" + options.page + "' (its pages: " + names +
-                       ")"};
-    }
-    page = *found;
-  }
-  ComPtr<IDispatch> pageObject = host.Page(page);
-  ComPtr<IDispatch> parent = pageObject;
-  if (options.Given(kOptComponent)) {
-    parent = host.Component(page, options.component);
-    if (!parent) {
+// The page object, and the parent of the fragment operations (--component, else the page).
+void BindPage(const OperationSpec& operation, const CommandOptions& options,
+              const FixtureHost& host, size_t page, PreparedCall& prepared) {
+  prepared.page = host.Page(page);
+  prepared.parent = prepared.page;
+  if ((operation.options & kOptComponent) && options.Given(kOptComponent)) {
+    prepared.parent = host.Component(page, options.component);
+    if (!prepared.parent) {
       throw UsageError{"page '" + kpx::ToUtf8(host.Data().pages[page].name) +
                        "' has no component with the identifier " +
                        std::to_string(options.component)};
     }
   }
+}
 
-  std::vector<LoadedDocument> documents;
-  OperationCall call;
-  PrepareArguments(operation, options, console, call, documents);
-  call.application = host.Application();
-  call.page = pageObject.Get();
-  call.parent = parent.Get();
+size_t ChosenPage(const FixtureHost& host, const CommandOptions& options) {
+  if (!options.Given(kOptPage)) return 0;
+  auto found = host.FindPage(kpx::ToUtf16(options.page));
+  if (!found) {
+    std::string names;
+    for (const PageData& p : host.Data().pages)
+      names += (names.empty() ? "" : ", ") + kpx::ToUtf8(p.name);
+    throw UsageError{"the host has no page named '" + options.page + "' (its pages: " + names +
+                     ")"};
+  }
+  return *found;
+}
 
-  std::string error;
-  ComPtr<IXH2XConverter> converter = CreateConverter(&error);
-  if (!converter) {
-    console.err << "x2x: cannot create the converter: " << error << "\n";
+int Run(const OperationSpec& operation, const CommandOptions& options, Console& console) {
+  FixtureHost host(LoadHost(options), AnswerSource(options, console));
+  size_t page = ChosenPage(host, options);
+  PreparedCall prepared;
+  BindPage(operation, options, host, page, prepared);
+  kpx::Bstr input;
+  if (operation.input != InputKind::kNone) input = ReadInputText(options.input, console.in);
+  std::string inputName =
+      options.input.empty() || options.input == "-" ? "standard input" : options.input;
+  PrepareCall(operation, options, host, page, std::move(input), inputName, prepared);
+
+  ConverterSession session(operation, options, host.Application());
+  if (!session.Converter()) {
+    console.err << "x2x: cannot create the converter: " << session.Error() << "\n";
     return kExitFailure;
   }
-  call.converter = converter.Get();
-
   RunReport report;
-  if (operation.name != "initialize" && !options.Given(kOptNoInitialize)) {
-    HRESULT hr = converter->initialize(host.Application());
-    if (FAILED(hr)) {
-      report.AddNote("x2x: initialize returned " + DescribeStatus(hr) +
-                     "; the operation runs without a bound application");
-    }
+  for (const std::string& note : session.Notes()) report.AddNote(note);
+  prepared.call.converter = session.Converter();
+  HRESULT status = operation.call(prepared.call);
+  int exit = kExitFailure;
+  if (SUCCEEDED(status)) {
+    exit = DeliverResults(prepared.call, options, console.out, report);
+    console.out.flush();
   }
-  if (operation.name != "setPublishMode" && options.Given(kOptPublish)) {
-    HRESULT hr = converter->setPublishMode(VARIANT_TRUE);
-    if (FAILED(hr)) {
-      report.AddNote("x2x: setPublishMode returned " + DescribeStatus(hr) +
-                     "; the operation runs in the default publish mode");
-    }
-  }
-
-  HRESULT status = operation.call(call);
-  int exit = SUCCEEDED(status) ? DeliverResults(call, options, console, report) : kExitFailure;
-  if (operation.setsErrors) {
-    kpx::Bstr errors;
-    if (converter->getErrors(errors.Put()) == S_OK && !errors.IsNull())
-      report.SetErrors(errors.Str());
-  }
+  ReadErrors(operation, session.Converter(), report);
   // The library lets go of everything of the host before the host's messages are read out.
-  call = OperationCall();
-  documents.clear();
-  converter.Reset();
+  prepared.Clear();
+  session.Release();
   if (options.Given(kOptDumpProject) && host.Data().project) {
     for (const auto& [name, value] : host.Data().project->values) {
       report.AddNote("project: " + kpx::ToUtf8(name) + "=" + kpx::ToUtf8(value));
@@ -299,6 +254,76 @@ int RunOperation(const OperationSpec& operation, const CommandOptions& options, 
     console.err << "x2x: " << e.message << "\n";
     return kExitUsage;
   }
+}
+
+ConverterSession::ConverterSession(const OperationSpec& operation, const CommandOptions& options,
+                                   IDispatch* application) {
+  converter_ = CreateConverter(&error_);
+  if (!converter_) return;
+  if (operation.name != "initialize" && !options.Given(kOptNoInitialize)) {
+    HRESULT hr = converter_->initialize(application);
+    if (FAILED(hr)) {
+      notes_.push_back("x2x: initialize returned " + DescribeStatus(hr) +
+                       "; the operation runs without a bound application");
+    }
+  }
+  if (operation.name != "setPublishMode" && options.Given(kOptPublish)) {
+    HRESULT hr = converter_->setPublishMode(VARIANT_TRUE);
+    if (FAILED(hr)) {
+      notes_.push_back("x2x: setPublishMode returned " + DescribeStatus(hr) +
+                       "; the operation runs in the default publish mode");
+    }
+  }
+}
+
+void PrepareCall(const OperationSpec& operation, const CommandOptions& options,
+                 const FixtureHost& host, size_t page, kpx::Bstr input,
+                 const std::string& inputName, PreparedCall& prepared) {
+  if (!prepared.page) BindPage(operation, options, host, page, prepared);
+  PrepareArguments(operation, options, std::move(input), inputName, prepared.call,
+                   prepared.documents);
+  prepared.call.application = host.Application();
+  prepared.call.page = prepared.page.Get();
+  prepared.call.parent = prepared.parent.Get();
+}
+
+bool HasResult(const OperationCall& call) {
+  return !call.text.IsNull() || call.htmlDocument || call.document;
+}
+
+int DeliverResults(OperationCall& call, const CommandOptions& options, std::ostream& out,
+                   RunReport& report) {
+  int exit = kExitSuccess;
+  if (!call.text.IsNull()) {
+    WriteUtf8(out, call.text.View());
+  } else if (call.htmlDocument) {
+    WriteUtf8(out, WrittenDocument(call.htmlDocument.Get()));
+  } else if (call.document) {
+    kpx::Bstr xml;
+    HRESULT hr = call.document->get_xml(xml.Put());
+    if (FAILED(hr)) {
+      report.AddNote("x2x: the returned document's xml could not be read: " + DescribeStatus(hr));
+      exit = kExitFailure;
+    } else {
+      WriteUtf8(out, xml.View());
+    }
+  }
+  if (options.Given(kOptStructure) && !call.structure.IsNull() &&
+      !WriteFile(options.structure, kpx::ToUtf8(call.structure.View()), report)) {
+    exit = kExitUsage;
+  }
+  if (options.Given(kOptIds) && call.ids &&
+      !WriteFile(options.ids, IdLines(call.ids.Get()), report)) {
+    exit = kExitUsage;
+  }
+  return exit;
+}
+
+void ReadErrors(const OperationSpec& operation, IXH2XConverter* converter, RunReport& report) {
+  if (!operation.setsErrors) return;
+  kpx::Bstr errors;
+  if (converter->getErrors(errors.Put()) == S_OK && !errors.IsNull())
+    report.SetErrors(errors.Str());
 }
 
 }  // namespace x2x

@@ -200,4 +200,8 @@ const OperationSpec* FindOperation(std::string_view name) {
   return nullptr;
 }
 
+bool GivesXml(const OperationSpec& operation) {
+  return operation.output == kPageXml || operation.output == kDocumentXml;
+}
+
 }  // namespace x2x

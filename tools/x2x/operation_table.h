@@ -65,5 +65,7 @@ struct OperationSpec {
 // In function-table order.
 std::span<const OperationSpec> Operations();
 const OperationSpec* FindOperation(std::string_view name);
+// True when the operation's result is XML: page XML or the xml of a document.
+bool GivesXml(const OperationSpec& operation);
 
 }  // namespace x2x

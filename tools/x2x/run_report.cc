@@ -8,9 +8,7 @@
 
 namespace x2x {
 
-namespace {
-
-std::string KindLabel(LONG kind) {
+std::string MessageKindLabel(LONG kind) {
   switch (kind) {
     case MessageInfo:
       return "info";
@@ -22,8 +20,6 @@ std::string KindLabel(LONG kind) {
       return "message " + std::to_string(kind);
   }
 }
-
-}  // namespace
 
 std::string MessageLine(const HostMessage& message) {
   std::u16string_view text = message.text;
@@ -38,7 +34,7 @@ std::string MessageLine(const HostMessage& message) {
       flat += text[i];
     }
   }
-  return KindLabel(message.kind) + ": " + kpx::ToUtf8(flat);
+  return MessageKindLabel(message.kind) + ": " + kpx::ToUtf8(flat);
 }
 
 std::vector<std::string> ErrorLines(std::u16string_view errorText) {

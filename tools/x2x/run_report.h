@@ -11,6 +11,9 @@
 
 namespace x2x {
 
+// "info", "warning", "error", or "message N" for another kind.
+std::string MessageKindLabel(LONG kind);
+
 // "info: TEXT", "warning: TEXT", "error: TEXT" ("message N: TEXT" for another kind). A line break
 // inside the text is written as the two characters \n, so that each message stays one line.
 std::string MessageLine(const HostMessage& message);
@@ -22,6 +25,8 @@ class RunReport {
  public:
   void AddNote(std::string note) { notes_.push_back(std::move(note)); }
   void SetErrors(std::u16string errorText) { errors_ = std::move(errorText); }
+  const std::vector<std::string>& Notes() const { return notes_; }
+  const std::u16string& Errors() const { return errors_; }
 
   // Writes messages, error lines, notes and "x2x: OPERATION returned NAME (0xHHHHHHHH)".
   void Write(std::ostream& err, const std::vector<HostMessage>& messages,

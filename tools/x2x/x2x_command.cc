@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "x2x/batch_command.h"
 #include "x2x/operation_runner.h"
 #include "x2x/operation_table.h"
 #include "x2x/table_arguments.h"
@@ -141,15 +142,11 @@ std::string OperationFooter(const OperationSpec& op) {
   return footer;
 }
 
-using BoundOptions = std::vector<std::pair<Option, CLI::Option*>>;
-
 CLI::App* AddCommand(CLI::App& app, std::string_view name, std::string_view summary,
                      InputKind input, OptionSet options, CommandOptions& values,
                      std::map<const CLI::App*, BoundOptions>& bound) {
   CLI::App* command = app.add_subcommand(std::string(name), std::string(summary));
-  for (Option option : kAllOptions) {
-    if (options & option) bound[command].emplace_back(option, AddOption(command, option, values));
-  }
+  bound[command] = AddOptions(command, options, values);
   if (input != InputKind::kNone) {
     command->add_option("INPUT", values.input, InputHelp(input))->type_name("");
   }
@@ -158,6 +155,22 @@ CLI::App* AddCommand(CLI::App& app, std::string_view name, std::string_view summ
 
 }  // namespace
 
+BoundOptions AddOptions(CLI::App* command, OptionSet options, CommandOptions& values) {
+  BoundOptions bound;
+  for (Option option : kAllOptions) {
+    if (options & option) bound.emplace_back(option, AddOption(command, option, values));
+  }
+  return bound;
+}
+
+OptionSet GivenOptions(const BoundOptions& bound) {
+  OptionSet given = 0;
+  for (const auto& [option, cliOption] : bound) {
+    if (cliOption && cliOption->count() > 0) given |= option;
+  }
+  return given;
+}
+
 void WriteOperationList(std::ostream& out) {
   for (const OperationSpec& op : Operations()) {
     out << std::left << std::setw(34) << op.name << op.summary << "\n";
@@ -165,9 +178,12 @@ void WriteOperationList(std::ostream& out) {
   for (const ToolSpec& tool : Tools()) {
     out << std::left << std::setw(34) << tool.name << tool.summary << "\n";
   }
+  out << std::left << std::setw(34) << "batch" << kBatchSummary << "\n";
 }
 
 int RunX2x(int argc, const char* const* argv, Console& console) {
+  if (argc > 1 && std::string_view(argv[1]) == "batch")
+    return RunBatch(argc - 1, argv + 1, console);
   if (argc > 1 && argv[1][0] != '-' && !FindOperation(argv[1]) && !FindTool(argv[1])) {
     console.err << "x2x: unknown operation '" << argv[1]
                 << "' (x2x --list shows the operations and tools)\n";
@@ -181,7 +197,10 @@ int RunX2x(int argc, const char* const* argv, Console& console) {
   bool list = false;
   app.add_flag("--list", list, "list the operations in function-table order, then the tools");
   app.require_subcommand(0, 1);
-  app.footer("Usage: x2x OPERATION [OPTIONS] [INPUT]; x2x OPERATION --help describes one.");
+  app.footer(
+      "Usage: x2x OPERATION [OPTIONS] [INPUT]; x2x OPERATION --help describes one.\n"
+      "       x2x batch OPERATION [OPTIONS] --out DIR INPUT...: one operation over many files "
+      "(x2x batch --help).");
   std::map<const CLI::App*, BoundOptions> bound;
   for (const OperationSpec& op : Operations()) {
     AddCommand(app, op.name, op.summary, op.input, op.options, values, bound)
@@ -211,9 +230,7 @@ int RunX2x(int argc, const char* const* argv, Console& console) {
                    "(x2x --list shows them)\n";
     return kExitUsage;
   }
-  for (const auto& [option, cliOption] : bound[chosen.front()]) {
-    if (cliOption && cliOption->count() > 0) values.given |= option;
-  }
+  values.given = GivenOptions(bound[chosen.front()]);
   std::string name = chosen.front()->get_name();
   try {
     if (const OperationSpec* op = FindOperation(name)) return RunOperation(*op, values, console);

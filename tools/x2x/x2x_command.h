@@ -2,14 +2,28 @@
 #pragma once
 
 #include <iosfwd>
+#include <utility>
+#include <vector>
 
+#include "x2x/command_options.h"
 #include "x2x/console.h"
+
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
 
 namespace x2x {
 
 // Parses the arguments and runs the operation or tool; returns the exit status (0 success, 1 a
 // failure status, 2 a usage error or a file that cannot be read).
 int RunX2x(int argc, const char* const* argv, Console& console);
+
+// The options of a set added to a command, each bound to its field of values.
+using BoundOptions = std::vector<std::pair<Option, CLI::Option*>>;
+BoundOptions AddOptions(CLI::App* command, OptionSet options, CommandOptions& values);
+// Those of them that the command line gave.
+OptionSet GivenOptions(const BoundOptions& bound);
 
 // The --list text: the operations in function-table order, one per line, then the tools.
 void WriteOperationList(std::ostream& out);
