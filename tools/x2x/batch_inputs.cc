@@ -53,11 +53,13 @@ fs::path Resolved(const fs::path& path) {
 // folders, and resolving costs a system call per part of the path.
 class PathResolver {
  public:
-  std::string operator()(const fs::path& path) {
+  // mayBeLink: the last part may be a symbolic link, which may point anywhere.
+  std::string operator()(const fs::path& path, bool mayBeLink) {
     std::error_code ec;
     const std::string absolute = path.is_absolute() ? path.native() : cwd_ + "/" + path.native();
-    // A link in the last place may point anywhere.
-    if (fs::is_symlink(fs::symlink_status(absolute, ec))) return Resolved(absolute).native();
+    if (mayBeLink && fs::is_symlink(fs::symlink_status(absolute, ec))) {
+      return Resolved(absolute).native();
+    }
     const size_t slash = absolute.rfind('/');
     auto [folder, added] = folders_.try_emplace(absolute.substr(0, slash));
     if (added) folder->second = Resolved(slash ? folder->first : "/").native();
@@ -104,6 +106,7 @@ void AddFolder(const std::string& input, const std::vector<std::string>& pattern
     item.input = entry.path();
     item.output = ResultPath(out.native(), relative, xmlResults);
     item.bytes = entry.file_size(typeError);
+    item.plainInput = !entry.is_symlink(typeError);
     found.emplace_back(std::move(relative), std::move(item));
   }
   if (ec) throw UsageError{input + ": cannot read the folder: " + ec.message()};
@@ -192,11 +195,11 @@ void CheckOutputs(const std::vector<BatchItem>& items, const std::vector<std::st
   PathResolver resolve;
   std::unordered_set<std::string> inputFiles;
   for (const BatchItem& item : items) {
-    if (!item.input.empty()) inputFiles.insert(resolve(item.input));
+    if (!item.input.empty()) inputFiles.insert(resolve(item.input, !item.plainInput));
   }
   std::unordered_map<std::string, const BatchItem*> results;
   for (const BatchItem& item : items) {
-    std::string result = resolve(item.output);
+    std::string result = resolve(item.output, false);
     if (inputFiles.count(result)) {
       throw UsageError{"the result of " + item.name + " would overwrite the input " +
                        item.output.string() + "; choose another --out folder"};
@@ -208,7 +211,7 @@ void CheckOutputs(const std::vector<BatchItem>& items, const std::vector<std::st
     }
   }
   if (report.empty()) return;
-  std::string reportFile = resolve(report);
+  std::string reportFile = resolve(report, true);
   if (inputFiles.count(reportFile)) throw UsageError{"--report " + report + " is an input"};
   if (auto at = results.find(reportFile); at != results.end()) {
     throw UsageError{"--report " + report + " is where the result of " + at->second->name +
