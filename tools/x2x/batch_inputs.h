@@ -26,7 +26,7 @@ struct BatchItem {
 std::vector<std::string> IncludePatterns(const std::vector<std::string>& values);
 
 // True when the file name matches one of the patterns (shell wildcards, ASCII case aside).
-bool MatchesInclude(const std::string& fileName, const std::vector<std::string>& patterns);
+bool MatchesInclude(const char* fileName, const std::vector<std::string>& patterns);
 
 // Every INPUT that is a file, and every file below an INPUT folder whose name matches a pattern,
 // each folder in path order; the folder `out` and what lies below it are passed over, so that
