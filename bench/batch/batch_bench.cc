@@ -106,7 +106,7 @@ std::int64_t InputBytes(const fs::path& folder) {
   const std::vector<std::string> patterns = x2x::IncludePatterns({});
   std::int64_t bytes = 0;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file() && x2x::MatchesInclude(entry.path().filename().string(), patterns))
+    if (entry.is_regular_file() && x2x::MatchesInclude(entry.path().filename().c_str(), patterns))
       bytes += static_cast<std::int64_t>(entry.file_size());
   }
   return bytes;

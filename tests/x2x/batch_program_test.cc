@@ -219,6 +219,37 @@ TEST_F(BatchProgramTest, RefusesWhatWouldOverwriteAnInputOrCannotRun) {
   EXPECT_EQ(Read(site), "<p>a</p>");
 }
 
+// Results land beside the inputs without touching them: an --out folder inside the input folder
+// is not read as input, a link at a result's place is replaced rather than written through, and
+// a linked folder that leads into the inputs is refused.
+TEST_F(BatchProgramTest, ResultsNeverGoThroughLinksOntoInputs) {
+  const std::string index = Put("site/index.html", "<html><body><p>a</p></body></html>");
+  Put("site/sub/a.html", "<p>b</p>");
+  const std::string site = (dir_ / "site").string();
+  const std::string inside = (dir_ / "site/balanced").string();
+  for (int run = 0; run < 2; ++run) {
+    ProgramRun batch = X2x({"batch", "balance", "--out", inside, site});
+    EXPECT_EQ(batch.status, 0) << batch.err;
+    EXPECT_EQ(batch.LastErrLine().rfind("x2x batch: balance: 2 files, 0 failed", 0), 0u);
+  }
+
+  const fs::path out = dir_ / "out";
+  fs::create_directories(out);
+  fs::create_symlink(index, out / "index.html");
+  ProgramRun batch = X2x({"batch", "balance", "--out", out.string(), site});
+  EXPECT_EQ(batch.status, 0) << batch.err;
+  EXPECT_FALSE(fs::is_symlink(out / "index.html"));
+  EXPECT_EQ(Read(index), "<html><body><p>a</p></body></html>");
+
+  fs::remove_all(out);
+  fs::create_directories(out);
+  fs::create_directory_symlink(dir_ / "site/sub", out / "sub");
+  batch = X2x({"batch", "balance", "--out", out.string(), site});
+  EXPECT_EQ(batch.status, 2);
+  EXPECT_NE(batch.err.find("would overwrite the input"), std::string::npos) << batch.err;
+  EXPECT_EQ(Read((dir_ / "site/sub/a.html").string()), "<p>b</p>");
+}
+
 TEST(BatchProgressTest, CountsRateAndTimeLeft) {
   const struct {
     x2x::BatchCounts counts;

@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "base/utf.h"
+#include "x2x/folder_scan.h"
 #include "x2x/input_decoding.h"
 
 namespace fs = std::filesystem;
@@ -53,11 +54,13 @@ fs::path Resolved(const fs::path& path) {
 // folders, and resolving costs a system call per part of the path.
 class PathResolver {
  public:
-  std::string operator()(const fs::path& path) {
+  // mayBeLink: the last part may be a symbolic link, which may point anywhere.
+  std::string operator()(const fs::path& path, bool mayBeLink) {
     std::error_code ec;
     const std::string absolute = path.is_absolute() ? path.native() : cwd_ + "/" + path.native();
-    // A link in the last place may point anywhere.
-    if (fs::is_symlink(fs::symlink_status(absolute, ec))) return Resolved(absolute).native();
+    if (mayBeLink && fs::is_symlink(fs::symlink_status(absolute, ec))) {
+      return Resolved(absolute).native();
+    }
     const size_t slash = absolute.rfind('/');
     auto [folder, added] = folders_.try_emplace(absolute.substr(0, slash));
     if (added) folder->second = Resolved(slash ? folder->first : "/").native();
@@ -70,46 +73,33 @@ class PathResolver {
   std::unordered_map<std::string, std::string> folders_;
 };
 
-// The files below folder that match, in path order, leaving out the folder skip.
+// The files below folder that match, in path order, leaving out the folder skip (null: none).
 void AddFolder(const std::string& input, const std::vector<std::string>& patterns,
-               const fs::path& skip, const fs::path& out, bool xmlResults,
+               const struct stat* skip, const fs::path& out, bool xmlResults,
                std::vector<BatchItem>& items) {
-  const fs::path folder(input);
-  // The iterator gives each file as the folder as written, a '/' unless it ends with one, and
-  // the path below it. Names are shown below the folder as written, tidied.
-  const size_t below = input.size() + (input.back() == '/' ? 0 : 1);
-  std::string shown = folder.lexically_normal().native();
+  std::vector<FoundFile> found;
+  std::string error;
+  auto matches = [&](const char* name) { return MatchesInclude(name, patterns); };
+  if (!ScanFolder(input, matches, skip, &found, &error)) {
+    throw UsageError{input + ": cannot read the folder: " + error};
+  }
+  std::sort(found.begin(), found.end(), [](const FoundFile& a, const FoundFile& b) {
+    return InPathOrder(a.relative, b.relative);
+  });
+  // Files are read below the folder as written, and shown below it tidied.
+  const std::string folder = input.back() == '/' ? input : input + "/";
+  std::string shown = fs::path(input).lexically_normal().native();
   if (shown == "." || shown == "./") shown.clear();
   if (!shown.empty() && shown.back() != '/') shown += '/';
-  std::vector<std::pair<std::string, BatchItem>> found;
-  std::error_code ec;
-  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    const fs::directory_entry& entry = *it;
-    std::error_code typeError;
-    if (entry.is_directory(typeError)) {
-      if (!skip.empty() && fs::equivalent(entry.path(), skip, typeError)) {
-        it.disable_recursion_pending();
-      }
-      continue;
-    }
-    const std::string& path = entry.path().native();
-    if (!entry.is_regular_file(typeError) ||
-        !MatchesInclude(path.substr(path.rfind('/') + 1), patterns)) {
-      continue;
-    }
-    std::string relative = path.substr(below);
+  for (FoundFile& file : found) {
     BatchItem item;
-    item.name = shown + relative;
-    item.input = entry.path();
-    item.output = ResultPath(out.native(), relative, xmlResults);
-    item.bytes = entry.file_size(typeError);
-    found.emplace_back(std::move(relative), std::move(item));
+    item.name = shown + file.relative;
+    item.input = folder + file.relative;
+    item.output = ResultPath(out.native(), file.relative, xmlResults);
+    item.bytes = file.bytes;
+    item.plainInput = !file.link;
+    items.push_back(std::move(item));
   }
-  if (ec) throw UsageError{input + ": cannot read the folder: " + ec.message()};
-  std::sort(found.begin(), found.end(),
-            [](const auto& a, const auto& b) { return InPathOrder(a.first, b.first); });
-  for (auto& [relative, item] : found) items.push_back(std::move(item));
 }
 
 }  // namespace
@@ -124,9 +114,9 @@ std::vector<std::string> IncludePatterns(const std::vector<std::string>& values)
   return patterns;
 }
 
-bool MatchesInclude(const std::string& fileName, const std::vector<std::string>& patterns) {
+bool MatchesInclude(const char* fileName, const std::vector<std::string>& patterns) {
   return std::any_of(patterns.begin(), patterns.end(), [&](const std::string& pattern) {
-    return fnmatch(pattern.c_str(), fileName.c_str(), FNM_CASEFOLD) == 0;
+    return fnmatch(pattern.c_str(), fileName, FNM_CASEFOLD) == 0;
   });
 }
 
@@ -134,7 +124,8 @@ std::vector<BatchItem> FindInputFiles(const std::vector<std::string>& inputs,
                                       const std::vector<std::string>& patterns, const fs::path& out,
                                       bool xmlResults) {
   std::error_code ec;
-  const fs::path skip = fs::is_directory(out, ec) ? out : fs::path();
+  struct stat outFolder;
+  const struct stat* skip = stat(out.c_str(), &outFolder) == 0 ? &outFolder : nullptr;
   std::vector<BatchItem> items;
   for (const std::string& input : inputs) {
     if (input == "-") throw UsageError{"standard input cannot be a batch input"};
@@ -192,11 +183,11 @@ void CheckOutputs(const std::vector<BatchItem>& items, const std::vector<std::st
   PathResolver resolve;
   std::unordered_set<std::string> inputFiles;
   for (const BatchItem& item : items) {
-    if (!item.input.empty()) inputFiles.insert(resolve(item.input));
+    if (!item.input.empty()) inputFiles.insert(resolve(item.input, !item.plainInput));
   }
   std::unordered_map<std::string, const BatchItem*> results;
   for (const BatchItem& item : items) {
-    std::string result = resolve(item.output);
+    std::string result = resolve(item.output, false);
     if (inputFiles.count(result)) {
       throw UsageError{"the result of " + item.name + " would overwrite the input " +
                        item.output.string() + "; choose another --out folder"};
@@ -208,7 +199,7 @@ void CheckOutputs(const std::vector<BatchItem>& items, const std::vector<std::st
     }
   }
   if (report.empty()) return;
-  std::string reportFile = resolve(report);
+  std::string reportFile = resolve(report, true);
   if (inputFiles.count(reportFile)) throw UsageError{"--report " + report + " is an input"};
   if (auto at = results.find(reportFile); at != results.end()) {
     throw UsageError{"--report " + report + " is where the result of " + at->second->name +

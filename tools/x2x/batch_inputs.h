@@ -18,6 +18,7 @@ struct BatchItem {
   std::optional<size_t> hostPage;  // --all-pages: the host file's page
   std::filesystem::path output;
   std::uintmax_t bytes = 0;  // the input's size, for scheduling and the time left
+  bool plainInput = false;   // a file met in a folder, itself no symbolic link
 };
 
 // The --include values, each of which may list several patterns separated by spaces; without
@@ -25,7 +26,7 @@ struct BatchItem {
 std::vector<std::string> IncludePatterns(const std::vector<std::string>& values);
 
 // True when the file name matches one of the patterns (shell wildcards, ASCII case aside).
-bool MatchesInclude(const std::string& fileName, const std::vector<std::string>& patterns);
+bool MatchesInclude(const char* fileName, const std::vector<std::string>& patterns);
 
 // Every INPUT that is a file, and every file below an INPUT folder whose name matches a pattern,
 // each folder in path order; the folder `out` and what lies below it are passed over, so that
@@ -43,7 +44,9 @@ std::vector<BatchItem> HostPageItems(const std::vector<PageData>& pages,
                                      const std::filesystem::path& out, bool xmlResults);
 
 // Throws UsageError when out is one of the INPUT folders, when two items would write the same
-// result, or when a result or the report (empty: none) would overwrite an input.
+// result, or when a result or the report (empty: none) would overwrite an input. Results are
+// taken as written in place of a symbolic link at their own place, never through it (see
+// WriteResult); a link among their folders counts.
 void CheckOutputs(const std::vector<BatchItem>& items, const std::vector<std::string>& inputs,
                   const std::filesystem::path& out, const std::string& report);
 

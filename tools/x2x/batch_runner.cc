@@ -37,20 +37,30 @@ std::mutex& OneAtATime() {
   return mutex;
 }
 
-// Writes the result of a successful call to path; false with a note when it cannot.
+// Writes the result of a successful call to path; false with a note when it cannot. The text
+// goes to a file beside it that is then renamed over it: a result is whole or absent, and a
+// symbolic link at its place is replaced, never followed to what it points at.
 bool WriteResult(const fs::path& path, OperationCall& call, const CommandOptions& options,
                  RunReport& report) {
   std::error_code ec;
   fs::create_directories(path.parent_path(), ec);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  fs::path partial = path;
+  partial += ".x2x-partial";
+  std::ofstream out(partial, std::ios::binary | std::ios::trunc);
   if (!out) {
     report.AddNote("x2x: cannot write " + path.string() + ": " + std::strerror(errno));
     return false;
   }
   bool delivered = DeliverResults(call, options, out, report) == kExitSuccess;
   out.close();
-  if (!out) report.AddNote("x2x: cannot write " + path.string());
-  return delivered && out;
+  if (delivered && !out) report.AddNote("x2x: cannot write " + path.string());
+  if (delivered && out) {
+    fs::rename(partial, path, ec);
+    if (!ec) return true;
+    report.AddNote("x2x: cannot write " + path.string() + ": " + ec.message());
+  }
+  fs::remove(partial, ec);
+  return false;
 }
 
 // The file's text; throws UsageError. A decoding error leaves the path out: the item's lines
