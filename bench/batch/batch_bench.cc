@@ -7,6 +7,16 @@
 // pages, the largest 8.4 MB of the 10 MB, so a second worker can save at most the time of the
 // others), tidy-cases (364 small pages), and the whole corpus. machine/arithmetic says what two
 // threads of plain arithmetic gain on the machine at the time, read the others against it.
+//
+// Figures (December 2026, RelWithDebInfo, a shared 2-core virtual machine whose second core comes
+// and goes: only runs where machine/arithmetic gave 1.97-2.00 count, five of them). tidy-cases:
+// convert 1.70-1.85, convertCustom 1.73-1.85, backTransformation 1.77-1.92, makeExtensible
+// 1.68-1.81 (one worker 18-31 ms a run; what stays serial, finding and checking the files and
+// starting the workers, is about 1.5 ms of it). convertWithTidy 1.47-1.53: the cleaner is about
+// 45% of its time there, so two workers keep the cleaner's lock taken nearly all the time and
+// wait for it in turn. pages: 1.10-1.22 for every operation, bounded by node-api-all (the
+// cleaner is 60% of convertWithTidy's time there, which alone would bound it to 1.6). corpus:
+// 1.30-1.70, node-api-all again.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
