@@ -40,10 +40,27 @@ void AppendName(std::u16string& out, std::u16string_view name) {
 }
 
 void AddPrefix(std::set<std::u16string>& prefixes, std::u16string_view name) {
-  if (IsPlainName(name)) return;
+  // Only a name with a colon has a prefix once written (WritableName keeps at most the first).
+  if (name.find(u':') == std::u16string_view::npos) return;
   const std::u16string written = WritableName(name);
   const std::u16string_view prefix = NamePrefix(written);
   if (NeedsPrefixDeclaration(prefix)) prefixes.emplace(prefix);
+}
+
+void AddPrefixes(std::set<std::u16string>& prefixes, const PageNode& node) {
+  AddPrefix(prefixes, node.WrittenName());
+  for (const auto& entry : node.attributes.Entries()) AddPrefix(prefixes, entry.first);
+}
+
+// The prefixes of a subtree that is not written node by node (raw content).
+void AddSubtreePrefixes(std::set<std::u16string>& prefixes, const PageNode& top) {
+  std::vector<const PageNode*> walk{&top};
+  while (!walk.empty()) {
+    const PageNode& node = *walk.back();
+    walk.pop_back();
+    AddPrefixes(prefixes, node);
+    for (const PageNode* child : node.Children()) walk.push_back(child);
+  }
 }
 
 void Declare(std::u16string& out, const std::set<std::u16string>& prefixes) {
@@ -62,12 +79,10 @@ class TagWriter {
   // element declares them all).
   explicit TagWriter(bool declare_own) : declare_own_(declare_own) {}
 
-  // Declarations to add to the next opening tag written with declare_all.
-  std::set<std::u16string> all_prefixes;
-
-  // "<" name [marker] attributes [declarations] (">" or " />").
+  // "<" name [marker] attributes [declarations] (">" or " />"). declare_at, when given, receives
+  // the place after the attributes, where the declarations of the whole tree go once known.
   void Opening(std::u16string& out, const PageNode& node, bool marker, bool empty,
-               bool declare_all) {
+               size_t* declare_at = nullptr) {
     out += u'<';
     AppendName(out, node.WrittenName());
     if (marker) out += kMarker;
@@ -85,11 +100,10 @@ class TagWriter {
     } else {
       WriteQualifiedAttributes(out, node);
     }
-    if (declare_all) Declare(out, all_prefixes);
+    if (declare_at) *declare_at = out.size();
     if (declare_own_) {
       std::set<std::u16string> own;
-      AddPrefix(own, node.WrittenName());
-      for (const auto& entry : node.attributes.Entries()) AddPrefix(own, entry.first);
+      AddPrefixes(own, node);
       Declare(out, own);
     }
     out += empty ? u" />" : u">";
@@ -181,51 +195,38 @@ void CopiedOpening(std::u16string& out, const PageNode& node) {
   AppendLiteralText(out, tag);
 }
 
-// One walk over a subtree before it is written: every prefix of its generated names, when asked
-// for, and the room its page XML needs, so that the text is made without copies as it grows and
-// without much room left over: what the nodes write when nothing in them needs escaping, plus a
-// little. A guess only: where escapes make the text longer, the string grows.
-size_t SurveyTree(const PageNode& top, std::set<std::u16string>* prefixes) {
+// One walk over the written nodes of a subtree before it is written: the room its page XML
+// needs, so that the text is made without copies as it grows and without much room left over:
+// what the nodes write when nothing in them needs escaping, plus a little. A guess only: where
+// escapes make the text longer, the string grows.
+size_t SurveyTree(const PageNode& top) {
   // "<Text><![CDATA[" and "]]></Text>" around literal text.
   constexpr size_t kLiteral = 25;
   size_t room = 0;
-  struct Visit {
-    const PageNode* node;
-    bool written;  // false: inside raw content, where only the prefixes count
-  };
-  std::vector<Visit> walk{{&top, true}};
+  std::vector<const PageNode*> walk{&top};
   while (!walk.empty()) {
-    const Visit visit = walk.back();
+    const PageNode& node = *walk.back();
     walk.pop_back();
-    const PageNode& node = *visit.node;
-    if (prefixes) {
-      AddPrefix(*prefixes, node.WrittenName());
-      for (const auto& entry : node.attributes.Entries()) AddPrefix(*prefixes, entry.first);
+    const size_t name = node.WrittenName().size();
+    const size_t text = node.OwnText().size();
+    // "<" name ">" and "</" name ">", or "<" name " />".
+    const bool full = text != 0 || !node.Children().empty() || node.literal_end || node.tag_scope;
+    room += full ? 2 * name + 5 : name + 4;
+    for (const auto& [attribute, value] : node.attributes.Entries()) {
+      room += attribute.size() + value.size() + 4;  // " " name "=\"" value "\""
     }
-    bool children_written = visit.written;
-    if (visit.written) {
-      const size_t name = node.WrittenName().size();
-      const size_t text = node.OwnText().size();
-      // "<" name ">" and "</" name ">", or "<" name " />".
-      const bool full = text != 0 || !node.Children().empty() || node.literal_end || node.tag_scope;
-      room += full ? 2 * name + 5 : name + 4;
-      for (const auto& [attribute, value] : node.attributes.Entries()) {
-        room += attribute.size() + value.size() + 4;  // " " name "=\"" value "\""
-      }
-      if (text != 0) room += text + 12;  // in "<![CDATA[" and "]]>", or escaped
-      const uint32_t f = node.flags;
-      if ((f & (kWriteSimulatedTags | kWriteLiteralEndOnly | kWriteLiteralClosing)) ||
-          node.literal_end) {
-        room += 2 * kLiteral + kMarker.size();
-      }
-      if (f & (kWriteRawContent | kWriteSimulatedTags)) {
-        // Template text copied as literal text: at most the node's whole extent.
-        room += Source(node, node.range.open_start, node.range.close_end).size() + kLiteral;
-        if (f & kWriteRawContent) children_written = false;
-      }
+    if (text != 0) room += text + 12;  // in "<![CDATA[" and "]]>", or escaped
+    const uint32_t f = node.flags;
+    if ((f & (kWriteSimulatedTags | kWriteLiteralEndOnly | kWriteLiteralClosing)) ||
+        node.literal_end) {
+      room += 2 * kLiteral + kMarker.size();
     }
-    if (!children_written && !prefixes) continue;
-    for (const PageNode* child : node.Children()) walk.push_back({child, children_written});
+    if (f & (kWriteRawContent | kWriteSimulatedTags)) {
+      // Template text copied as literal text: at most the node's whole extent.
+      room += Source(node, node.range.open_start, node.range.close_end).size() + kLiteral;
+      if (f & kWriteRawContent) continue;
+    }
+    for (const PageNode* child : node.Children()) walk.push_back(child);
   }
   return room + room / 64 + 64;
 }
@@ -234,10 +235,13 @@ size_t SurveyTree(const PageNode& top, std::set<std::u16string>* prefixes) {
 
 std::u16string PageNode::ToXml() const {
   std::u16string out;
+  // Either the top element declares every prefix of the tree, or each generated element its own.
   const bool declare_on_top = OpensWithGeneratedTag(*this);
   TagWriter tags(!declare_on_top);
+  std::set<std::u16string> prefixes;
+  size_t declare_at = std::u16string::npos;
   // The page XML of a large page runs to tens of megabytes, written once from start to end.
-  ReserveLargeText(out, SurveyTree(*this, declare_on_top ? &tags.all_prefixes : nullptr));
+  ReserveLargeText(out, SurveyTree(*this));
 
   struct Frame {
     const PageNode* node;
@@ -250,9 +254,12 @@ std::u16string PageNode::ToXml() const {
     stack.pop_back();
     const PageNode& node = *frame.node;
     const uint32_t f = node.flags;
-    if (!frame.closing && &node != this) {
+    if (!frame.closing) {
       // The next sibling comes after this node's subtree and closing.
-      if (const PageNode* next = node.NextSibling()) stack.push_back({next, false});
+      if (&node != this) {
+        if (const PageNode* next = node.NextSibling()) stack.push_back({next, false});
+      }
+      if (declare_on_top) AddPrefixes(prefixes, node);
     }
     if (frame.closing) {
       if (f & (kWriteNoTags | kWriteBalanceMarker)) continue;
@@ -280,7 +287,8 @@ std::u16string PageNode::ToXml() const {
     }
     if (!WrittenFull(node)) {
       if (f & (kWriteNoTags | kWriteLiteralClosing)) continue;
-      tags.Opening(out, node, (f & kWriteBalanceMarker) != 0, true, first_tag && declare_on_top);
+      tags.Opening(out, node, (f & kWriteBalanceMarker) != 0, true,
+                   first_tag && declare_on_top ? &declare_at : nullptr);
       first_tag = false;
       continue;
     }
@@ -290,18 +298,28 @@ std::u16string PageNode::ToXml() const {
       } else if (!(f & kWriteLiteralClosing)) {
         // The marker means no closing tag: the element is written empty, its content after it.
         const bool marker = (f & kWriteBalanceMarker) != 0;
-        tags.Opening(out, node, marker, marker, first_tag && declare_on_top);
+        tags.Opening(out, node, marker, marker,
+                     first_tag && declare_on_top ? &declare_at : nullptr);
         first_tag = false;
       }
     }
     if (f & kWriteRawContent) {
       AppendLiteralText(out, Source(node, node.range.open_end, node.range.close_start));
       stack.push_back({&node, true});
+      if (declare_on_top) {
+        for (const PageNode* child : node.Children()) AddSubtreePrefixes(prefixes, *child);
+      }
       continue;
     }
     WriteOwnText(out, node);
     stack.push_back({&node, true});
     if (const PageNode* first = node.Children().front()) stack.push_back({first, false});
+  }
+  // Prefixed names are rare: the declarations go in afterwards rather than a walk before.
+  if (!prefixes.empty() && declare_at != std::u16string::npos) {
+    std::u16string declarations;
+    Declare(declarations, prefixes);
+    out.insert(declare_at, declarations);
   }
   return out;
 }
@@ -328,7 +346,7 @@ std::u16string PageNode::StructureXml() const {
     const bool counts = node.IsBlockLike();
     const bool has_children = !node.Children().empty();
     if (counts) {
-      tags.Opening(out, node, false, !has_children, false);
+      tags.Opening(out, node, false, !has_children);
       if (has_children) stack.push_back({&node, true});
     }
     if (const PageNode* first = node.Children().front()) stack.push_back({first, false});

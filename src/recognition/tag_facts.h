@@ -24,7 +24,21 @@ class TagFactsTable {
     // without hashing or comparing text.
     const uint64_t packed = Packed(written);
     Memo& memo = memo_[(packed * 0x9E3779B97F4A7C15ull) >> (64 - kMemoBits)];
-    if (packed != 0 && memo.packed == packed) return *memo.facts;
+    if (packed != 0 && memo.packed == packed) [[likely]]
+      return *memo.facts;
+    return Add(written, packed, memo, make);
+  }
+
+ private:
+  struct Memo {
+    uint64_t packed = 0;
+    const Facts* facts = nullptr;
+  };
+
+  // Kept out of line: the look-up above runs for every tag and stays small.
+  template <typename Make>
+  [[gnu::noinline]] const Facts& Add(std::u16string_view written, uint64_t packed, Memo& memo,
+                                     Make& make) {
     bool added = false;
     const uint32_t id = names_.Add(written, &added);
     if (added) facts_.push_back(make(written));
@@ -33,33 +47,27 @@ class TagFactsTable {
     return facts;
   }
 
- private:
   // Six bits a character for up to ten ASCII letters and digits (no code is 0, so different
   // names never pack alike), or 0 for a name that does not pack.
   static uint64_t Packed(std::u16string_view name) {
     if (name.empty() || name.size() > 10) return 0;
     uint64_t packed = 0;
     for (const char16_t c : name) {
-      uint64_t code;
-      if (c >= u'a' && c <= u'z') {
-        code = 37 + (c - u'a');
-      } else if (c >= u'A' && c <= u'Z') {
-        code = 11 + (c - u'A');
-      } else if (c >= u'0' && c <= u'9') {
-        code = 1 + (c - u'0');
-      } else {
-        return 0;
-      }
+      const uint64_t code = c < 128 ? kCodes[c] : 0;
+      if (code == 0) return 0;
       packed = packed << 6 | code;
     }
     return packed;
   }
+  static constexpr std::array<uint8_t, 128> kCodes = [] {
+    std::array<uint8_t, 128> codes{};
+    for (int c = 0; c < 10; ++c) codes['0' + c] = static_cast<uint8_t>(1 + c);
+    for (int c = 0; c < 26; ++c) codes['A' + c] = static_cast<uint8_t>(11 + c);
+    for (int c = 0; c < 26; ++c) codes['a' + c] = static_cast<uint8_t>(37 + c);
+    return codes;
+  }();
 
   static constexpr unsigned kMemoBits = 8;
-  struct Memo {
-    uint64_t packed = 0;
-    const Facts* facts = nullptr;
-  };
   std::array<Memo, size_t{1} << kMemoBits> memo_{};
   TextIds names_;
   std::deque<Facts> facts_;  // by names_; a deque keeps each where it is as it grows

@@ -215,7 +215,8 @@ TEST(PageNodeTest, DeepTreesAreWrittenAndFreedWithoutRecursion) {
   EXPECT_EQ(root->FindAt(0, true), node);
 }
 
-// What CDATA content changes, wherever it falls among the characters that are read at once.
+// What CDATA content changes, wherever it falls among the characters that are read at once (eight
+// or sixteen).
 TEST(XmlTextTest, CDataContentAtEveryOffset) {
   struct Row {
     std::u16string_view piece;
@@ -234,8 +235,8 @@ TEST(XmlTextTest, CDataContentAtEveryOffset) {
       {u"\xE000", u"\xE000"},
   };
   for (const Row& row : rows) {
-    for (size_t shift = 0; shift < 20; ++shift) {
-      for (size_t tail : {0, 1, 9}) {
+    for (size_t shift = 0; shift < 40; ++shift) {
+      for (size_t tail : {0, 1, 9, 17}) {
         const std::u16string before(shift, u'a');
         const std::u16string after(tail, u'z');
         std::u16string out;
