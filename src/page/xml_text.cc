@@ -1,6 +1,7 @@
 // Page XML text writing and XML name checks.
 #include "page/xml_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -26,6 +27,19 @@ bool IsHighSurrogate(char16_t c) {
 bool IsLowSurrogate(char16_t c) {
   return c >= 0xDC00 && c <= 0xDFFF;
 }
+
+// Per ASCII character: 2 may start a name part (letters, "_"), 1 may only follow (digits, "-",
+// "."), 0 neither.
+constexpr std::array<uint8_t, 128> kPlain = [] {
+  std::array<uint8_t, 128> table{};
+  for (char c = 'a'; c <= 'z'; ++c) table[static_cast<size_t>(c)] = 2;
+  for (char c = 'A'; c <= 'Z'; ++c) table[static_cast<size_t>(c)] = 2;
+  table['_'] = 2;
+  for (char c = '0'; c <= '9'; ++c) table[static_cast<size_t>(c)] = 1;
+  table['-'] = 1;
+  table['.'] = 1;
+  return table;
+}();
 
 // Appends text[i] (and its low half when it is a whole surrogate pair) or U+FFFD; returns the
 // number of code units consumed.
@@ -178,80 +192,93 @@ static inline bool NeedsCDataCare(std::u16string_view text, size_t i) {
 #if defined(KPX_HAVE_AVX2_CDATA)
 const bool kAvx2 = __builtin_cpu_supports("avx2");
 
-// NextCDataCare's test sixteen characters at a time while a character and the one after it are
-// both in the text: the offset found, or npos with *i where it stopped looking.
-__attribute__((target("avx2"))) size_t NextCDataCareAvx2(std::u16string_view text, size_t* i) {
-  const __m256i lt = _mm256_set1_epi16(static_cast<short>('<'));
-  const __m256i bang = _mm256_set1_epi16(static_cast<short>('!'));
-  const __m256i bracket = _mm256_set1_epi16(static_cast<short>(']'));
-  const __m256i tab = _mm256_set1_epi16(static_cast<short>('\t'));
-  const __m256i lf = _mm256_set1_epi16(static_cast<short>('\n'));
-  const __m256i cr = _mm256_set1_epi16(static_cast<short>('\r'));
-  const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
+// NextCDataCare's test of the sixteen characters at `at` (each with the one after it), as a bit
+// mask with two bits a character.
+__attribute__((target("avx2"))) unsigned CDataCareMask16(const char16_t* at) {
+  const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+  const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
+  const __m256i biased = _mm256_xor_si256(chars, _mm256_set1_epi16(static_cast<short>(0x8000)));
+  const __m256i pairs =
+      _mm256_or_si256(_mm256_and_si256(_mm256_cmpeq_epi16(chars, _mm256_set1_epi16('<')),
+                                       _mm256_cmpeq_epi16(next, _mm256_set1_epi16('!'))),
+                      _mm256_and_si256(_mm256_cmpeq_epi16(chars, _mm256_set1_epi16(']')),
+                                       _mm256_cmpeq_epi16(next, _mm256_set1_epi16(']'))));
+  const __m256i blanks =
+      _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(chars, _mm256_set1_epi16('\t')),
+                                      _mm256_cmpeq_epi16(chars, _mm256_set1_epi16('\n'))),
+                      _mm256_cmpeq_epi16(chars, _mm256_set1_epi16('\r')));
   const __m256i below = _mm256_set1_epi16(static_cast<short>(0x20 ^ 0x8000));
   const __m256i above = _mm256_set1_epi16(static_cast<short>((0xD800 - 1) ^ 0x8000));
-  size_t at = *i;
-  for (; at + 17 <= text.size(); at += 16) {
-    const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + at));
-    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + at + 1));
-    const __m256i biased = _mm256_xor_si256(chars, bias);
-    const __m256i pairs = _mm256_or_si256(
-        _mm256_and_si256(_mm256_cmpeq_epi16(chars, lt), _mm256_cmpeq_epi16(next, bang)),
-        _mm256_and_si256(_mm256_cmpeq_epi16(chars, bracket), _mm256_cmpeq_epi16(next, bracket)));
-    const __m256i blanks = _mm256_or_si256(
-        _mm256_or_si256(_mm256_cmpeq_epi16(chars, tab), _mm256_cmpeq_epi16(chars, lf)),
-        _mm256_cmpeq_epi16(chars, cr));
-    const __m256i controls = _mm256_andnot_si256(blanks, _mm256_cmpgt_epi16(below, biased));
-    const __m256i care =
-        _mm256_or_si256(_mm256_or_si256(pairs, controls), _mm256_cmpgt_epi16(biased, above));
-    const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(care));
+  const __m256i controls = _mm256_andnot_si256(blanks, _mm256_cmpgt_epi16(below, biased));
+  const __m256i care =
+      _mm256_or_si256(_mm256_or_si256(pairs, controls), _mm256_cmpgt_epi16(biased, above));
+  return static_cast<unsigned>(_mm256_movemask_epi8(care));
+}
+
+// NextCDataCare over [i, size - 1) for a text of at least seventeen characters and i before its
+// last character: sixteen at a time, the last sixteen read again where the text does not divide
+// evenly. Returns the offset found, or size - 1.
+__attribute__((target("avx2"))) size_t NextCDataCareAvx2(std::u16string_view text, size_t i) {
+  const size_t last_block = text.size() - 17;
+  for (;; i += 16) {
+    const size_t at = std::min(i, last_block);
+    // In an overlapping last block, the characters before i are not looked at again.
+    const unsigned mask = CDataCareMask16(text.data() + at) & (~0u << (2 * (i - at)));
     if (mask != 0) return at + static_cast<size_t>(__builtin_ctz(mask)) / 2;
+    if (at == last_block) return text.size() - 1;
   }
-  *i = at;
-  return std::u16string_view::npos;
+}
+#endif
+
+#ifdef __SSE2__
+// The same test for eight characters.
+unsigned CDataCareMask8(const char16_t* at) {
+  const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
+  const __m128i biased = _mm_xor_si128(chars, _mm_set1_epi16(static_cast<short>(0x8000)));
+  const __m128i pairs = _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi16(chars, _mm_set1_epi16('<')),
+                                                   _mm_cmpeq_epi16(next, _mm_set1_epi16('!'))),
+                                     _mm_and_si128(_mm_cmpeq_epi16(chars, _mm_set1_epi16(']')),
+                                                   _mm_cmpeq_epi16(next, _mm_set1_epi16(']'))));
+  const __m128i blanks = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chars, _mm_set1_epi16('\t')),
+                                                   _mm_cmpeq_epi16(chars, _mm_set1_epi16('\n'))),
+                                      _mm_cmpeq_epi16(chars, _mm_set1_epi16('\r')));
+  // Unsigned compares through the sign bias: c < 0x20, or c >= 0xD800 (surrogates, U+E000 and
+  // up: a character from U+E000 to U+FFFD is then looked at one by one, which is rare).
+  const __m128i below = _mm_set1_epi16(static_cast<short>(0x20 ^ 0x8000));
+  const __m128i above = _mm_set1_epi16(static_cast<short>((0xD800 - 1) ^ 0x8000));
+  const __m128i controls = _mm_andnot_si128(blanks, _mm_cmplt_epi16(biased, below));
+  const __m128i care = _mm_or_si128(_mm_or_si128(pairs, controls), _mm_cmpgt_epi16(biased, above));
+  return static_cast<unsigned>(_mm_movemask_epi8(care));
 }
 #endif
 
 // The first index from i on where NeedsCDataCare, or the text's size. Sixteen or eight
 // characters at a time where the processor allows: most literal text, markup included, needs no
-// care at all.
+// care at all. The vector tests pair each character with the next, so the last is looked at alone.
 size_t NextCDataCare(std::u16string_view text, size_t i) {
+  const size_t size = text.size();
+  if (i + 1 >= size) return i < size && NeedsCDataCare(text, i) ? i : size;
 #if defined(KPX_HAVE_AVX2_CDATA)
-  if (kAvx2) {
-    const size_t found = NextCDataCareAvx2(text, &i);
-    if (found != std::u16string_view::npos) return found;
-  }
+  if (size >= 17 && kAvx2) {
+    i = NextCDataCareAvx2(text, i);
+  } else
 #endif
+  {
 #ifdef __SSE2__
-  const __m128i lt = _mm_set1_epi16('<');
-  const __m128i bang = _mm_set1_epi16('!');
-  const __m128i bracket = _mm_set1_epi16(']');
-  const __m128i tab = _mm_set1_epi16('\t');
-  const __m128i lf = _mm_set1_epi16('\n');
-  const __m128i cr = _mm_set1_epi16('\r');
-  const __m128i bias = _mm_set1_epi16(static_cast<short>(0x8000));
-  // Unsigned compares through the sign bias: c < 0x20, or c >= 0xD800 (surrogates, U+E000 and
-  // up: a character from U+E000 to U+FFFD is then looked at one by one, which is rare).
-  const __m128i below = _mm_set1_epi16(static_cast<short>(0x20 ^ 0x8000));
-  const __m128i above = _mm_set1_epi16(static_cast<short>((0xD800 - 1) ^ 0x8000));
-  for (; i + 9 <= text.size(); i += 8) {
-    const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
-    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i + 1));
-    const __m128i biased = _mm_xor_si128(chars, bias);
-    const __m128i pairs = _mm_or_si128(
-        _mm_and_si128(_mm_cmpeq_epi16(chars, lt), _mm_cmpeq_epi16(next, bang)),
-        _mm_and_si128(_mm_cmpeq_epi16(chars, bracket), _mm_cmpeq_epi16(next, bracket)));
-    const __m128i blanks =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(chars, tab), _mm_cmpeq_epi16(chars, lf)),
-                     _mm_cmpeq_epi16(chars, cr));
-    const __m128i controls = _mm_andnot_si128(blanks, _mm_cmplt_epi16(biased, below));
-    const __m128i care =
-        _mm_or_si128(_mm_or_si128(pairs, controls), _mm_cmpgt_epi16(biased, above));
-    const int mask = _mm_movemask_epi8(care);
-    if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask))) / 2;
-  }
+    if (size >= 9) {
+      const size_t last_block = size - 9;
+      for (;; i += 8) {
+        const size_t at = std::min(i, last_block);
+        const unsigned mask = CDataCareMask8(text.data() + at) & (~0u << (2 * (i - at)));
+        if (mask != 0) return at + static_cast<size_t>(__builtin_ctz(mask)) / 2;
+        if (at == last_block) break;
+      }
+      i = size - 1;
+    }
 #endif
-  while (i < text.size() && !NeedsCDataCare(text, i)) ++i;
+  }
+  while (i < size && !NeedsCDataCare(text, i)) ++i;
   return i;
 }
 
@@ -301,6 +328,23 @@ bool IsXmlName(std::u16string_view name) noexcept {
 }
 
 bool IsQName(std::u16string_view name) noexcept {
+  // Most names are ASCII, which the table decides in one pass; the rest take the full check.
+  size_t part = 0;  // where the current part (prefix or local name) starts
+  bool ascii = true;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char16_t c = name[i];
+    if (c >= 128) {
+      ascii = false;
+      break;
+    }
+    if (c == u':') {
+      if (part != 0 || i == 0) return false;  // a second colon, or an empty prefix
+      part = i + 1;
+      continue;
+    }
+    if (kPlain[c] != 2 && (i == part || kPlain[c] == 0)) return false;
+  }
+  if (ascii) return part < name.size();
   const size_t colon = name.find(u':');
   if (colon == std::u16string_view::npos) return CheckName(name, false);
   return CheckName(name.substr(0, colon), false) && CheckName(name.substr(colon + 1), false);
@@ -312,18 +356,6 @@ std::u16string_view NamePrefix(std::u16string_view name) noexcept {
 }
 
 bool IsPlainName(std::u16string_view name) noexcept {
-  // Per ASCII character: 2 may start a plain name (letters, "_"), 1 may only follow (digits, "-",
-  // ".").
-  static constexpr std::array<uint8_t, 128> kPlain = [] {
-    std::array<uint8_t, 128> table{};
-    for (char c = 'a'; c <= 'z'; ++c) table[static_cast<size_t>(c)] = 2;
-    for (char c = 'A'; c <= 'Z'; ++c) table[static_cast<size_t>(c)] = 2;
-    table['_'] = 2;
-    for (char c = '0'; c <= '9'; ++c) table[static_cast<size_t>(c)] = 1;
-    table['-'] = 1;
-    table['.'] = 1;
-    return table;
-  }();
   if (name.empty() || name[0] >= 128 || kPlain[name[0]] != 2) return false;
   if (name.substr(0, 5) == u"xmlns") return false;
   for (size_t i = 1; i < name.size(); ++i) {

@@ -202,7 +202,8 @@ class BuiltInParser {
     bool parsed = false;      // start tags become element nodes (the site's tags to parse)
     TagRole role = TagRole::kOther;
     const EmbracingTag* embracing = nullptr;
-    uint32_t open_tag_number = 0;  // the name's number on the open-tag stack
+    uint32_t open_tag_number = 0;   // the name's number on the open-tag stack
+    uint32_t open_tag_written = 0;  // and the name as written
   };
   const TagFacts& FactsOf(std::u16string_view written) {
     return tag_facts_.Of(written, [this](std::u16string_view name) {
@@ -211,6 +212,7 @@ class BuiltInParser {
       facts.properties = ElementProperties(name);
       facts.parsed = ctx_.ParsesTag(facts.lowered);
       facts.open_tag_number = ctx_.OpenTags().NameNumber(facts.lowered);
+      facts.open_tag_written = ctx_.OpenTags().WrittenNumber(name);
       const std::u16string_view lowered = facts.lowered;
       if (lowered == u"title") facts.role = TagRole::kTitle;
       if (lowered == u"table") facts.role = TagRole::kTable;
@@ -250,7 +252,7 @@ class BuiltInParser {
       ctx_.current = open->Parent();
     }
     if (!tag.self_closing && tracked) {
-      ctx_.OpenTags().PushTag(written, start, facts.open_tag_number);
+      ctx_.OpenTags().PushTag(written, start, facts.open_tag_number, facts.open_tag_written);
     }
 
     const bool option_in_block = facts.role == TagRole::kOption && ctx_.current->name == u"Block" &&

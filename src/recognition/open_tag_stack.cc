@@ -18,15 +18,17 @@ uint32_t OpenTagStack::NameNumber(std::u16string_view name) {
   return number;
 }
 
-void OpenTagStack::PushTag(std::u16string_view name, size_t offset, uint32_t number) {
+void OpenTagStack::PushTag(std::u16string_view name, size_t offset, uint32_t number,
+                           uint32_t written) {
   if (number == kUnnumbered) number = NameNumber(name);
+  if (written == kUnnumbered) written = WrittenNumber(name);
   open_by_name_[number].push_back(entries_.size());
-  entries_.push_back({std::u16string(name), offset, nullptr, number});
+  entries_.push_back({written, offset, nullptr, number});
 }
 
 void OpenTagStack::PushBoundary(const PageNode* container, std::u16string_view container_name) {
   boundaries_.push_back(entries_.size());
-  entries_.push_back({std::u16string(container_name), 0, container, kUnnumbered});
+  entries_.push_back({WrittenNumber(container_name), 0, container, kUnnumbered});
 }
 
 void OpenTagStack::PopTo(size_t size) {
@@ -45,7 +47,7 @@ void OpenTagStack::EndTag(std::u16string_view name, size_t offset, uint32_t numb
   if (entries_.empty()) return;
   const Entry& top = entries_.back();
   if (top.container) {
-    report_(u"XX_UnOpenedTagAfterContainerBegin", offset, name, top.name);
+    report_(u"XX_UnOpenedTagAfterContainerBegin", offset, name, NameOf(top));
     return;
   }
   if (number == kUnnumbered) number = NameNumber(name);
@@ -57,15 +59,16 @@ void OpenTagStack::EndTag(std::u16string_view name, size_t offset, uint32_t numb
   const std::vector<size_t>& open = open_by_name_[number];
   const bool bounded = !boundaries_.empty();
   if (!open.empty() && (!bounded || open.back() > boundaries_.back())) {
-    report_(u"XX_CloseTagsMismatch", offset, top.name, name);
+    report_(u"XX_CloseTagsMismatch", offset, NameOf(top), name);
     PopTo(open.back());
     return;
   }
   if (bounded) {
-    report_(u"XX_UnOpenedTagAfterContainerBegin", offset, name, entries_[boundaries_.back()].name);
+    report_(u"XX_UnOpenedTagAfterContainerBegin", offset, name,
+            NameOf(entries_[boundaries_.back()]));
     return;
   }
-  report_(u"XX_CloseTagsMismatch", offset, top.name, name);
+  report_(u"XX_CloseTagsMismatch", offset, NameOf(top), name);
 }
 
 void OpenTagStack::EndContainer(const PageNode* container) {
@@ -75,8 +78,8 @@ void OpenTagStack::EndContainer(const PageNode* container) {
   const size_t boundary = boundaries_[found - 1];
   if (boundary + 1 < entries_.size()) {
     const Entry& innermost = entries_.back();
-    report_(u"XX_UnClosedTagBeforeContainerEnd", innermost.offset, innermost.name,
-            entries_[boundary].name);
+    report_(u"XX_UnClosedTagBeforeContainerEnd", innermost.offset, NameOf(innermost),
+            NameOf(entries_[boundary]));
   }
   PopTo(boundary);
 }

@@ -31,8 +31,12 @@ class OpenTagStack {
   // it with every tag instead of having the name looked up each time.
   static constexpr uint32_t kUnnumbered = UINT32_MAX;
   uint32_t NameNumber(std::u16string_view name);
+  // The number of a name as written, which the stack keeps for its messages instead of a copy
+  // with every tag.
+  uint32_t WrittenNumber(std::u16string_view name) { return written_.Add(name); }
 
-  void PushTag(std::u16string_view name, size_t offset, uint32_t number = kUnnumbered);
+  void PushTag(std::u16string_view name, size_t offset, uint32_t number = kUnnumbered,
+               uint32_t written = kUnnumbered);
   void PushBoundary(const PageNode* container, std::u16string_view container_name);
   // An end tag of a tracked element at offset.
   void EndTag(std::u16string_view name, size_t offset, uint32_t number = kUnnumbered);
@@ -42,13 +46,14 @@ class OpenTagStack {
 
  private:
   struct Entry {
-    std::u16string name;  // as written
+    uint32_t written;  // the name as written, by WrittenNumber
     size_t offset;
     const PageNode* container;  // a boundary when set
     uint32_t number;            // the name's (tags only)
   };
   // Drops the entries from position size on.
   void PopTo(size_t size);
+  const std::u16string& NameOf(const Entry& entry) const { return written_.Text(entry.written); }
 
   std::vector<Entry> entries_;
   // Indexes into entries_, so that an end tag finds what it closes without walking the stack:
@@ -56,6 +61,7 @@ class OpenTagStack {
   std::vector<size_t> boundaries_;
   std::vector<std::vector<size_t>> open_by_name_;
   TextIds names_;          // in lower case
+  TextIds written_;        // as written
   std::u16string folded_;  // room for a name in lower case
   Reporter report_;
 };

@@ -339,6 +339,7 @@ class ProfileParser {
     uint32_t construct;          // the name's number in the rule search
     uint32_t lowered_construct;  // the lower-case name's
     uint32_t open_tag_number;    // the name's number on the open-tag stack
+    uint32_t open_tag_written;   // and the name as written
     bool denied;
     bool validated;
   };
@@ -353,6 +354,7 @@ class ProfileParser {
       facts.construct = search_.ConstructId(name, {});
       facts.lowered_construct = search_.ConstructId(facts.lowered, {});
       facts.open_tag_number = ctx_.OpenTags().NameNumber(facts.lowered);
+      facts.open_tag_written = ctx_.OpenTags().WrittenNumber(name);
       return facts;
     });
   }
@@ -381,7 +383,7 @@ class ProfileParser {
       ctx_.current = open->Parent();
     }
     if (!tag.self_closing && !(properties & (kEmpty | kEndTagOptional))) {
-      ctx_.OpenTags().PushTag(written, start, facts.open_tag_number);
+      ctx_.OpenTags().PushTag(written, start, facts.open_tag_number, facts.open_tag_written);
     }
 
     const ProfileRule* rule =

@@ -42,7 +42,7 @@ bool WritableAsElement(const TagRecord& tag) {
   for (const AttributeRecord& attribute : tag.attributes) {
     const std::u16string_view name = attribute.name.View();
     const bool xmlns = name == u"xmlns" || name.substr(0, 6) == u"xmlns:";
-    if (!IsQName(xmlns ? std::u16string(u"kps") + std::u16string(name) : std::u16string(name))) {
+    if (!(xmlns ? IsQName(std::u16string(u"kps") + std::u16string(name)) : IsQName(name))) {
       return false;
     }
     const std::u16string_view prefix = NamePrefix(name);

@@ -248,6 +248,34 @@ TEST(XmlTextTest, CDataContentAtEveryOffset) {
   }
 }
 
+// Qualified names: one colon at most, with a name on each side; ASCII and beyond.
+TEST(XmlTextTest, QualifiedNames) {
+  const std::pair<std::u16string_view, bool> rows[] = {
+      {u"td", true},
+      {u"o:p", true},
+      {u"_x-1.y", true},
+      {u"xmlns:a", true},
+      {u"", false},
+      {u":a", false},
+      {u"a:", false},
+      {u"a:b:c", false},
+      {u"1a", false},
+      {u"a:1b", false},
+      {u"-a", false},
+      {u"a$b", false},
+      {u"\u00E9t\u00E9", true},
+      {u"a\u00B7b", true},
+      {u"\u00B7a", false},
+      {u"p:\u00E9", true},
+      {u"\u00E9:", false},
+      {u"a b", false},
+      {u"\u00E9:a:b", false},
+  };
+  for (const auto& [name, qualified] : rows) {
+    EXPECT_EQ(IsQName(name), qualified) << U8(name);
+  }
+}
+
 // Node texts are kept inline, owned or borrowed; each reads back as given.
 TEST(NodeStringTest, KeepsItsText) {
   const std::u16string texts[] = {u"", u"Text", u"Seven77", u"Variable", std::u16string(300, u'x')};
