@@ -65,9 +65,9 @@ void AddSubtreePrefixes(std::set<std::u16string>& prefixes, const PageNode& top)
 
 void Declare(std::u16string& out, const std::set<std::u16string>& prefixes) {
   for (const std::u16string& prefix : prefixes) {
-    out += u" xmlns:";
+    out += u" xmlns:"sv;
     out += prefix;
-    out += u"=\"";
+    out += u"=\""sv;
     out += kPrefixNamespace;
     out += u'"';
   }
@@ -106,11 +106,11 @@ class TagWriter {
       AddPrefixes(own, node);
       Declare(out, own);
     }
-    out += empty ? u" />" : u">";
+    out += empty ? u" />"sv : u">"sv;
   }
 
   static void Closing(std::u16string& out, const PageNode& node, bool marker) {
-    out += u"</";
+    out += u"</"sv;
     AppendName(out, node.WrittenName());
     if (marker) out += kMarker;
     out += u'>';
@@ -121,7 +121,7 @@ class TagWriter {
                              std::u16string_view value) {
     out += u' ';
     out += name;
-    out += u"=\"";
+    out += u"=\""sv;
     AppendXmlAttributeValue(out, value);
     out += u'"';
   }
@@ -171,9 +171,9 @@ void WriteOwnText(std::u16string& out, const PageNode& node) {
   const std::u16string_view text = node.OwnText();
   if (text.empty()) return;
   if (node.name == u"Text"sv || node.name == u"kpsCDATA"sv) {
-    out += u"<![CDATA[";
+    out += u"<![CDATA["sv;
     AppendCDataContent(out, text);
-    out += u"]]>";
+    out += u"]]>"sv;
   } else {
     AppendXmlText(out, text);
   }

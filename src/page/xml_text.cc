@@ -17,6 +17,8 @@
 
 namespace kpx {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
@@ -116,15 +118,15 @@ void AppendXmlText(std::u16string& out, std::u16string_view text) {
     out.append(text.substr(run, i - run));
     switch (c) {
       case u'&':
-        out += u"&amp;";
+        out += u"&amp;"sv;
         ++i;
         break;
       case u'<':
-        out += u"&lt;";
+        out += u"&lt;"sv;
         ++i;
         break;
       case u'>':
-        out += u"&gt;";
+        out += u"&gt;"sv;
         ++i;
         break;
       default:
@@ -143,16 +145,16 @@ void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
             StartsWith(value, i, u"&gt;")) {
           out += u'&';
         } else {
-          out += u"&amp;";
+          out += u"&amp;"sv;
         }
         ++i;
         break;
       case u'<':
-        out += u"&lt;";
+        out += u"&lt;"sv;
         ++i;
         break;
       case u'>':
-        out += u"&gt;";
+        out += u"&gt;"sv;
         ++i;
         break;
       case u'"':
@@ -160,15 +162,15 @@ void AppendXmlAttributeValue(std::u16string& out, std::u16string_view value) {
         ++i;
         break;
       case u'\t':
-        out += u"&#9;";
+        out += u"&#9;"sv;
         ++i;
         break;
       case u'\n':
-        out += u"&#10;";
+        out += u"&#10;"sv;
         ++i;
         break;
       case u'\r':
-        out += u"&#13;";
+        out += u"&#13;"sv;
         ++i;
         break;
       default:
@@ -295,13 +297,13 @@ void AppendCDataContent(std::u16string& out, std::u16string_view text) {
     if (text[i] == u'<' && next == u'!' &&
         StartsWith(text, i, std::u16string_view(u"<![CDATA[", 9))) {
       out.append(text.substr(run, i - run));
-      out += u"&lt;![CDATA[";
+      out += u"&lt;![CDATA["sv;
       i += 9;
       run = i;
     } else if (text[i] == u']' && next == u']' &&
                StartsWith(text, i, std::u16string_view(u"]]>", 3))) {
       out.append(text.substr(run, i - run));
-      out += u"]]&gt;";
+      out += u"]]&gt;"sv;
       i += 3;
       run = i;
     } else if (text[i] == u'<' || text[i] == u']' || text[i] == u'\t' || text[i] == u'\n' ||
@@ -318,9 +320,9 @@ void AppendCDataContent(std::u16string& out, std::u16string_view text) {
 
 void AppendLiteralText(std::u16string& out, std::u16string_view text) {
   if (text.empty()) return;
-  out += u"<Text><![CDATA[";
+  out += u"<Text><![CDATA["sv;
   AppendCDataContent(out, text);
-  out += u"]]></Text>";
+  out += u"]]></Text>"sv;
 }
 
 bool IsXmlName(std::u16string_view name) noexcept {

@@ -2,13 +2,6 @@
 
 namespace kpx {
 
-namespace {
-
-// Marks an answer not looked up yet.
-const ProfileRule* const kNotAsked = reinterpret_cast<const ProfileRule*>(&kNotAsked);
-
-}  // namespace
-
 uint32_t RuleSearch::ConstructId(std::u16string_view name, std::u16string_view type_text) {
   std::u16string_view key = name;
   if (!type_text.empty()) {
@@ -105,7 +98,9 @@ void RuleSearch::Push(const PageNode* node, uint32_t name_construct) {
   Signature& signature = signatures_[id];
   const auto place = static_cast<int32_t>(chain_.size());
   for (size_t kind = 1; kind < kRuleKindSlots; ++kind) {
-    if (signature.relevant & (1u << kind)) signature.open[kind].push_back(place);
+    if (!(signature.relevant & (1u << kind))) continue;
+    signature.open[kind].push_back(place);
+    ++answering_[kind];
   }
   chain_.push_back({node, id});
 }
@@ -114,14 +109,16 @@ void RuleSearch::Pop() {
   if (chain_.empty()) return;
   Signature& signature = signatures_[chain_.back().signature];
   for (size_t kind = 1; kind < kRuleKindSlots; ++kind) {
-    if (signature.relevant & (1u << kind)) signature.open[kind].pop_back();
+    if (!(signature.relevant & (1u << kind))) continue;
+    signature.open[kind].pop_back();
+    --answering_[kind];
   }
   chain_.pop_back();
 }
 
-const ProfileRule* RuleSearch::Find(const PageNode* current, RuleKind kind,
-                                    std::u16string_view name, std::u16string_view type_text,
-                                    uint32_t construct) {
+const ProfileRule* RuleSearch::Search(const PageNode* current, RuleKind kind,
+                                      std::u16string_view name, std::u16string_view type_text,
+                                      uint32_t construct) {
   if (current->flags & kCommentState) {
     if (const ProfileRule* rule =
             mode_.Index().Find(DomainType::kComment, kind, u"", name, type_text, kRequireOutput)) {
@@ -159,8 +156,8 @@ const ProfileRule* RuleSearch::Outside(RuleKind kind, std::u16string_view name,
                                        std::u16string_view type_text, uint32_t construct) {
   // A page asks for the same few names again and again: each is looked up once.
   auto& answers = outside_[static_cast<size_t>(kind)];
-  if (construct >= answers.size()) answers.resize(construct + 1, kNotAsked);
-  if (answers[construct] != kNotAsked) return answers[construct];
+  if (construct >= answers.size()) answers.resize(construct + 1, NotAsked());
+  if (answers[construct] != NotAsked()) return answers[construct];
   const ProfileRule* rule =
       mode_.Index().Find(DomainType::kNone, kind, u"", name, type_text, kRequireOutput);
   if (!rule && kind == RuleKind::kHtmlTag && mode_.InTagDomainNames(name)) {

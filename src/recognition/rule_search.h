@@ -39,7 +39,16 @@ class RuleSearch {
   // that no rule governs gets the built-in tag rule.
   // construct: ConstructId(name, type_text) when the caller has it already.
   const ProfileRule* Find(const PageNode* current, RuleKind kind, std::u16string_view name,
-                          std::u16string_view type_text = {}, uint32_t construct = kNoConstruct);
+                          std::u16string_view type_text = {}, uint32_t construct = kNoConstruct) {
+    // Most constructs stand where no open node's domains may answer: then the domain-less answer,
+    // kept by construct once asked, is all there is to it.
+    const auto k = static_cast<size_t>(kind);
+    if (construct != kNoConstruct && answering_[k] == 0 && !(current->flags & kCommentState)) {
+      const std::vector<const ProfileRule*>& known = outside_[k];
+      if (construct < known.size() && known[construct] != NotAsked()) return known[construct];
+    }
+    return Search(current, kind, name, type_text, construct);
+  }
 
   // A construct (its name, then NUL and the type text when there is one) by its number in this
   // parse: each search hashes its construct once, and the answers are kept by number.
@@ -54,6 +63,13 @@ class RuleSearch {
     std::array<std::vector<int32_t>, kRuleKindSlots> open;
   };
 
+  // Marks an answer not looked up yet.
+  static const ProfileRule* NotAsked() {
+    static const char mark = 0;
+    return reinterpret_cast<const ProfileRule*>(&mark);
+  }
+  const ProfileRule* Search(const PageNode* current, RuleKind kind, std::u16string_view name,
+                            std::u16string_view type_text, uint32_t construct);
   std::u16string SignatureOf(const PageNode& node);
   // Whether node's domains hold rules of kind that may match in its context.
   bool MayAnswer(const PageNode& node, RuleKind kind);
@@ -84,6 +100,8 @@ class RuleSearch {
     size_t signature;
   };
   std::vector<Open> chain_;  // the open nodes, innermost last
+  // Per kind: how many open nodes have domains that may answer.
+  std::array<uint32_t, kRuleKindSlots> answering_{};
   // Per kind: what a signature's domains answered, by (signature << 32 | construct).
   std::array<NumberMap<const ProfileRule*>, kRuleKindSlots> answers_;
   // Per kind: the domain-less answer by construct; kNotAsked where there is none yet.
