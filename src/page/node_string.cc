@@ -81,11 +81,16 @@ void NodeString::assign(std::u16string_view text) {
   // The text may be this string's own (or part of it): copy before releasing.
   if (text.size() > std::numeric_limits<uint32_t>::max()) throw std::bad_alloc();
   if (text.size() <= kInlineCapacity) {
-    char16_t chars[kInlineCapacity];
-    if (!text.empty()) std::memcpy(chars, text.data(), text.size() * sizeof(char16_t));
+    // Character by character into a room of fixed size, then the room at once: no library call
+    // for a copy of a few characters, which nodes make by the thousand.
+    char16_t chars[kInlineCapacity] = {};
+    const size_t size = text.size();
+    for (size_t i = 0; i < kInlineCapacity; ++i) {
+      if (i < size) chars[i] = text[i];
+    }
     Release();
-    if (!text.empty()) std::memcpy(bytes_, chars, text.size() * sizeof(char16_t));
-    SetInline(text.size());
+    std::memcpy(bytes_, chars, sizeof chars);
+    SetInline(size);
     return;
   }
   if (const std::u16string_view known = WellKnown(text); !known.empty()) {

@@ -359,7 +359,7 @@ std::u16string_view NamePrefix(std::u16string_view name) noexcept {
 
 bool IsPlainName(std::u16string_view name) noexcept {
   if (name.empty() || name[0] >= 128 || kPlain[name[0]] != 2) return false;
-  if (name.substr(0, 5) == u"xmlns") return false;
+  if (name[0] == u'x' && name.substr(0, 5) == u"xmlns") return false;
   for (size_t i = 1; i < name.size(); ++i) {
     if (name[i] >= 128 || kPlain[name[i]] == 0) return false;
   }
