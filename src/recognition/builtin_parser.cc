@@ -14,6 +14,7 @@
 #include "markup/markup_char_classes.h"
 #include "page/xml_text.h"
 #include "recognition/block_messages.h"
+#include "recognition/item_loop.h"
 #include "recognition/resource_translation.h"
 #include "recognition/tag_facts.h"
 #include "recognition/template_syntax.h"
@@ -43,35 +44,15 @@ class BuiltInParser {
       : ctx_(context), scanner_(context.Scanner()), text_(context.Text()) {}
 
   void Run() {
-    while (!ctx_.Aborted()) {
-      const MarkupItem item = scanner_.NextItem();
-      if (item == MarkupItem::kEnd) break;
-      switch (item) {
-        case MarkupItem::kText:
-          OnText();
-          break;
-        case MarkupItem::kComment:
-          OnComment();
-          break;
-        case MarkupItem::kTag:
-          OnTag();
-          break;
-        case MarkupItem::kDeclaration:
-          OnDeclaration();
-          break;
-        case MarkupItem::kCData:
-          OnCData();
-          break;
-        default:
-          break;
-      }
-    }
+    ReadItems(ctx_, *this);
     if (ctx_.Aborted()) return;
     Flush(text_.size());
     CloseAtEnd();
   }
 
  private:
+  friend void ReadItems<BuiltInParser>(ParseContext&, BuiltInParser&);
+
   // --- literal text ---
   void Flush(size_t upto) {
     if (upto > pending_) {
@@ -95,32 +76,10 @@ class BuiltInParser {
 
   bool InsideHead() const { return scanner_.inside_head(); }
 
-  // --- text items: placeholders, strings, unterminated constructs ---
-  void OnText() {
-    const size_t start = scanner_.ItemStart();
-    switch (scanner_.LastTokenKind()) {
-      case LexToken::kAbort:
-        ctx_.RecordError(3, start);
-        break;
-      case LexToken::kTagOpen:
-        if (start + 1 < text_.size() && (CharClassOf(text_[start + 1]) & kCharAsciiLetter)) {
-          ctx_.RecordError(6, start);
-        }
-        break;
-      case LexToken::kLBrace:
-        OnBrace(start);
-        break;
-      case LexToken::kScriptString:
-      case LexToken::kHtmlString:
-        EmbracedComponents(start, scanner_.ItemEnd());
-        break;
-      case LexToken::kName:
-      case LexToken::kOther:
-        // Words are literal text: the ones that follow need not be read one by one.
-        scanner_.SkipPlainItems();
-        break;
-      default:
-        break;
+  // --- text items: placeholders and strings ---
+  void OnOtherText(LexToken kind, size_t start) {
+    if (kind == LexToken::kScriptString || kind == LexToken::kHtmlString) {
+      EmbracedComponents(start, scanner_.ItemEnd());
     }
   }
 

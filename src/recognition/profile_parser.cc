@@ -17,6 +17,7 @@
 #include "page/xml_text.h"
 #include "profile/rule_application.h"
 #include "recognition/block_messages.h"
+#include "recognition/item_loop.h"
 #include "recognition/resource_translation.h"
 #include "recognition/rule_search.h"
 #include "recognition/tag_facts.h"
@@ -70,39 +71,15 @@ class ProfileParser {
         text_(context.Text()) {}
 
   void Run() {
-    while (!ctx_.Aborted()) {
-      const MarkupItem item = scanner_.NextItem();
-      if (item == MarkupItem::kEnd) break;
-      switch (item) {
-        case MarkupItem::kText:
-          OnText();
-          break;
-        case MarkupItem::kComment:
-          OnComment();
-          break;
-        case MarkupItem::kTag:
-          if (scanner_.Tag().end_tag) {
-            OnEndTag();
-          } else {
-            OnStartTag();
-          }
-          break;
-        case MarkupItem::kDeclaration:
-          OnDeclaration();
-          break;
-        case MarkupItem::kCData:
-          OnCData();
-          break;
-        default:
-          break;
-      }
-    }
+    ReadItems(ctx_, *this);
     if (ctx_.Aborted()) return;
     Flush(text_.size());
     CloseAtEnd();
   }
 
  private:
+  friend void ReadItems<ProfileParser>(ParseContext&, ProfileParser&);
+
   // --- literal text ---
   void TextNode(PageNode* parent, size_t begin, size_t end) {
     if (end <= begin) return;
@@ -305,30 +282,7 @@ class ProfileParser {
     }
   }
 
-  // --- text items ---
-  void OnText() {
-    const size_t start = scanner_.ItemStart();
-    switch (scanner_.LastTokenKind()) {
-      case LexToken::kAbort:
-        ctx_.RecordError(3, start);
-        break;
-      case LexToken::kTagOpen:
-        if (start + 1 < text_.size() && (CharClassOf(text_[start + 1]) & kCharAsciiLetter)) {
-          ctx_.RecordError(6, start);
-        }
-        break;
-      case LexToken::kLBrace:
-        OnBrace(start);
-        break;
-      case LexToken::kName:
-      case LexToken::kOther:
-        // Words are literal text: the ones that follow need not be read one by one.
-        scanner_.SkipPlainItems();
-        break;
-      default:
-        break;
-    }
-  }
+  void OnOtherText(LexToken, size_t) {}
 
   // --- tags ---
   // What the parse needs to know of a tag name, found once per name as written.
@@ -363,6 +317,14 @@ class ProfileParser {
     const uint32_t id = element_names_.Add(lowered);
     if (id == open_elements_.size()) open_elements_.emplace_back();
     return id;
+  }
+
+  void OnTag() {
+    if (scanner_.Tag().end_tag) {
+      OnEndTag();
+    } else {
+      OnStartTag();
+    }
   }
 
   void OnStartTag() {
