@@ -52,6 +52,8 @@ class BuiltInParser {
 
  private:
   friend void ReadItems<BuiltInParser>(ParseContext&, BuiltInParser&);
+  friend bool ReadBlockMarker<BuiltInParser>(ParseContext&, BuiltInParser&, std::u16string_view,
+                                             size_t, size_t);
 
   // --- literal text ---
   void Flush(size_t upto) {
@@ -318,22 +320,7 @@ class BuiltInParser {
   void OnComment() {
     if (scanner_.LastTokenKind() != LexToken::kComment) return;
     const std::u16string_view body = scanner_.ItemTextView();
-    std::vector<std::u16string_view> words = MarkerWords(body, 3);
-    if (words.empty() || (words[0] != u"BEGIN" && words[0] != u"END")) return;
-    const size_t start = scanner_.ItemStart();
-    const size_t end = scanner_.ItemEnd();
-    if (words.size() == 1) {
-      ctx_.RecordError(4, start);
-      return;
-    }
-    const std::u16string_view type = words.size() >= 3 ? words[1] : std::u16string_view();
-    const std::u16string_view name = words.size() >= 3 ? words[2] : words[1];
-    if (words[0] == u"BEGIN") {
-      Begin(type, name, start, end);
-    } else {
-      End(type, name, start, end);
-    }
-    ctx_.CheckHostCalls(start);
+    ReadBlockMarker(ctx_, *this, body, scanner_.ItemStart(), scanner_.ItemEnd());
   }
 
   void Begin(std::u16string_view type, std::u16string_view name, size_t start, size_t end) {

@@ -1,11 +1,12 @@
-// The loop both parsers run over a template: each markup item goes to the parser's handler for
-// its kind until the text ends or the parse aborts. Text items that mean the same to every parser
-// (an unterminated construct, a stray "<", runs of words) are handled here; a placeholder brace
-// and any other text token go to the parser.
+// What both parsers do alike: the loop they run over a template, where each markup item goes to
+// the parser's handler for its kind until the text ends or the parse aborts (text items that mean
+// the same to every parser, an unterminated construct, a stray "<" or runs of words, are handled
+// here), and the reading of block markers.
 #pragma once
 
 #include "markup/markup_char_classes.h"
 #include "recognition/parse_context.h"
+#include "recognition/template_syntax.h"
 
 namespace kpx {
 
@@ -61,6 +62,29 @@ void ReadItems(ParseContext& context, Parser& parser) {
         break;
     }
   }
+}
+
+// A block marker in the comment body at [start, end): "BEGIN [type] name" goes to
+// parser.Begin(type, name, start, end), "END [type] name" to parser.End; a keyword alone is
+// reported. False when the comment is no marker.
+template <typename Parser>
+bool ReadBlockMarker(ParseContext& context, Parser& parser, std::u16string_view body, size_t start,
+                     size_t end) {
+  const std::vector<std::u16string_view> words = MarkerWords(body, 3);
+  if (words.empty() || (words[0] != u"BEGIN" && words[0] != u"END")) return false;
+  if (words.size() == 1) {
+    context.RecordError(4, start);
+    return true;
+  }
+  const std::u16string_view type = words.size() >= 3 ? words[1] : std::u16string_view();
+  const std::u16string_view name = words.size() >= 3 ? words[2] : words[1];
+  if (words[0] == u"BEGIN") {
+    parser.Begin(type, name, start, end);
+  } else {
+    parser.End(type, name, start, end);
+  }
+  context.CheckHostCalls(start);
+  return true;
 }
 
 }  // namespace kpx

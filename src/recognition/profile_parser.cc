@@ -79,6 +79,8 @@ class ProfileParser {
 
  private:
   friend void ReadItems<ProfileParser>(ParseContext&, ProfileParser&);
+  friend bool ReadBlockMarker<ProfileParser>(ParseContext&, ProfileParser&, std::u16string_view,
+                                             size_t, size_t);
 
   // --- literal text ---
   void TextNode(PageNode* parent, size_t begin, size_t end) {
@@ -566,22 +568,7 @@ class ProfileParser {
     const std::u16string_view body = scanner_.ItemTextView();
     const size_t start = scanner_.ItemStart();
     const size_t end = scanner_.ItemEnd();
-    const std::vector<std::u16string_view> words = MarkerWords(body, 3);
-    if (!words.empty() && (words[0] == u"BEGIN" || words[0] == u"END")) {
-      if (words.size() == 1) {
-        ctx_.RecordError(4, start);
-        return;
-      }
-      const std::u16string_view type = words.size() >= 3 ? words[1] : std::u16string_view();
-      const std::u16string_view name = words.size() >= 3 ? words[2] : words[1];
-      if (words[0] == u"BEGIN") {
-        Begin(type, name, start, end);
-      } else {
-        End(type, name, start, end);
-      }
-      ctx_.CheckHostCalls(start);
-      return;
-    }
+    if (ReadBlockMarker(ctx_, *this, body, start, end)) return;
     const ProfileRule* rule = search_.Find(ctx_.current, RuleKind::kSgmlComment, u"");
     const OutputKind output = rule ? rule->output.kind : OutputKind::kUnset;
     const size_t body_start = static_cast<size_t>(body.data() - text_.data());
