@@ -278,7 +278,9 @@ TEST(XmlTextTest, QualifiedNames) {
 
 // Node texts are kept inline, owned or borrowed; each reads back as given.
 TEST(NodeStringTest, KeepsItsText) {
-  const std::u16string texts[] = {u"", u"Text", u"Seven77", u"Variable", std::u16string(300, u'x')};
+  const std::u16string texts[] = {
+      u"",      u"a",      u"ab",      u"abc",      u"Text",
+      u"abcde", u"abcdef", u"Seven77", u"Variable", std::u16string(300, u'x')};
   for (const std::u16string& text : texts) {
     SCOPED_TRACE(U8(text));
     NodeString copied(text);
