@@ -8,13 +8,6 @@ namespace kpx {
 
 using namespace std::string_view_literals;
 
-std::u16string_view PageDocument::Slice(size_t begin, size_t end) const {
-  if (begin == kNoSourceOffset || end == kNoSourceOffset || begin >= end || end > text_.size()) {
-    return {};
-  }
-  return text_.substr(begin, end - begin);
-}
-
 NodeString* PageAttributes::Slot(std::u16string_view name) {
   for (Entry& entry : entries_) {
     if (entry.first == name) return &entry.second;
@@ -40,9 +33,9 @@ const NodeString* PageAttributes::Find(std::u16string_view name) const {
 
 // What the nodes of one tree share: the document, and the blocks the nodes are made in (one
 // allocation for many nodes, in document order, and no walk of the tree to take it down).
-class PageNode::Tree {
+class PageNode::Tree : public PageNode::TreeHead {
  public:
-  explicit Tree(PageDocument* document) : document_(document) {}
+  explicit Tree(PageDocument* of) : TreeHead{of} {}
   Tree(const Tree&) = delete;
   Tree& operator=(const Tree&) = delete;
   ~Tree() {
@@ -53,8 +46,6 @@ class PageNode::Tree {
       ::operator delete(static_cast<void*>(nodes));
     }
   }
-
-  PageDocument* Document() const { return document_; }
 
   template <typename... Args>
   PageNode* Make(Args&&... args) {
@@ -78,7 +69,6 @@ class PageNode::Tree {
     PageNode* nodes;
     size_t capacity;
   };
-  PageDocument* document_;
   std::vector<Block> blocks_;
   size_t used_ = 0;  // nodes made in the last block
 };
@@ -88,11 +78,7 @@ PageNode::PageNode(std::u16string_view node_name, Tree* tree, PageNode* parent)
 
 PageNode::~PageNode() {
   // The root takes its tree down; other nodes go with it.
-  if (!parent_) delete tree_;
-}
-
-PageDocument* PageNode::Document() const {
-  return tree_->Document();
+  if (!parent_) delete static_cast<Tree*>(tree_);
 }
 
 std::unique_ptr<PageNode> PageNode::CreateRoot(std::u16string_view name, PageDocument* document,
@@ -107,7 +93,8 @@ std::unique_ptr<PageNode> PageNode::CreateRoot(std::u16string_view name, PageDoc
 PageNode* PageNode::Create(std::u16string_view name, PageNode* parent, std::u16string_view own_text,
                            bool at_end) {
   // Made with its parent: a node without one would be taken for the root.
-  PageNode* made = parent->tree_->Make(name, parent->tree_, parent);
+  Tree* tree = static_cast<Tree*>(parent->tree_);
+  PageNode* made = tree->Make(name, tree, parent);
   made->own_text = own_text;
   made->flags = parent->flags & kInheritedFlagsMask;
   if (PageNode* last = parent->last_child_) {
@@ -156,12 +143,6 @@ void PageNode::RemoveLastChild(const PageNode* previous) {
   } else {
     last_child_ = nullptr;
   }
-}
-
-std::u16string_view PageNode::OwnText() const {
-  if (!own_text_in_source) return own_text;
-  const PageDocument* document = Document();
-  return document ? document->Slice(range.open_start, range.close_end) : std::u16string_view();
 }
 
 bool PageNode::IsBlockLike() const {

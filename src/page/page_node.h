@@ -70,7 +70,12 @@ class PageDocument {
 
   std::u16string_view Text() const { return text_; }
   // The template text of [begin, end), empty for a range that is not in the text.
-  std::u16string_view Slice(size_t begin, size_t end) const;
+  std::u16string_view Slice(size_t begin, size_t end) const {
+    if (begin == kNoSourceOffset || end == kNoSourceOffset || begin >= end || end > text_.size()) {
+      return {};
+    }
+    return text_.substr(begin, end - begin);
+  }
 
   // The most recently created "Text" node.
   PageNode* latest_text_node = nullptr;
@@ -165,7 +170,7 @@ class PageNode {
     return parent_ && parent_->last_child_ != this ? next_sibling_ : nullptr;
   }
   PageNode* Parent() const { return parent_; }
-  PageDocument* Document() const;
+  PageDocument* Document() const { return tree_->document; }
   // Unlinks the last child; its subtree stays unreachable until the tree goes. previous: the child
   // before it as the caller knew it when the last one was added (null: there was none), which
   // saves a walk over the children when it still is.
@@ -191,7 +196,11 @@ class PageNode {
 
   // The node's own text: own_text, or (own_text_in_source) its source range's text, which
   // literal text nodes use so that the template is not copied.
-  std::u16string_view OwnText() const;
+  std::u16string_view OwnText() const {
+    if (!own_text_in_source) return own_text;
+    const PageDocument* document = Document();
+    return document ? document->Slice(range.open_start, range.close_end) : std::u16string_view();
+  }
   std::u16string_view WrittenName() const {
     return written_name.empty() ? name.view() : written_name.view();
   }
@@ -210,13 +219,17 @@ class PageNode {
   bool literal_end = false;  // stands for a lone end tag
 
  private:
+  // What every node reads of its tree, which holds more (see the source).
+  struct TreeHead {
+    PageDocument* document;
+  };
   class Tree;
   PageNode(std::u16string_view node_name, Tree* tree, PageNode* parent);
 
   PageNode* last_child_ = nullptr;
   PageNode* next_sibling_ = nullptr;  // the last child's is the first
   PageNode* parent_ = nullptr;
-  Tree* tree_;  // shared by the nodes of one tree, owned by its root
+  TreeHead* tree_;  // the Tree shared by the nodes of one tree, owned by its root
 };
 
 }  // namespace kpx

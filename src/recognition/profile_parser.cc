@@ -248,7 +248,7 @@ class ProfileParser {
     for (const AttributeRecord& attribute : tag.attributes) {
       if (!attribute.from_source) continue;
       const std::u16string_view value = attribute.value.View();
-      if (value.find(u'{') == std::u16string_view::npos) continue;
+      if (!HoldsBrace(value)) continue;
       if (!mode_.AttributeQualifies(lowered, attribute.name.View())) continue;
       const size_t value_start =
           attribute.value_position + (attribute.quote_kind == QuoteKind::kNone ? 0 : 1);

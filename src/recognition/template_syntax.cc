@@ -1,6 +1,8 @@
 #include "recognition/template_syntax.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "markup/markup_char_classes.h"
 #include "page/xml_text.h"
@@ -22,6 +24,24 @@ size_t PlaceholderLength(std::u16string_view text, size_t at) {
   while (i < text.size() && (CharClassOf(text[i]) & kCharName)) ++i;
   if (i >= text.size() || text[i] != u'}') return 0;
   return i + 1 - at;
+}
+
+bool HoldsBrace(std::u16string_view text) {
+  const size_t size = text.size();
+  if (size < 4) return text.find(u'{') != std::u16string_view::npos;
+  // Four characters a word: a character equal to "{" leaves a zero that the borrow finds.
+  constexpr uint64_t kOnes = 0x0001000100010001ull;
+  constexpr uint64_t kHighs = 0x8000800080008000ull;
+  const auto holds = [&](size_t at) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + at, sizeof word);
+    word ^= kOnes * u'{';
+    return ((word - kOnes) & ~word & kHighs) != 0;
+  };
+  for (size_t at = 0; at + 4 <= size; at += 4) {
+    if (holds(at)) return true;
+  }
+  return holds(size - 4);
 }
 
 std::vector<std::u16string_view> MarkerWords(std::u16string_view text, size_t max_words) {

@@ -16,6 +16,10 @@ namespace kpx {
 // with a letter, digit or "_" and goes on with name characters; no white space.
 size_t PlaceholderLength(std::u16string_view text, size_t at);
 
+// Whether text holds a "{" (where a placeholder may start): attribute values are looked at with
+// every tag, most have none.
+bool HoldsBrace(std::u16string_view text);
+
 // Up to max_words words of a comment body, split at white space.
 std::vector<std::u16string_view> MarkerWords(std::u16string_view text, size_t max_words);
 
