@@ -5,25 +5,28 @@
 // generated 1 MB template under generated profiles of 1,000 and 16,000 rules: the rule search must
 // not grow with the rules, so the two times should be close. Throughput counts UTF-8 bytes.
 //
-// Figures of one Release run on a shared 2-core machine (load 3 to 5), the least processor time
+// Figures of one Release run on a shared 2-core machine (load 2.5 to 5), the least processor time
 // of 8 repetitions; the target is 6 times libxml2's throughput with the profile.
 //
 //   page                    with profile   built-in   libxml2    ratio (profile, built-in)
-//   nettle.html                 3.24 ms     1.63 ms   14.2 ms    4.4   8.7
-//   node-api-all.html          35.1 ms     25.9 ms   259 ms      7.4  10.0
-//   node-api-fs.html            2.83 ms     1.96 ms   17.2 ms    6.1   8.8
-//   valgrind-manual-core.html   0.446 ms    0.275 ms   2.75 ms   6.2  10.0
-//   valgrind-news.html          0.576 ms    0.397 ms   3.80 ms   6.6   9.6
-//   ManyRules 0 / 1,000 / 16,000 rules: 18.5, 16.5, 18.3 ms (16,000 within 2 times 1,000).
-// Over four runs nettle with the profile came to 4.4 to 5.1 times libxml2.
+//   nettle.html                 2.49 ms     1.48 ms   16.1 ms    6.5  10.9
+//   node-api-all.html          30.9 ms     23.9 ms   274 ms      8.9  11.5
+//   node-api-fs.html            2.61 ms     1.86 ms   18.0 ms    6.9   9.7
+//   valgrind-manual-core.html   0.384 ms    0.253 ms   2.75 ms   7.2  10.9
+//   valgrind-news.html          0.518 ms    0.366 ms   3.71 ms   7.2  10.1
+//   ManyRules 0 / 1,000 / 16,000 rules: 17.7, 15.6, 17.8 ms (16,000 within 2 times 1,000).
+// libxml2's own time for nettle moves between 14.2 and 18.8 ms from run to run on this machine
+// (ours between 2.49 and 2.63 ms), so nettle's ratio came to 5.4 to 7.4 over the runs of this
+// round, 6.0 to 6.5 in most.
 //
-// The last round gave 3.5 to 4.9 times libxml2. The parse now works out what it needs of a tag
-// name once per name (lower case, element properties, denied and validated, its numbers in the
-// rule search and on the open-tag stack), keeps the rule search's answers by number, skips runs
-// of words at once and borrows attribute values from the template. On nettle (30,000 tags, a
-// node for every table cell and row) what is left over the built-in parse is spread thin: the
-// parser's own work per tag, the rule search (about 6 percent), the nodes of cells and rows and
-// their page XML (about a quarter).
+// This round (nettle was 4.4 to 5.1 times libxml2) took about 16 percent of the instructions
+// away: the rule search answers from its kept domain-less answers when no open node's domains
+// may answer (most constructs); the page XML writer appends its fixed pieces without measuring
+// them, gathers prefixes while it writes instead of in a walk before, and looks for what CDATA
+// content must escape sixteen characters at a time without a character-by-character tail; names
+// are checked as qualified names by a table for ASCII; the open-tag stack keeps names by number;
+// node strings copy short texts without a library call. About 35 percent of what is left is
+// reading the markup itself, which the built-in parse shares.
 #include <benchmark/benchmark.h>
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
