@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <deque>
 #include <string_view>
 #include <utility>
@@ -20,52 +21,68 @@ class TagFactsTable {
   // reference stays good for the life of the table.
   template <typename Make>
   const Facts& Of(std::u16string_view written, Make&& make) {
-    // Most names are a few ASCII letters: packed into a number, they are found in a small memo
-    // without hashing or comparing text.
-    const uint64_t packed = Packed(written);
-    Memo& memo = memo_[(packed * 0x9E3779B97F4A7C15ull) >> (64 - kMemoBits)];
-    if (packed != 0 && memo.packed == packed) [[likely]]
-      return *memo.facts;
-    return Add(written, packed, memo, make);
+    // Most names are a few characters: read as two overlapping words, they are found in a small
+    // memo without a loop, a hash of the text or a comparison of it.
+    Key key;
+    if (KeyOf(written, &key)) [[likely]] {
+      const Memo& memo = memo_[Slot(key)];
+      if (memo.key == key) [[likely]]
+        return *memo.facts;
+    }
+    return Add(written, make);
   }
 
  private:
+  // Up to eight characters: the first and the last four (or two, or the one), which overlap, so
+  // that with the length they tell every name apart.
+  struct Key {
+    uint64_t head = 0;
+    uint64_t tail = 0;
+    uint64_t size = 0;  // 0: no key
+    bool operator==(const Key&) const = default;
+  };
   struct Memo {
-    uint64_t packed = 0;
+    Key key;
     const Facts* facts = nullptr;
   };
+  static constexpr size_t kMaxKeyed = 8;
+
+  static bool KeyOf(std::u16string_view name, Key* key) {
+    const size_t size = name.size();
+    if (size == 0 || size > kMaxKeyed) return false;
+    const char* bytes = reinterpret_cast<const char*>(name.data());
+    if (size >= 4) {
+      std::memcpy(&key->head, bytes, 8);
+      std::memcpy(&key->tail, bytes + 2 * size - 8, 8);
+    } else if (size >= 2) {
+      uint32_t head, tail;
+      std::memcpy(&head, bytes, 4);
+      std::memcpy(&tail, bytes + 2 * size - 4, 4);
+      key->head = head;
+      key->tail = tail;
+    } else {
+      key->head = name[0];
+    }
+    key->size = size;
+    return true;
+  }
+  static size_t Slot(const Key& key) {
+    const uint64_t mixed =
+        (key.head * 0x9E3779B97F4A7C15ull) ^ (key.tail * 0xC2B2AE3D27D4EB4Full) ^ key.size;
+    return static_cast<size_t>((mixed * 0x9E3779B97F4A7C15ull) >> (64 - kMemoBits));
+  }
 
   // Kept out of line: the look-up above runs for every tag and stays small.
   template <typename Make>
-  [[gnu::noinline]] const Facts& Add(std::u16string_view written, uint64_t packed, Memo& memo,
-                                     Make& make) {
+  [[gnu::noinline]] const Facts& Add(std::u16string_view written, Make& make) {
     bool added = false;
     const uint32_t id = names_.Add(written, &added);
     if (added) facts_.push_back(make(written));
     const Facts& facts = facts_[id];
-    if (packed != 0) memo = {packed, &facts};
+    Key key;
+    if (KeyOf(written, &key)) memo_[Slot(key)] = {key, &facts};
     return facts;
   }
-
-  // Six bits a character for up to ten ASCII letters and digits (no code is 0, so different
-  // names never pack alike), or 0 for a name that does not pack.
-  static uint64_t Packed(std::u16string_view name) {
-    if (name.empty() || name.size() > 10) return 0;
-    uint64_t packed = 0;
-    for (const char16_t c : name) {
-      const uint64_t code = c < 128 ? kCodes[c] : 0;
-      if (code == 0) return 0;
-      packed = packed << 6 | code;
-    }
-    return packed;
-  }
-  static constexpr std::array<uint8_t, 128> kCodes = [] {
-    std::array<uint8_t, 128> codes{};
-    for (int c = 0; c < 10; ++c) codes['0' + c] = static_cast<uint8_t>(1 + c);
-    for (int c = 0; c < 26; ++c) codes['A' + c] = static_cast<uint8_t>(11 + c);
-    for (int c = 0; c < 26; ++c) codes['a' + c] = static_cast<uint8_t>(37 + c);
-    return codes;
-  }();
 
   static constexpr unsigned kMemoBits = 8;
   std::array<Memo, size_t{1} << kMemoBits> memo_{};
