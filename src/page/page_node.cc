@@ -64,6 +64,11 @@ class PageNode::Tree : public PageNode::TreeHead {
     return node;
   }
 
+  size_t BlockCount() const { return blocks_.size(); }
+  std::span<const PageNode> BlockAt(size_t index) const {
+    return {blocks_[index].nodes, index + 1 == blocks_.size() ? used_ : blocks_[index].capacity};
+  }
+
  private:
   struct Block {
     PageNode* nodes;
@@ -72,6 +77,14 @@ class PageNode::Tree : public PageNode::TreeHead {
   std::vector<Block> blocks_;
   size_t used_ = 0;  // nodes made in the last block
 };
+
+size_t PageNode::NodeBlockCount() const {
+  return static_cast<const Tree*>(tree_)->BlockCount();
+}
+
+std::span<const PageNode> PageNode::NodeBlock(size_t index) const {
+  return static_cast<const Tree*>(tree_)->BlockAt(index);
+}
 
 PageNode::PageNode(std::u16string_view node_name, Tree* tree, PageNode* parent)
     : name(node_name), parent_(parent), tree_(tree) {}

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -171,6 +172,10 @@ class PageNode {
   }
   PageNode* Parent() const { return parent_; }
   PageDocument* Document() const { return tree_->document; }
+  // The nodes of this node's tree other than the root, as made (removed ones included), block by
+  // block in the order they were made: what a pass over every node reads without a walk.
+  size_t NodeBlockCount() const;
+  std::span<const PageNode> NodeBlock(size_t index) const;
   // Unlinks the last child; its subtree stays unreachable until the tree goes. previous: the child
   // before it as the caller knew it when the last one was added (null: there was none), which
   // saves a walk over the children when it still is.

@@ -195,38 +195,54 @@ void CopiedOpening(std::u16string& out, const PageNode& node) {
   AppendLiteralText(out, tag);
 }
 
-// One walk over the written nodes of a subtree before it is written: the room its page XML
-// needs, so that the text is made without copies as it grows and without much room left over:
-// what the nodes write when nothing in them needs escaping, plus a little. A guess only: where
-// escapes make the text longer, the string grows.
-size_t SurveyTree(const PageNode& top) {
+// The room a node's own page XML needs when nothing in it needs escaping.
+size_t RoomOf(const PageNode& node) {
   // "<Text><![CDATA[" and "]]></Text>" around literal text.
   constexpr size_t kLiteral = 25;
-  size_t room = 0;
-  std::vector<const PageNode*> walk{&top};
-  while (!walk.empty()) {
-    const PageNode& node = *walk.back();
-    walk.pop_back();
-    const size_t name = node.WrittenName().size();
-    const size_t text = node.OwnText().size();
-    // "<" name ">" and "</" name ">", or "<" name " />".
-    const bool full = text != 0 || !node.Children().empty() || node.literal_end || node.tag_scope;
-    room += full ? 2 * name + 5 : name + 4;
-    for (const auto& [attribute, value] : node.attributes.Entries()) {
-      room += attribute.size() + value.size() + 4;  // " " name "=\"" value "\""
+  const size_t name = node.WrittenName().size();
+  const size_t text = node.OwnText().size();
+  // "<" name ">" and "</" name ">", or "<" name " />".
+  const bool full = text != 0 || !node.Children().empty() || node.literal_end || node.tag_scope;
+  size_t room = full ? 2 * name + 5 : name + 4;
+  for (const auto& [attribute, value] : node.attributes.Entries()) {
+    room += attribute.size() + value.size() + 4;  // " " name "=\"" value "\""
+  }
+  if (text != 0) room += text + 12;  // in "<![CDATA[" and "]]>", or escaped
+  const uint32_t f = node.flags;
+  if ((f & (kWriteSimulatedTags | kWriteLiteralEndOnly | kWriteLiteralClosing)) ||
+      node.literal_end) {
+    room += 2 * kLiteral + kMarker.size();
+  }
+  if (f & (kWriteRawContent | kWriteSimulatedTags)) {
+    // Template text copied as literal text: at most the node's whole extent.
+    room += Source(node, node.range.open_start, node.range.close_end).size() + kLiteral;
+  }
+  return room;
+}
+
+// The room the page XML of a subtree needs, so that the text is made without copies as it grows
+// and without much room left over: what its nodes write when nothing in them needs escaping, plus
+// a little. A guess only: where escapes make the text longer, the string grows. For a whole tree
+// the nodes are read block by block as they were made, which is quicker than a walk; the nodes
+// that a walk passes over (inside raw content, or removed) only add to the room.
+size_t SurveyTree(const PageNode& top) {
+  size_t room = RoomOf(top);
+  if (!top.Parent()) {
+    for (size_t b = 0; b < top.NodeBlockCount(); ++b) {
+      for (const PageNode& node : top.NodeBlock(b)) room += RoomOf(node);
     }
-    if (text != 0) room += text + 12;  // in "<![CDATA[" and "]]>", or escaped
-    const uint32_t f = node.flags;
-    if ((f & (kWriteSimulatedTags | kWriteLiteralEndOnly | kWriteLiteralClosing)) ||
-        node.literal_end) {
-      room += 2 * kLiteral + kMarker.size();
+  } else {
+    std::vector<const PageNode*> walk;
+    if (!(top.flags & kWriteRawContent)) {
+      for (const PageNode* child : top.Children()) walk.push_back(child);
     }
-    if (f & (kWriteRawContent | kWriteSimulatedTags)) {
-      // Template text copied as literal text: at most the node's whole extent.
-      room += Source(node, node.range.open_start, node.range.close_end).size() + kLiteral;
-      if (f & kWriteRawContent) continue;
+    while (!walk.empty()) {
+      const PageNode& node = *walk.back();
+      walk.pop_back();
+      room += RoomOf(node);
+      if (node.flags & kWriteRawContent) continue;
+      for (const PageNode* child : node.Children()) walk.push_back(child);
     }
-    for (const PageNode* child : node.Children()) walk.push_back(child);
   }
   return room + room / 64 + 64;
 }
