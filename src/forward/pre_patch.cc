@@ -73,19 +73,13 @@ class PendingStretch {
   explicit PendingStretch(std::u16string_view source) : source_(source) {}
 
   void Append(std::u16string_view piece) {
-    const std::less<const char16_t*> before;
-    if (!before(piece.data(), source_.data()) &&
-        !before(source_.data() + source_.size(), piece.data() + piece.size())) {
-      const size_t begin = static_cast<size_t>(piece.data() - source_.data());
-      if (begin != end_ || begin_ == end_) {
-        Flush();
-        begin_ = end_ = begin;
-      }
+    // Most pieces carry on the source range just where it ends.
+    if (piece.data() == source_.data() + end_ && begin_ != end_ &&
+        piece.size() <= source_.size() - end_) {
       end_ += piece.size();
       return;
     }
-    Flush();
-    own_.append(piece);
+    AppendElsewhere(piece);
   }
   // Inserts piece in front of the last character.
   void InsertBeforeLast(std::u16string_view piece) {
@@ -106,6 +100,21 @@ class PendingStretch {
   }
 
  private:
+  void AppendElsewhere(std::u16string_view piece) {
+    const std::less<const char16_t*> before;
+    if (!before(piece.data(), source_.data()) &&
+        !before(source_.data() + source_.size(), piece.data() + piece.size())) {
+      const size_t begin = static_cast<size_t>(piece.data() - source_.data());
+      if (begin != end_ || begin_ == end_) {
+        Flush();
+        begin_ = end_ = begin;
+      }
+      end_ += piece.size();
+      return;
+    }
+    Flush();
+    own_.append(piece);
+  }
   void Flush() {
     own_.append(source_.substr(begin_, end_ - begin_));
     begin_ = end_;
