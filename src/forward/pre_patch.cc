@@ -100,7 +100,8 @@ class PendingStretch {
   }
 
  private:
-  void AppendElsewhere(std::u16string_view piece) {
+  // Kept out of line, so that Append's common case is inlined wherever it is called.
+  [[gnu::noinline]] void AppendElsewhere(std::u16string_view piece) {
     const std::less<const char16_t*> before;
     if (!before(piece.data(), source_.data()) &&
         !before(source_.data() + source_.size(), piece.data() + piece.size())) {
