@@ -5,29 +5,36 @@
 // time of all stages but the cleaner as a fraction of the cleaner's own. Throughput counts UTF-8
 // bytes.
 //
-// Figures (December 2026, Release, a shared 2-core machine at load 4 to 6; ms of processor time
-// per run, before and after the forward passes were reworked, the two programs run one after the
-// other). "passes" is balance, pre-patch, cleanup and post-patch over the cleaner; others_x adds
-// recognition and page XML. valgrind-core is valgrind-manual-core.
+// Figures (December 2026, Release, a shared 2-core machine at load 4 to 7), before and after the
+// template was read where it stands (copied only when balancing changes it) and the pre-patch
+// and post-patch passes were trimmed. At that load processor times drift by 10% and more from
+// run to run, so the steadier comparison is instructions per run (valgrind --tool=callgrind, in
+// millions; valgrind-core is valgrind-manual-core):
 //
-//   page            balance     pre-patch   cleaner cleanup     post-patch  passes      others_x
-//   nettle          1.65->0.32  4.18->2.97  34-40   0.28->0.10  1.97->0.51  0.24->0.10  0.29->0.16
-//   node-api-all    50.6->9.7   59.5->43.2  456     5.0->1.3    41.4->4.3   0.34->0.13  0.43->0.23
-//   node-api-fs     2.15->0.37  5.11->3.17  37-38   0.44->0.12  2.80->0.45  0.28->0.11  0.35->0.18
-//   valgrind-core   0.43->0.10  1.11->0.63  9-11    0.11->0.02  0.59->0.09  0.25->0.08  0.30->0.13
-//   valgrind-news   0.77->0.14  1.80->0.73  14-15   0.13->0.03  0.89->0.09  0.26->0.07  0.31->0.11
+//   page          balance    pre-patch  cleaner cleanup post-patch recog. xml   others_x
+//   nettle        2.20->1.11 34.5->31.5 417     1.84    7.60->7.17 21.3   3.50  .170->.159
+//   node-api-all  16.9->15.0 475->429   5285    27.5    67.2->59.0 306    54.1  .179->.168
+//   node-api-fs   2.56->1.24 38.6->34.8 438     2.29    7.63->6.92 25.1   4.24  .183->.170
+//   valgrind-core 0.57->0.22 5.50->5.05 106     0.16    0.88->0.83 3.47   1.11  .111->.103
+//   valgrind-news 0.81->0.32 7.86->7.14 152     0.22    1.18->1.00 4.74   1.55  .108->.099
+//   1MB-template  2.72->2.49 125->118   1479    3.81    86.0->86.1 114    50.8  .258->.254
 //
-// Generated templates, 16 MB over 1 MB with the heap kept between runs
-// (GLIBC_TUNABLES=glibc.malloc.mmap_max=0:glibc.malloc.trim_threshold=4000000000): balance 13.9x,
-// pre-patch 14.8x, cleanup 12.1x, post-patch 15.5x, recognition 17.1x, page XML 18.2x, cleaner
-// 16.2x. With the default allocator the first run of a 16 MB page pays for fresh pages (and, for
-// the blocks given the huge-page advice, for the kernel's compaction): run several iterations.
+// Processor time (ms, median of ten runs): balance node-api-all 12.4->2.9 (the 17 MB copy and its
+// page faults gone), nettle 0.30->0.20, 1MB-template 0.43->0.17; pre-patch and post-patch moved
+// less than the drift. others_x: nettle 0.145->0.144, node-api-all 0.194->0.173, node-api-fs
+// 0.166->0.160, valgrind-core 0.115->0.108, valgrind-news 0.104->0.096.
 //
-// Most of pre-patch is the markup scanner's one pass over the tags (about 40%); post-patch on a
-// template dense with kpstagcontent reads all of its tags again. Recognition and page XML alone
-// cost about 0.05-0.10 of the cleaner, so 0.10 for all stages needs both sides to share their
-// scans: balance and pre-patch in one tokenizing pass, post-patch feeding recognition without
-// another.
+// Generated templates, 16 MB over 1 MB with the default allocator: balance 14-16x, pre-patch 17x,
+// cleanup 13x, post-patch 16x, recognition 16x, page XML 18.5-20.3x, cleaner 18-19x. The first
+// run of a 16 MB page pays for fresh pages (and, for the blocks given the huge-page advice, for
+// the kernel's compaction): run several iterations, or keep the heap between runs
+// (GLIBC_TUNABLES=glibc.malloc.mmap_max=0:glibc.malloc.trim_threshold=4000000000).
+//
+// What is left: about half of pre-patch is the markup scanner's pass over the tags; recognition
+// and page XML alone are 0.04-0.07 of the cleaner on the corpus pages (0.11 on templates), and
+// post-patch on a template dense with kpstagcontent reads all of its tags again. Balancing costs
+// 0.3% of the cleaner, so a scan shared with pre-patch would save little; 0.10 on every page
+// needs the scanner's tag parsing or recognition made cheaper.
 #include <benchmark/benchmark.h>
 
 #include <time.h>
@@ -35,7 +42,6 @@
 #include <string>
 #include <vector>
 
-#include "base/large_buffers.h"
 #include "com/bstr.h"
 #include "forward/post_patch.h"
 #include "forward/pre_patch.h"
@@ -147,11 +153,13 @@ void Stages(benchmark::State& state, const BenchPage& page) {
   double totals[kCount] = {};
   for (auto _ : state) {
     Clock clock;
-    std::u16string balanced = kpx::CopyOfLargeText(page.utf16);  // as the pipeline copies it
-    tools.Balance(balanced);
+    std::u16string balanced;  // as the pipeline has it: a copy only of a page balancing changes
+    const bool was_balanced = tools.Balance(page.utf16, &balanced);
     totals[kBalance] += clock.Lap();
     kpx::PrePatchSettings settings;
-    const kpx::PrePatchResult patched = kpx::PrePatch(std::move(balanced), settings);
+    const kpx::PrePatchResult patched =
+        kpx::PrePatch(was_balanced ? kpx::BorrowedText{balanced} : page.utf16, settings);
+    std::u16string().swap(balanced);
     totals[kPrePatch] += clock.Lap();
     std::u16string cleaned, messages;
     tools.Clean(patched.text, &cleaned, &messages);

@@ -50,7 +50,7 @@ HRESULT ForwardEngine::RecognizeFragment(ConverterContext& context, IDispatch* p
   PrePatchResult patched;
   {
     StageTimer timer("!prePatch");
-    patched = RunPrePatch(context, parent, std::u16string(text), kPrePatchSingleton);
+    patched = RunPrePatch(context, parent, BorrowedText::ZeroTerminated(text), kPrePatchSingleton);
   }
   Recognition recognized =
       SelectProfileAndRecognize(context, parent, patched.text, u"design", 0, report);
@@ -74,7 +74,7 @@ HRESULT ForwardEngine::PrePatch(ConverterContext& context, IDispatch* page,
                                 std::u16string_view text, int option, std::u16string* out) {
   if (!out) return E_POINTER;
   StageTimer timer("!prePatch");
-  *out = RunPrePatch(context, page, std::u16string(text), option).text;
+  *out = RunPrePatch(context, page, BorrowedText::ZeroTerminated(text), option).text;
   return S_OK;
 }
 

@@ -1,7 +1,6 @@
 // The stages of the conversion pipeline in order, each timed.
 #include "forward/pipeline.h"
 
-#include "base/large_buffers.h"
 #include "base/stage_timer.h"
 #include "forward/cleaner_messages.h"
 #include "forward/pipeline_tools.h"
@@ -18,18 +17,20 @@ HRESULT PrepareForRecognition(ConverterContext& context, IDispatch* page, std::u
   if (!context.tools) return E_NOTIMPL;
   PipelineTools& tools = *context.tools;
 
-  // The one copy of the template: each pass takes over the text of the one before it.
+  // The template is read where it stands; only a page that balancing changes is copied.
+  const BorrowedText source = BorrowedText::ZeroTerminated(text);
   std::u16string balanced;
+  bool was_balanced = false;
   {
     StageTimer timer("!balance");
-    balanced = CopyOfLargeText(text);
-    tools.Balance(balanced);
+    was_balanced = tools.Balance(source, &balanced);
   }
   PrePatchResult patched;
   {
     StageTimer timer("!prePatch");
     const int option = (flags & FlagGeneration) ? kPrePatchGeneration : kPrePatchDesign;
-    patched = RunPrePatch(context, page, std::move(balanced), option);
+    patched = RunPrePatch(context, page, was_balanced ? BorrowedText{balanced} : source, option);
+    std::u16string().swap(balanced);
   }
 
   std::u16string cleaned;

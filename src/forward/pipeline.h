@@ -8,8 +8,9 @@
 namespace kpx {
 
 // The text recognition receives for a template, and the flags it runs with: every stage before
-// the direct conversion. E_INVALIDARG, E_FAIL (page without document), E_NOTIMPL (no tools
-// wired in) or the cleaner's failure status.
+// the direct conversion. text is followed by a 0, as every text handed to an engine is; it is
+// read where it stands. E_INVALIDARG, E_FAIL (page without document), E_NOTIMPL (no tools wired
+// in) or the cleaner's failure status.
 HRESULT PrepareForRecognition(ConverterContext& context, IDispatch* page, std::u16string_view text,
                               uint32_t flags, std::u16string* prepared, uint32_t* prepared_flags);
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "kpx/com.h"
+#include "markup/text_scanner.h"
 
 namespace kpx {
 
@@ -14,8 +15,9 @@ class PipelineTools {
  public:
   virtual ~PipelineTools() = default;
 
-  // Balances text where it stands.
-  virtual void Balance(std::u16string& text) = 0;
+  // Balances text: false when that changes nothing (*balanced is left alone), so that the
+  // pipeline goes on with text itself; true with the balanced text in *balanced.
+  virtual bool Balance(BorrowedText text, std::u16string* balanced) = 0;
 
   // One cleaner run in HTML mode with the pipeline's extension switches. *messages receives the
   // cleaner's reports, one per line.

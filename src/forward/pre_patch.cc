@@ -50,9 +50,9 @@ bool IsWordStart(char16_t c) {
          c == u'_';
 }
 
-// U+FFC2 written as "&#194;" (the text comes back untouched when it holds none).
-std::u16string ReplaceFfc2(std::u16string text) {
-  if (FindChar(text, 0, char16_t{0xFFC2}) == text.npos) return text;
+// U+FFC2 written as "&#194;"; nothing when the text holds none.
+std::optional<std::u16string> ReplaceFfc2(std::u16string_view text) {
+  if (FindChar(text, 0, char16_t{0xFFC2}) == text.npos) return std::nullopt;
   std::u16string out;
   out.reserve(text.size() + 16);
   for (char16_t c : text) {
@@ -73,19 +73,13 @@ class PendingStretch {
   explicit PendingStretch(std::u16string_view source) : source_(source) {}
 
   void Append(std::u16string_view piece) {
-    const std::less<const char16_t*> before;
-    if (!before(piece.data(), source_.data()) &&
-        !before(source_.data() + source_.size(), piece.data() + piece.size())) {
-      const size_t begin = static_cast<size_t>(piece.data() - source_.data());
-      if (begin != end_ || begin_ == end_) {
-        Flush();
-        begin_ = end_ = begin;
-      }
+    // Most pieces carry on the source range just where it ends.
+    if (piece.data() == source_.data() + end_ && begin_ != end_ &&
+        piece.size() <= source_.size() - end_) {
       end_ += piece.size();
       return;
     }
-    Flush();
-    own_.append(piece);
+    AppendElsewhere(piece);
   }
   // Inserts piece in front of the last character.
   void InsertBeforeLast(std::u16string_view piece) {
@@ -106,6 +100,22 @@ class PendingStretch {
   }
 
  private:
+  // Kept out of line, so that Append's common case is inlined wherever it is called.
+  [[gnu::noinline]] void AppendElsewhere(std::u16string_view piece) {
+    const std::less<const char16_t*> before;
+    if (!before(piece.data(), source_.data()) &&
+        !before(source_.data() + source_.size(), piece.data() + piece.size())) {
+      const size_t begin = static_cast<size_t>(piece.data() - source_.data());
+      if (begin != end_ || begin_ == end_) {
+        Flush();
+        begin_ = end_ = begin;
+      }
+      end_ += piece.size();
+      return;
+    }
+    Flush();
+    own_.append(piece);
+  }
   void Flush() {
     own_.append(source_.substr(begin_, end_ - begin_));
     begin_ = end_;
@@ -119,8 +129,11 @@ class PendingStretch {
 
 class PrePatcher {
  public:
-  PrePatcher(std::u16string text, const PrePatchSettings& settings)
-      : text_(std::move(text)), settings_(settings), pending_(text_) {}
+  PrePatcher(BorrowedText text, const PrePatchSettings& settings)
+      : replaced_(ReplaceFfc2(std::u16string_view(text.data, text.size))),
+        text_(replaced_ ? BorrowedText{*replaced_} : text),
+        settings_(settings),
+        pending_(std::u16string_view(text_.data, text_.size)) {}
 
   PrePatchResult Run();
 
@@ -149,7 +162,8 @@ class PrePatcher {
   void LookUpBlock(std::u16string_view word, std::u16string_view name);
   void Finish();
 
-  const std::u16string text_;
+  const std::optional<std::u16string> replaced_;  // the text with U+FFC2 replaced, if it had any
+  const BorrowedText text_;                       // what the pass reads: the text or replaced_
   const PrePatchSettings& settings_;
   std::u16string out_;
   PendingStretch pending_;
@@ -176,7 +190,7 @@ class PrePatcher {
 };
 
 size_t PrePatcher::HandleText(size_t start, size_t end) {
-  const std::u16string_view text(text_);
+  const std::u16string_view text(text_.data, text_.size);
   if (raw_name_.empty() && !in_option_ && Protecting() && text[start] == u'{') {
     const size_t length = PlaceholderLength(text, start);
     if (length > 0) {
@@ -242,7 +256,8 @@ void PrePatcher::HandleComment(std::u16string_view comment, std::u16string_view 
 }
 
 void PrePatcher::HandleStartTag(const TagRecord& tag, size_t start, size_t end) {
-  const StartTagFacts facts = RewriteStartTag(text_, tag, end, settings_, tag_scratch_);
+  const StartTagFacts facts = RewriteStartTag(std::u16string_view(text_.data, text_.size), tag, end,
+                                              settings_, tag_scratch_);
   const std::u16string_view name = tag.name.View();
   span_source_end_ = std::u16string::npos;
   if (in_head_) {
@@ -363,10 +378,10 @@ PrePatchResult PrePatcher::Run() {
   ScopedAttributeEscapingOff raw_values;
   // Room for the protections of most pages (a template dense with tags doubles in size). Room
   // that is never written costs address space only.
-  ReserveLargeText(out_, 2 * text_.size());
-  DocumentScanner scanner(BorrowedText{text_});
+  ReserveLargeText(out_, 2 * text_.size);
+  DocumentScanner scanner(text_);
   scanner.set_record_repairs(false);
-  const std::u16string_view text(text_);
+  const std::u16string_view text(text_.data, text_.size);
   size_t cursor = 0;  // the source is consumed up to here
   size_t unread = text.size();
   for (;;) {
@@ -443,8 +458,8 @@ PrePatchResult PrePatcher::Run() {
 
 }  // namespace
 
-PrePatchResult PrePatch(std::u16string text, const PrePatchSettings& settings) {
-  return PrePatcher(ReplaceFfc2(std::move(text)), settings).Run();
+PrePatchResult PrePatch(BorrowedText text, const PrePatchSettings& settings) {
+  return PrePatcher(text, settings).Run();
 }
 
 }  // namespace kpx

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "kpx/com.h"
+#include "markup/text_scanner.h"
 
 namespace kpx {
 
@@ -59,8 +60,8 @@ struct PrePatchResult {
   uint32_t bits = kPrePatchResultStart;
 };
 
-// One pass over text (taken over, so that a caller done with its text spares the copy). Never
-// fails: a text the tokenizer cannot read further is passed on with its unread rest unchanged.
-PrePatchResult PrePatch(std::u16string text, const PrePatchSettings& settings);
+// One pass over text, read where it stands. Never fails: a text the tokenizer cannot read further
+// is passed on with its unread rest unchanged.
+PrePatchResult PrePatch(BorrowedText text, const PrePatchSettings& settings);
 
 }  // namespace kpx

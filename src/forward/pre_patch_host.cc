@@ -53,12 +53,12 @@ void HostBlockLookup::Lookup(std::u16string_view name, LONG state1, LONG state2,
   }
 }
 
-PrePatchResult RunPrePatch(const ConverterContext& context, IDispatch* page, std::u16string text,
+PrePatchResult RunPrePatch(const ConverterContext& context, IDispatch* page, BorrowedText text,
                            int option) {
   PrePatchSettings settings = ReadPrePatchSettings(page, option);
   HostBlockLookup lookup(context.application);
   settings.blocks = &lookup;
-  return PrePatch(std::move(text), settings);
+  return PrePatch(text, settings);
 }
 
 }  // namespace kpx

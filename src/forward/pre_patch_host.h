@@ -25,7 +25,7 @@ class HostBlockLookup final : public BlockLookup {
 };
 
 // The pre-patch pass run for an operation: the host values read, the lookup bound.
-PrePatchResult RunPrePatch(const ConverterContext& context, IDispatch* page, std::u16string text,
+PrePatchResult RunPrePatch(const ConverterContext& context, IDispatch* page, BorrowedText text,
                            int option);
 
 }  // namespace kpx

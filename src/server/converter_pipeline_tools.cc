@@ -7,8 +7,8 @@
 
 namespace kpx {
 
-void ConverterPipelineTools::Balance(std::u16string& text) {
-  BalanceHeadAndBodyInPlace(balance_edits_, text);
+bool ConverterPipelineTools::Balance(BorrowedText text, std::u16string* balanced) {
+  return BalanceHeadAndBodyIfNeeded(balance_edits_, text, balanced);
 }
 
 HRESULT ConverterPipelineTools::Clean(std::u16string_view text, std::u16string* output,

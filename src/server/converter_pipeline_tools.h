@@ -8,7 +8,7 @@ namespace kpx {
 
 class ConverterPipelineTools final : public PipelineTools {
  public:
-  void Balance(std::u16string& text) override;
+  bool Balance(BorrowedText text, std::u16string* balanced) override;
   HRESULT Clean(std::u16string_view text, std::u16string* output,
                 std::u16string* messages) override;
 

@@ -1,5 +1,6 @@
 #include "textutil/head_body_balancing.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -38,7 +39,7 @@ bool IsHeadContentName(std::u16string_view table_name) {
 
 // The scanner as both operations set it up: placeholders in attribute position are read, edits go
 // to the list, and the tags read are not repaired.
-void SetUpScanner(DocumentScanner& scanner, TextEditList& edits) {
+void SetUpScanner(DocumentScanner& scanner, EditSink& edits) {
   scanner.set_placeholder_attribute_name(page_texts::kPlaceholderAttribute);
   scanner.set_edit_sink(&edits);
   scanner.set_record_repairs(false);
@@ -56,8 +57,8 @@ struct StructureTag {
 
 class Balancer {
  public:
-  explicit Balancer(TextEditList& edits)
-      : edits_(edits), scanner_(BorrowedText{edits.Text()}), text_(scanner_.Text()) {
+  Balancer(EditSink& edits, BorrowedText text)
+      : edits_(edits), scanner_(text), text_(scanner_.Text()) {
     SetUpScanner(scanner_, edits);
   }
 
@@ -202,7 +203,7 @@ class Balancer {
     if (head_close_at_ != kNowhere) edits_.Insert(head_close_at_, u"</head>", false);
   }
 
-  TextEditList& edits_;
+  EditSink& edits_;
   DocumentScanner scanner_;
   std::u16string_view text_;
   bool head_start_seen_ = false;
@@ -210,6 +211,41 @@ class Balancer {
   std::size_t head_close_at_ = kNowhere;
   StructureTag body_{u"<body>"};
   StructureTag frameset_{u"<frameset>"};
+};
+
+// Holds the edits of a balancing run until it is known whether there are any.
+class EditRecorder final : public EditSink {
+ public:
+  void Insert(std::size_t position, std::u16string_view text, bool after) override {
+    edits_.push_back({position, 0, std::u16string(text), after, true});
+  }
+  void Delete(std::size_t position, std::size_t count) override {
+    edits_.push_back({position, count, {}, false, false});
+  }
+  void Withdraw(std::size_t count) override {
+    edits_.resize(edits_.size() - std::min(count, edits_.size()));
+  }
+  bool empty() const { return edits_.empty(); }
+  // Records the edits held into sink, in the order they came.
+  void ReplayInto(EditSink& sink) const {
+    for (const Edit& edit : edits_) {
+      if (edit.insert) {
+        sink.Insert(edit.position, edit.text, edit.after);
+      } else {
+        sink.Delete(edit.position, edit.count);
+      }
+    }
+  }
+
+ private:
+  struct Edit {
+    std::size_t position;
+    std::size_t count;
+    std::u16string text;
+    bool after;
+    bool insert;
+  };
+  std::vector<Edit> edits_;
 };
 
 // A start tag inside the body, with the whitespace after it.
@@ -252,15 +288,22 @@ std::vector<TagRange> FindBodyStartTags(DocumentScanner& scanner, bool* head_sta
 std::u16string BalanceHeadAndBody(TextEditList& edits, std::u16string_view html) {
   ScopedAttributeEscapingOff escaping_off;
   EditSession session(edits, html);
-  Balancer(edits).Run();
+  Balancer(edits, BorrowedText{edits.Text()}).Run();
   return session.Finish();
 }
 
-void BalanceHeadAndBodyInPlace(TextEditList& edits, std::u16string& html) {
+bool BalanceHeadAndBodyIfNeeded(TextEditList& edits, BorrowedText html, std::u16string* balanced) {
   ScopedAttributeEscapingOff escaping_off;
-  EditSession session(edits, std::move(html));
-  Balancer(edits).Run();
-  html = session.Finish();
+  EditRecorder recorder;
+  Balancer(recorder, html).Run();
+  if (recorder.empty()) {
+    EditSession empty_list(edits, std::u16string());  // left empty, as after any operation
+    return false;
+  }
+  EditSession session(edits, std::u16string_view(html.data, html.size));
+  recorder.ReplayInto(edits);
+  *balanced = session.Finish();
+  return true;
 }
 
 std::u16string MoveBodyTags(TextEditList& edits, std::u16string_view html) {

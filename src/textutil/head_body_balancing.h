@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "markup/text_edit_list.h"
+#include "markup/text_scanner.h"
 
 namespace kpx {
 
@@ -21,9 +22,10 @@ namespace kpx {
 // when memory runs out.
 std::u16string BalanceHeadAndBody(TextEditList& edits, std::u16string_view html);
 
-// The same on a text taken over: html is balanced where it stands (its buffer goes through the
-// list and back), so that nothing is copied. Left empty when it throws.
-void BalanceHeadAndBodyInPlace(TextEditList& edits, std::u16string& html);
+// The same for a caller that goes on with html itself when balancing changes nothing, so that a
+// page already balanced is not copied: false then, with *balanced left alone; otherwise true,
+// with the balanced text in *balanced.
+bool BalanceHeadAndBodyIfNeeded(TextEditList& edits, BorrowedText html, std::u16string* balanced);
 
 // Moves the start tags that stand between <body> (itself included) and </body>, except meta and
 // link, each with the whitespace after it, to the start of the </head> tag, when the page has a

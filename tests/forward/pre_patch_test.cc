@@ -147,8 +147,10 @@ TEST(PrePatchTest, BlockLookupGetsNamesAndState) {
   RecordingLookup lookup;
   PrePatchSettings settings;
   settings.blocks = &lookup;
-  PrePatch(u"<!-- BEGIN Known Grid --><!-- BEGIN Row --><!-- END Row --><!-- END Known Grid -->",
-           settings);
+  PrePatch(
+      std::u16string(
+          u"<!-- BEGIN Known Grid --><!-- BEGIN Row --><!-- END Row --><!-- END Known Grid -->"),
+      settings);
   EXPECT_EQ(lookup.calls,
             (std::vector<std::string>{"Known Grid|0|0", "Row|1|1", "Row|2|1", "Known Grid|1|1"}));
 }
