@@ -38,6 +38,10 @@
 // passes ask about instead of making a record of every attribute of every tag.
 #include <benchmark/benchmark.h>
 
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <string>
@@ -140,7 +144,7 @@ const std::vector<Page>& AllPages() {
   return pages;
 }
 
-int Register() {
+void Register() {
   for (const Page& page : AllPages()) {
     benchmark::RegisterBenchmark(("backTransformation/" + page.name).c_str(), BackTransformation,
                                  page)
@@ -149,10 +153,32 @@ int Register() {
                                  page)
         ->Unit(benchmark::kMillisecond);
   }
-  return 0;
 }
-const int kRegistered = Register();
+
+// Writes the pages the benchmark reads (each as "<name>.html") and its host ("host.xml") into
+// folder, so that x2x can run the operations on exactly these inputs.
+int WritePages(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  const auto write = [&folder](const std::string& name, std::string_view bytes) {
+    std::ofstream out(folder / name, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+  };
+  bool written = write("host.xml", kHost);
+  for (const Page& page : AllPages()) written = write(page.name + ".html", page.utf8) && written;
+  if (!written) std::cerr << "cannot write into " << folder << "\n";
+  return written ? 0 : 1;
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--write-pages") == 0) return WritePages(argv[2]);
+  Register();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
