@@ -5,13 +5,13 @@
 #include <optional>
 
 #include "base/ascii_case.h"
+#include "base/char16_search.h"
 #include "base/large_buffers.h"
 #include "com/bstr.h"
 #include "markup/attribute_escaping.h"
 #include "markup/document_scanner.h"
 #include "markup/element_table.h"
 #include "reverse/attribute_repairs.h"
-#include "reverse/char_search.h"
 #include "reverse/edit_list_session.h"
 #include "reverse/tag_names.h"
 
@@ -48,14 +48,7 @@ std::optional<std::u16string> RepairCharacters(std::u16string_view text,
                                                const SubstitutionTable* table) {
   if (table) return table->Apply(text);
   constexpr std::u16string_view kEntity = u"&#194;";
-  // The next entity at or after from, or npos.
-  auto next = [text, kEntity](std::size_t from) {
-    for (std::size_t at = FindUnit(text.data(), from, text.size(), u'&'); at < text.size();
-         at = FindUnit(text.data(), at + 1, text.size(), u'&')) {
-      if (text.substr(at, kEntity.size()) == kEntity) return at;
-    }
-    return std::u16string_view::npos;
-  };
+  const auto next = [text, kEntity](std::size_t from) { return FindText(text, from, kEntity); };
   std::size_t at = next(0);
   if (at == std::u16string_view::npos) return std::nullopt;
   std::u16string out;
