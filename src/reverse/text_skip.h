@@ -1,0 +1,15 @@
+// Passing over plain text between the items the back transformation's passes look at.
+#pragma once
+
+#include "markup/document_scanner.h"
+
+namespace kpx {
+
+// Moves the scanner from its position (between two items) to the next "<", or the next "<" or
+// "{" with braces, when reading the text between item by item would come to the same: outside
+// script mode no text token spans either character and no text item changes the scanner's state,
+// so the passes miss nothing but words and punctuation. Returns whether anything but blanks was
+// passed over (text items a reader would have seen).
+bool SkipPlainText(DocumentScanner& scanner, bool braces);
+
+}  // namespace kpx
