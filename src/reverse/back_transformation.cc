@@ -198,7 +198,7 @@ HRESULT BackTransformTemplate(TextEditList& list, IUnknown* page, std::u16string
     ScopedDoubleEscapeQuotes quotes(settings.publish_template);
     RidingWriter writer(source, page, settings, output);
     for (;;) {
-      if (SkipPlainText(scanner, writer.active()) && writer.active()) writer.PassText();
+      if (SkipPlainTextBefore(scanner, writer.active()) && writer.active()) writer.PassText();
       const bool script = scanner.script_mode(), server = scanner.server_code_in_string();
       const MarkupItem kind = scanner.NextItem();
       if (kind == MarkupItem::kEnd) break;

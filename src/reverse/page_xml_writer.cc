@@ -66,7 +66,7 @@ void WritePageXml(TextEditList& list, std::u16string_view text, IUnknown* host, 
   DocumentScanner scanner(ScannableText(text));
   scanner.set_record_repairs(false);
   for (;;) {
-    if (SkipPlainText(scanner, true)) pass.PassText();
+    if (SkipPlainTextBefore(scanner, true)) pass.PassText();
     const MarkupItem kind = scanner.NextItem();
     if (kind == MarkupItem::kEnd) break;
     if (kind == MarkupItem::kTag) {

@@ -151,9 +151,13 @@ void PrePass::Item(MarkupItem kind) {
   const bool in_extent = extent_.has_value();
   const TagRecord& tag = scanner_.Tag();
   if (tag.end_tag) {
-    // End tags are told apart by the few names that matter for them.
-    const bool font = Is(tag.name.View(), u"font"sv);
-    EndTag(tag.name.View(), font, in_extent);
+    // End tags are told apart by the few names that matter for them (p, form and font), unless
+    // a span or the tags before <body> are being cut.
+    const std::u16string_view name = tag.name.View();
+    const bool font = Is(name, u"font"sv);
+    if (cut_span_ || in_prologue_ || name.size() == 1 || name.size() == 4) {
+      EndTag(name, font, in_extent);
+    }
     if (in_extent) TagInsideExtent(font);
     return;
   }

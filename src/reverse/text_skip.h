@@ -11,5 +11,11 @@ namespace kpx {
 // so the passes miss nothing but words and punctuation. Returns whether anything but blanks was
 // passed over (text items a reader would have seen).
 bool SkipPlainText(DocumentScanner& scanner, bool braces);
+// The same, quicker where an item starts right away with "<" (tags one after the other).
+inline bool SkipPlainTextBefore(DocumentScanner& scanner, bool braces) {
+  const std::size_t at = scanner.Position();
+  if (at >= scanner.Length() || scanner.Text()[at] == u'<') return false;
+  return SkipPlainText(scanner, braces);
+}
 
 }  // namespace kpx

@@ -165,11 +165,7 @@ void WriterPass::InsertOutside(std::size_t position, std::u16string_view text) {
   run_.Start(position);
 }
 
-void WriterPass::AddPrefix(std::u16string_view name) {
-  // Names are short, and few hold a colon.
-  std::size_t colon = 0;
-  while (colon < name.size() && name[colon] != u':') ++colon;
-  if (colon == name.size() || colon == 0) return;
+void WriterPass::AddPrefixBefore(std::u16string_view name, std::size_t colon) {
   std::u16string prefix = Lower(name.substr(0, colon));
   if (prefix == u"xml"sv || prefix == u"xmlns"sv || !IsXmlName(prefix)) return;
   prefixes_.insert(std::move(prefix));
@@ -211,15 +207,17 @@ void WriterPass::Tag(const TagRecord& tag, std::size_t start, std::size_t end,
                      const TagChange& change, const TagName* name) {
   if (erasing_) {
     TagWhileErasing(tag, start, end);
+  } else if (tag.end_tag) {
+    const std::u16string_view tag_name = tag.name.View();
+    AddPrefix(tag_name);
+    after_block_comment_ = false;
+    if (Is(tag_name, u"select"sv)) ResetOptionBlock(start);
+    if (!removals_.empty() || !one_tags_.empty()) EndTag(tag_name, start, end);
   } else {
-    AddPrefix(tag.name.View());
-    if (tag.end_tag) {
-      after_block_comment_ = false;
-      if (Is(tag.name.View(), u"select"sv)) ResetOptionBlock(start);
-      EndTag(tag.name.View(), start, end);
-    } else {
-      StartTag(tag, start, end, change, name ? *name : ClassifyTagName(tag.name.View()));
-    }
+    const TagName kind = name ? *name : ClassifyTagName(tag.name.View());
+    // The element table holds no name with a prefix.
+    if (!kind.known) AddPrefix(tag.name.View());
+    StartTag(tag, start, end, change, kind);
   }
   // Text the pre-processing put behind the tag belongs to the run that follows it, unless an
   // extent being erased takes it.

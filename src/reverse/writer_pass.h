@@ -90,7 +90,18 @@ class WriterPass {
   void Out(std::size_t position, std::u16string_view text) { out_.Insert(position, text); }
   void SkipWords(DocumentScanner& scanner);
   void InsertOutside(std::size_t position, std::u16string_view text);
-  void AddPrefix(std::u16string_view name);
+  // Declares the prefix of a name written in the page XML (names are short, and few hold a
+  // colon).
+  void AddPrefix(std::u16string_view name) {
+    if (name.empty() || name[0] == u':') return;
+    for (std::size_t i = 1; i < name.size(); ++i) {
+      if (name[i] == u':') {
+        AddPrefixBefore(name, i);
+        return;
+      }
+    }
+  }
+  void AddPrefixBefore(std::u16string_view name, std::size_t colon);
   void Placeholder(DocumentScanner& scanner);
   void TemplateCData(const DocumentScanner& scanner);
   void StartTag(const TagRecord& tag, std::size_t start, std::size_t end, const TagChange& change,
