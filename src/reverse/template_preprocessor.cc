@@ -7,6 +7,8 @@
 #include "base/char16_search.h"
 #include "base/large_buffers.h"
 #include "com/bstr.h"
+#include "reverse/edit_list_session.h"
+#include "reverse/text_skip.h"
 #include "markup/element_table.h"
 
 namespace kpx {
@@ -137,7 +139,7 @@ PrePass::PrePass(std::u16string_view text, DocumentScanner& scanner, HostPageMod
       formatter_(formatter) {}
 
 void PrePass::Item(MarkupItem kind) {
-  last_tag_edits_ = edits_.size();
+  tag_edits_.clear();
   if (kind != MarkupItem::kTag) {
     // Only tags matter here: the words up to the next other item go at once.
     if (kind == MarkupItem::kText && (scanner_.LastTokenKind() == LexToken::kName ||
@@ -176,6 +178,10 @@ bool PrePass::Finish() {
 }
 
 std::vector<BackEdit>& PrePass::Edits() {
+  if (!recording_) {
+    recording_ = true;
+    FindEditsBefore(text_.size() + 1);
+  }
   const auto by_position = [](const BackEdit& a, const BackEdit& b) {
     return a.position < b.position;
   };
@@ -203,23 +209,70 @@ std::vector<BackEdit>& PrePass::Edits() {
   return edits_;
 }
 
+void PrePass::TagEdits(const TagRecord& tag, const TagName& kind, std::size_t start,
+                       std::size_t end, std::vector<BackEdit>& edits, AttributeFindings& found) const {
+  RepairAttributes(text_, tag, kind.kind, paths_, options_.colours, edits, found);
+  const bool span = kind.kind == TagKind::kSpan;
+  const bool serviceable_without_id =
+      found.serviceable && found.component_id == 0 && !span && kind.kind != TagKind::kComment &&
+      kind.kind != TagKind::kScript && kind.kind != TagKind::kStyle &&
+      kind.kind != TagKind::kKpsCData && kind.kind != TagKind::kHead;
+  const bool empty_element = kind.kind == TagKind::kMeta || kind.kind == TagKind::kLink ||
+                             (kind.properties & kEmpty) != 0 || serviceable_without_id;
+  const bool slash = empty_element && !tag.self_closing && end > start && text_[end - 1] == u'>';
+  if (slash) edits.push_back({BackEdit::kReplace, end - 1, 0, u"/"});
+  if (span && end + 6 <= text_.size() &&
+      EqualsIgnoringAsciiCase(text_.substr(end, 6), u"</span"sv)) {
+    edits.push_back({BackEdit::kReplace, end, 0, u"&nbsp;"});
+  }
+}
+
+void PrePass::Record() {
+  local_ = false;
+  if (recording_) return;
+  recording_ = true;
+  FindEditsBefore(scanner_.TagStart());
+}
+
+// Every tag before limit made its edits for itself alone (or the pass would be recording): they
+// are found again.
+void PrePass::FindEditsBefore(std::size_t limit) {
+  DocumentScanner again(ScannableText(text_));
+  again.set_record_repairs(false);
+  std::vector<BackEdit> edits;
+  AttributeFindings found;
+  for (;;) {
+    SkipPlainTextBefore(again, false);
+    const MarkupItem kind = again.NextItem();
+    if (kind == MarkupItem::kEnd || again.ItemStart() >= limit) break;
+    if (kind != MarkupItem::kTag) {
+      if (kind == MarkupItem::kText && (again.LastTokenKind() == LexToken::kName ||
+                                        again.LastTokenKind() == LexToken::kOther)) {
+        again.SkipPlainItems();
+      }
+      continue;
+    }
+    const TagRecord& tag = again.Tag();
+    if (tag.end_tag) continue;
+    edits.clear();
+    TagEdits(tag, ClassifyTagName(tag.name.View()), again.TagStart(), again.ItemEnd(), edits,
+             found);
+    edits_.insert(edits_.end(), std::make_move_iterator(edits.begin()),
+                  std::make_move_iterator(edits.end()));
+  }
+}
+
 void PrePass::Tag(const TagName& kind, bool in_extent) {
   const TagRecord& tag = scanner_.Tag();
   const std::size_t start = scanner_.TagStart(), end = scanner_.ItemEnd();
   const std::u16string_view name = tag.name.View();
   const bool span = kind.kind == TagKind::kSpan;
-  // The tag's edits go straight behind the others, taken back out should the tag be cut.
-  const std::size_t first_edit = edits_.size();
-  const auto tag_edits = [this, first_edit] {
-    return std::vector<BackEdit>(std::make_move_iterator(edits_.begin() + first_edit),
-                                 std::make_move_iterator(edits_.end()));
-  };
+  std::vector<BackEdit>& edits = tag_edits_;
   AttributeFindings& found = found_;
-  RepairAttributes(text_, tag, kind.kind, paths_, options_.colours, edits_, found);
+  TagEdits(tag, kind, start, end, edits, found);
   if (found.serviceable) saw_serviceable_ = true;
   if (span) saw_span_ = true;
   if (cut_span_) {
-    edits_.resize(first_edit);
     if (span && !tag.self_closing) ++span_depth_;
     return;
   }
@@ -233,31 +286,17 @@ void PrePass::Tag(const TagName& kind, bool in_extent) {
       HasNoPosition(found.component_id)) {
     const bool empty = tag.self_closing || (kind.properties & kEmpty) != 0;
     if (!empty) {
+      Record();
       extent_.emplace(start, name);
-      local_ = false;
     }
-  }
-  const bool serviceable_without_id =
-      found.serviceable && found.component_id == 0 && !span && kind.kind != TagKind::kComment &&
-      kind.kind != TagKind::kScript && kind.kind != TagKind::kStyle &&
-      kind.kind != TagKind::kKpsCData && kind.kind != TagKind::kHead;
-  const bool empty_element = kind.kind == TagKind::kMeta || kind.kind == TagKind::kLink ||
-                             (kind.properties & kEmpty) != 0 || serviceable_without_id;
-  const bool slash = empty_element && !tag.self_closing && end > start && text_[end - 1] == u'>';
-  if (slash) edits_.push_back({BackEdit::kReplace, end - 1, 0, u"/"});
-  if (span && end + 6 <= text_.size() &&
-      EqualsIgnoringAsciiCase(text_.substr(end, 6), u"</span"sv)) {
-    edits_.push_back({BackEdit::kReplace, end, 0, u"&nbsp;"});
   }
 
   if (!extent_ && kind.kind == TagKind::kMeta && head_end_ != kNoHead &&
       EqualsIgnoringAsciiCase(ValueOf(tag, u"http-equiv"sv), u"content-type"sv) &&
       !OnlyBlanks(head_end_, start)) {
     // Moved to just after <head>, as an empty-element tag.
-    local_ = false;
-    std::u16string moved = EditedText(start, end, tag_edits());
-    edits_.resize(first_edit);
-    edits_.push_back({BackEdit::kReplace, head_end_, 0, std::move(moved)});
+    Record();
+    edits_.push_back({BackEdit::kReplace, head_end_, 0, EditedText(start, end, edits)});
     edits_.push_back({BackEdit::kReplace, start, end - start, u""});
     return;
   }
@@ -266,17 +305,17 @@ void PrePass::Tag(const TagName& kind, bool in_extent) {
   if (in_prologue_ && !extent_ && IsBodyContent(kind)) {
     if (span) {
       // The whole element, nested spans included, goes as it is.
-      edits_.resize(first_edit);
+      Record();
       cut_span_ = Cut{start, end, {}};
       span_depth_ = 0;
-      local_ = false;
       if (tag.self_closing) FinishSpanCut(end);
       return;
     }
+    Record();
     cut = cuts_.size();
-    cuts_.push_back(Cut{start, end, tag_edits()});
-    edits_.resize(first_edit);
-    local_ = false;
+    cuts_.push_back(Cut{start, end, edits});
+  } else if (recording_) {
+    edits_.insert(edits_.end(), edits.begin(), edits.end());
   }
   if (kind.kind == TagKind::kForm) Push(Open::kForm, start, end, false, cut);
   if (kind.kind == TagKind::kP) Push(Open::kP, start, end, false, cut);
@@ -297,9 +336,9 @@ void PrePass::EndTag(std::u16string_view name, bool font, bool in_extent) {
   }
   std::size_t cut = kNoCut;
   if (in_prologue_ && !in_extent && IsBodyContent(ClassifyTagName(name))) {
+    Record();
     cut = cuts_.size();
     cuts_.push_back(Cut{start, end, {}});
-    local_ = false;
   }
   const bool form = Is(name, u"form"sv), p = Is(name, u"p"sv);
   if (!form && !p && !font) return;
@@ -397,7 +436,7 @@ void PrePass::CommitCuts(std::size_t body_end) {
 }
 
 void PrePass::EraseTag(std::size_t start, std::size_t end, std::size_t cut) {
-  local_ = false;
+  Record();
   if (cut != kNoCut) {
     cuts_[cut].erased = true;
   }

@@ -72,10 +72,8 @@ class PrePass {
   // Whether every edit so far lies inside the tag it was made for, or is the "&nbsp;" put right
   // behind a span: nothing moved, erased again later, cut or waiting for the formatter.
   bool local() const { return local_; }
-  // While local: the edits made for the last tag read, in position order.
-  std::span<const BackEdit> LastTagEdits() const {
-    return std::span<const BackEdit>(edits_).subspan(last_tag_edits_);
-  }
+  // The edits made for the last tag read, in position order (while local, none kept beyond it).
+  std::span<const BackEdit> LastTagEdits() const { return tag_edits_; }
   // The name of the last start tag read, as ClassifyTagName gives it.
   const TagName& LastTagName() const { return last_tag_name_; }
 
@@ -115,6 +113,13 @@ class PrePass {
   static constexpr std::size_t kNoCut = static_cast<std::size_t>(-1);
   static constexpr std::size_t kNoHead = static_cast<std::size_t>(-1);
 
+  // The edits a start tag makes in its own text (or, "&nbsp;", right behind a span).
+  void TagEdits(const TagRecord& tag, const TagName& kind, std::size_t start, std::size_t end,
+                std::vector<BackEdit>& edits, AttributeFindings& found) const;
+  // Keeps every edit from now on (and finds those of the tags before the current one again):
+  // the pre-processing's edits are to be applied on their own.
+  void Record();
+  void FindEditsBefore(std::size_t limit);
   void Tag(const TagName& kind, bool in_extent);
   void EndTag(std::u16string_view name, bool font, bool in_extent);
   void TagInsideExtent(bool font);
@@ -134,10 +139,11 @@ class PrePass {
   PathContext paths_;
   Formatter& formatter_;
 
-  std::vector<BackEdit> edits_;
-  std::size_t last_tag_edits_ = 0;  // where the last tag's edits begin in edits_
+  std::vector<BackEdit> edits_;      // kept once recording
+  std::vector<BackEdit> tag_edits_;  // the last tag's
   TagName last_tag_name_;
   bool local_ = true;
+  bool recording_ = false;
   AttributeFindings found_;  // what the current tag's attributes tell
   std::vector<OpenTag> open_;
   std::vector<std::size_t> p_open_;     // indexes into open_ of the open p tags
