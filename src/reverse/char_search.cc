@@ -69,8 +69,18 @@ KPX_TARGET_AVX2 std::size_t FindCDataNotableAvx2(const char16_t* data, std::size
   const __m256i surrogate_span = _mm256_set1_epi16(0x7FF);
   const __m256i below_nonchars = _mm256_set1_epi16(static_cast<short>(0xFFFD));
   const __m256i zero = _mm256_setzero_si256();
+  // Most units lie between U+0020 and U+D7FF and are no "]": one comparison rules out a vector
+  // of them, and only the others (line breaks mostly) get the full test.
+  const __m256i space = _mm256_set1_epi16(0x20);
+  const __m256i plain_span = _mm256_set1_epi16(static_cast<short>(0xD7FF - 0x20));
   for (; from + 16 <= to; from += 16) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from));
+    const __m256i above_space = _mm256_sub_epi16(v, space);
+    const __m256i plain =
+        _mm256_cmpeq_epi16(_mm256_min_epu16(above_space, plain_span), above_space);
+    if (_mm256_movemask_epi8(_mm256_andnot_si256(_mm256_cmpeq_epi16(v, bracket), plain)) == -1) {
+      continue;
+    }
     const __m256i blank = _mm256_or_si256(
         _mm256_or_si256(_mm256_cmpeq_epi16(v, tab), _mm256_cmpeq_epi16(v, line_feed)),
         _mm256_cmpeq_epi16(v, carriage_return));

@@ -24,8 +24,7 @@ void LiteralRun::Replace(std::size_t position, std::size_t count, std::u16string
   kept_change_ += static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(count);
 }
 
-void LiteralRun::CheckKept(std::size_t from, std::size_t to) {
-  if (from >= to) return;
+void LiteralRun::CheckKeptClosely(std::size_t from, std::size_t to) {
   const std::u16string_view text = out_.Text();
   const std::u16string_view kept = text.substr(from, to - from);
   // A "]]>" whose "]" come before the stretch in the section (last1 and last2).
@@ -92,12 +91,11 @@ bool LiteralRun::Close(std::size_t end) {
         break;
       }
       case Kind::kReplace: {
-        out_.Delete(e.position, e.count);
         const std::u16string_view text(pool_.data() + e.text_begin, e.text_size);
         if (std::none_of(text.begin(), text.end(),
                          [](char16_t c) { return c == u']' || NeedsXmlCheck(c); })) {
           // Nothing to split or replace: the text goes as it is.
-          out_.Insert(e.position, text);
+          out_.Replace(e.position, e.count, text);
           if (text.size() >= 2) {
             last2_ = text[text.size() - 2];
             last1_ = text.back();
@@ -107,7 +105,7 @@ bool LiteralRun::Close(std::size_t end) {
         } else {
           std::u16string safe;
           AppendSplitCData(safe, text);
-          out_.Insert(e.position, safe);
+          out_.Replace(e.position, e.count, safe);
           for (char16_t c : safe) Feed(c);
         }
         cursor = e.position + e.count;

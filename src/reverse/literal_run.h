@@ -48,8 +48,22 @@ class LiteralRun {
   };
 
   // Checks the source characters [from, to) that the section keeps, after the characters last1
-  // and last2 (the two before them in the section), and records the fixes they need.
-  void CheckKept(std::size_t from, std::size_t to);
+  // and last2 (the two before them in the section), and records the fixes they need. Most
+  // stretches need none: no "]" before them, no notable character in them.
+  void CheckKept(std::size_t from, std::size_t to) {
+    if (from >= to) return;
+    if (last1_ == u']' || notable_ < to) {
+      CheckKeptClosely(from, to);
+      return;
+    }
+    const std::u16string_view text = out_.Text();
+    if (to - from >= 2)
+      last2_ = text[to - 2];
+    else
+      last2_ = last1_;
+    last1_ = text[to - 1];
+  }
+  void CheckKeptClosely(std::size_t from, std::size_t to);
   void Feed(char16_t c) {
     last2_ = last1_;
     last1_ = c;

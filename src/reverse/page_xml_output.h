@@ -34,6 +34,11 @@ class PageXmlOutput {
     floor_ = position;
     cursor_ = position + count;
   }
+  // Delete, then Insert at the same position.
+  void Replace(std::size_t position, std::size_t count, std::u16string_view text) {
+    Delete(position, count);
+    out_.append(text);
+  }
   void LowerCase(std::size_t position, std::size_t count) {
     CopyTo(position);
     CheckEnd(position, count);
