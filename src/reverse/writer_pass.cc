@@ -282,7 +282,13 @@ void WriterPass::StartTag(const TagRecord& tag, std::size_t start, std::size_t e
     Serviceable(tag, start, end, has_content, change);
     return;
   }
-  LiteralTag(tag, start, end, IsCandidate(kind, found.serviceable || found.tag_content), change);
+  const bool candidate = IsCandidate(kind, found.serviceable || found.tag_content);
+  if (!candidate && !change.rewritten && !found.paths.dynamic_style && !found.paths.i18ned) {
+    // The tag stays as it is written, but for what the pre-processing put in it.
+    if (change.slash) run_.Replace(end - 1, 0, u"/");
+    return;
+  }
+  LiteralTag(tag, start, end, candidate, change);
 }
 
 // A start tag that stays: its edits join the literal run. attributes_ holds its attributes.
