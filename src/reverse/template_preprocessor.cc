@@ -7,9 +7,9 @@
 #include "base/char16_search.h"
 #include "base/large_buffers.h"
 #include "com/bstr.h"
+#include "markup/element_table.h"
 #include "reverse/edit_list_session.h"
 #include "reverse/text_skip.h"
-#include "markup/element_table.h"
 
 namespace kpx {
 
@@ -210,7 +210,8 @@ std::vector<BackEdit>& PrePass::Edits() {
 }
 
 void PrePass::TagEdits(const TagRecord& tag, const TagName& kind, std::size_t start,
-                       std::size_t end, std::vector<BackEdit>& edits, AttributeFindings& found) const {
+                       std::size_t end, std::vector<BackEdit>& edits,
+                       AttributeFindings& found) const {
   RepairAttributes(text_, tag, kind.kind, paths_, options_.colours, edits, found);
   const bool span = kind.kind == TagKind::kSpan;
   const bool serviceable_without_id =
@@ -246,8 +247,8 @@ void PrePass::FindEditsBefore(std::size_t limit) {
     const MarkupItem kind = again.NextItem();
     if (kind == MarkupItem::kEnd || again.ItemStart() >= limit) break;
     if (kind != MarkupItem::kTag) {
-      if (kind == MarkupItem::kText && (again.LastTokenKind() == LexToken::kName ||
-                                        again.LastTokenKind() == LexToken::kOther)) {
+      if (kind == MarkupItem::kText &&
+          (again.LastTokenKind() == LexToken::kName || again.LastTokenKind() == LexToken::kOther)) {
         again.SkipPlainItems();
       }
       continue;

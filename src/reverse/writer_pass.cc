@@ -554,9 +554,22 @@ void WriterPass::PopTo(std::size_t index, std::size_t position) {
   }
 }
 
+// The Text element of an option block's comment, "<!-- " word " " block " -->", behind out.
+void WriterPass::AppendBlockComment(std::u16string& out, std::u16string_view word,
+                                    std::u16string_view block) {
+  comment_.assign(u"<!-- "sv);
+  comment_ += word;
+  comment_ += u' ';
+  comment_ += block;
+  comment_ += u" -->"sv;
+  AppendTextElement(out, comment_);
+}
+
 void WriterPass::ResetOptionBlock(std::size_t at) {
   if (!option_block_.empty() && option_begin_written_) {
-    InsertOutside(at, TextElement(u"<!-- END " + option_block_ + u" -->"));
+    scratch_.clear();
+    AppendBlockComment(scratch_, u"END"sv, option_block_);
+    InsertOutside(at, scratch_);
   }
   option_block_.clear();
   option_begin_written_ = false;
@@ -564,14 +577,15 @@ void WriterPass::ResetOptionBlock(std::size_t at) {
 
 void WriterPass::ChangeOptionBlock(std::size_t at, std::u16string_view block, bool comment_before) {
   if (block == option_block_) return;
-  std::u16string texts;
+  std::u16string& texts = scratch_;
+  texts.clear();
   // Every BEGIN the writer wrote gets its END, even where the template has a block comment.
   if (!option_block_.empty() && option_begin_written_) {
-    texts += TextElement(u"<!-- END " + option_block_ + u" -->");
+    AppendBlockComment(texts, u"END"sv, option_block_);
   }
   option_begin_written_ = false;
   if (!block.empty() && !comment_before) {
-    texts += TextElement(u"<!-- BEGIN " + std::u16string(block) + u" -->");
+    AppendBlockComment(texts, u"BEGIN"sv, block);
     option_begin_written_ = true;
   }
   option_block_ = block;

@@ -120,6 +120,7 @@ class WriterPass {
   void StopErasing(std::size_t to);
   void Push(OpenElement element, ComPtr<HostPageModel> scope);
   void PopTo(std::size_t index, std::size_t position);
+  void AppendBlockComment(std::u16string& out, std::u16string_view word, std::u16string_view block);
   void ResetOptionBlock(std::size_t at);
   void ChangeOptionBlock(std::size_t at, std::u16string_view block, bool comment_before);
   void WriteRoot(std::size_t size);
@@ -148,6 +149,7 @@ class WriterPass {
   Attributes attributes_;        // of the start tag being read
   std::vector<BackEdit> edits_;  // its edits as a literal tag
   std::u16string scratch_;       // an element or a rewritten tag being made
+  std::u16string comment_;       // a block comment being made
   std::u16string root_;
 };
 
