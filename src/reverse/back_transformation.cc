@@ -67,9 +67,10 @@ class UnclosedStrings final : public WarningSink {
 // that cannot be done.
 class RidingWriter {
  public:
+  // A writer that does not ride (ride false) is stopped from the start.
   RidingWriter(std::u16string_view text, IUnknown* page, const PageSettings& settings,
-               PageXmlOutput& output) {
-    Guard([&] { writer_.emplace(text, page, nullptr, settings, output); });
+               PageXmlOutput& output, bool ride) {
+    if (ride) Guard([&] { writer_.emplace(text, page, nullptr, settings, output); });
   }
 
   bool active() const { return writer_.has_value(); }
@@ -178,7 +179,8 @@ class RidingWriter {
 }  // namespace
 
 HRESULT BackTransformTemplate(TextEditList& list, IUnknown* page, std::u16string_view text,
-                              const PreprocessOptions& options, const PageXmlSink& sink) {
+                              const PreprocessOptions& options, const PageXmlSink& sink,
+                              BackScan scan) {
   ComPtr<IUnknown> holder(page);
   ComPtr<HostPageModel> model = holder.As<HostPageModel>();
   Formatter formatter(model.Get());
@@ -196,7 +198,7 @@ HRESULT BackTransformTemplate(TextEditList& list, IUnknown* page, std::u16string
   bool accepted = false;
   {
     ScopedDoubleEscapeQuotes quotes(settings.publish_template);
-    RidingWriter writer(source, page, settings, output);
+    RidingWriter writer(source, page, settings, output, scan == BackScan::kOne);
     for (;;) {
       if (SkipPlainTextBefore(scanner, writer.active()) && writer.active()) writer.PassText();
       const bool script = scanner.script_mode(), server = scanner.server_code_in_string();

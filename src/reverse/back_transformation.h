@@ -16,12 +16,17 @@
 
 namespace kpx {
 
+// How the passes read the template: in one scan where they can (the writer riding along), or
+// always one after the other, as when the writer cannot follow (for tests that compare the two).
+enum class BackScan : unsigned char { kOne, kTwo };
+
 // The page XML of text (followed by a 0: a system string's text) for page, handed to sink.
 // E_INVALIDARG when the template holds a span but no kpsServiceable attribute anywhere; the
 // failure status of the host formatter's creation or initialisation; otherwise S_OK, with the
 // process-wide quote double-escaping switch set from the page's "publishTemplate" setting. list
 // lends its memory and keeps it for the next call.
 HRESULT BackTransformTemplate(TextEditList& list, IUnknown* page, std::u16string_view text,
-                              const PreprocessOptions& options, const PageXmlSink& sink);
+                              const PreprocessOptions& options, const PageXmlSink& sink,
+                              BackScan scan = BackScan::kOne);
 
 }  // namespace kpx
