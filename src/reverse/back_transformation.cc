@@ -9,7 +9,7 @@
 #include "markup/markup_char_classes.h"
 #include "markup/warning_sink.h"
 #include "reverse/edit_list_session.h"
-#include "reverse/text_skip.h"
+#include "reverse/scanning.h"
 #include "reverse/writer_pass.h"
 
 namespace kpx {

@@ -13,7 +13,6 @@
 
 #include "base/large_buffers.h"
 #include "markup/text_edit_list.h"
-#include "markup/text_scanner.h"
 
 namespace kpx {
 
@@ -109,11 +108,5 @@ class OutputRoom {
   std::size_t size_;
   std::u16string room_;
 };
-
-// A text for a scanner that reads it in place: text must be followed by a 0 (a system string's
-// text, or a whole string).
-inline BorrowedText ScannableText(std::u16string_view text) {
-  return BorrowedText::ZeroTerminated(text.data() ? text : std::u16string_view(u""));
-}
 
 }  // namespace kpx

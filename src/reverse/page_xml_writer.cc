@@ -7,7 +7,7 @@
 #include "markup/attribute_escaping.h"
 #include "markup/document_scanner.h"
 #include "reverse/edit_list_session.h"
-#include "reverse/text_skip.h"
+#include "reverse/scanning.h"
 #include "reverse/writer_pass.h"
 
 namespace kpx {

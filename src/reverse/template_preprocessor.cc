@@ -8,8 +8,7 @@
 #include "base/large_buffers.h"
 #include "com/bstr.h"
 #include "markup/element_table.h"
-#include "reverse/edit_list_session.h"
-#include "reverse/text_skip.h"
+#include "reverse/scanning.h"
 
 namespace kpx {
 
@@ -221,10 +220,10 @@ void PrePass::TagEdits(const TagRecord& tag, const TagName& kind, std::size_t st
   const bool empty_element = kind.kind == TagKind::kMeta || kind.kind == TagKind::kLink ||
                              (kind.properties & kEmpty) != 0 || serviceable_without_id;
   const bool slash = empty_element && !tag.self_closing && end > start && text_[end - 1] == u'>';
-  if (slash) edits.push_back({BackEdit::kReplace, end - 1, 0, u"/"});
+  if (slash) edits.emplace_back(BackEdit::kReplace, end - 1, 0, u"/");
   if (span && end + 6 <= text_.size() &&
       EqualsIgnoringAsciiCase(text_.substr(end, 6), u"</span"sv)) {
-    edits.push_back({BackEdit::kReplace, end, 0, u"&nbsp;"});
+    edits.emplace_back(BackEdit::kReplace, end, 0, u"&nbsp;");
   }
 }
 
@@ -297,8 +296,8 @@ void PrePass::Tag(const TagName& kind, bool in_extent) {
       !OnlyBlanks(head_end_, start)) {
     // Moved to just after <head>, as an empty-element tag.
     Record();
-    edits_.push_back({BackEdit::kReplace, head_end_, 0, EditedText(start, end, edits)});
-    edits_.push_back({BackEdit::kReplace, start, end - start, u""});
+    edits_.emplace_back(BackEdit::kReplace, head_end_, 0, EditedText(start, end, edits));
+    edits_.emplace_back(BackEdit::kReplace, start, end - start, u"");
     return;
   }
 
@@ -411,7 +410,7 @@ void PrePass::TagInsideExtent(bool font) {
   }
   html.append(text_.substr(from, end - from));
   if (auto answer = formatter_.Format(html)) {
-    edits_.push_back({BackEdit::kReplace, extent.start, end - extent.start, std::move(*answer)});
+    edits_.emplace_back(BackEdit::kReplace, extent.start, end - extent.start, std::move(*answer));
   }
   extent_.reset();
 }
@@ -430,10 +429,10 @@ void PrePass::CommitCuts(std::size_t body_end) {
   for (Cut& cut : cuts_) {
     if (cut.erased) continue;
     moved += EditedText(cut.start, cut.end, cut.edits);
-    edits_.push_back({BackEdit::kReplace, cut.start, cut.end - cut.start, u""});
+    edits_.emplace_back(BackEdit::kReplace, cut.start, cut.end - cut.start, u"");
   }
   cuts_.clear();
-  if (!moved.empty()) edits_.push_back({BackEdit::kReplace, body_end, 0, std::move(moved)});
+  if (!moved.empty()) edits_.emplace_back(BackEdit::kReplace, body_end, 0, std::move(moved));
 }
 
 void PrePass::EraseTag(std::size_t start, std::size_t end, std::size_t cut) {
@@ -441,7 +440,7 @@ void PrePass::EraseTag(std::size_t start, std::size_t end, std::size_t cut) {
   if (cut != kNoCut) {
     cuts_[cut].erased = true;
   }
-  edits_.push_back({BackEdit::kReplace, start, end - start, u""});
+  edits_.emplace_back(BackEdit::kReplace, start, end - start, u"");
 }
 
 void PrePass::Push(Open kind, std::size_t start, std::size_t end, bool remove, std::size_t cut) {

@@ -1,5 +1,5 @@
 // Skipping plain text with a code-unit search.
-#include "reverse/text_skip.h"
+#include "reverse/scanning.h"
 
 #include "base/char16_search.h"
 #include "markup/markup_char_classes.h"
