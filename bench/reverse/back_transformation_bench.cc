@@ -7,37 +7,46 @@
 // own converter, made once and kept across the runs, as the IDE keeps its converter while a page
 // is edited: the figures are those of a converter that has handled the page before.
 //
-// Figures of one Release run on a shared 2-core machine (load 3 to 5), the least processor time
-// of 6 repetitions, beside the code before this round (built from the commit before it, its
-// bench making a new converter for every run). Targets: 10 times libxml2's throughput on the
-// corpus, 16 MB within 20 times the 1 MB time.
+// With --write-pages FOLDER it writes the pages it reads and its host there instead, so that
+// bench/reverse/back_transformation_outputs.sh can run x2x on exactly these inputs.
 //
-//   page                    before   ratio    now      libxml2   ratio
-//   nettle.html              5.14 ms  2.8     3.11 ms   16.0 ms  5.1
-//   node-api-all.html      101 ms     2.8    51.0 ms   253 ms    5.0
-//   node-api-fs.html         6.49 ms  2.8     3.65 ms   17.9 ms  4.9
-//   valgrind-manual-core.html 1.01 ms 2.6     0.562 ms   2.71 ms 4.8
-//   valgrind-news.html       2.05 ms  1.8     1.03 ms    3.69 ms 3.6
-//   1 MB template           21.7 ms          14.8 ms
-//   4 MB template           87.0 ms          58.6 ms   (3.9 times the 1 MB time)
-//   16 MB template         448 ms  (20.6x)  231 ms     (15.6 times; a new converter's first
-//                                                       call takes about 75 ms more)
+// Figures of one Release run on a shared 2-core machine (load 1.3), the least processor time of
+// 6 repetitions, beside the code before this round (built from the commit before it and run
+// right before, same bench). Targets: 10 times libxml2's throughput on the corpus, 16 MB within
+// 20 times the 1 MB time.
+//
+//   page                      before   ratio   now        libxml2   ratio
+//   nettle.html                2.98 ms  4.7     1.99 ms    13.7 ms   6.9
+//   node-api-all.html         50.0 ms   4.9    32.4 ms    246 ms     7.6
+//   node-api-fs.html           3.59 ms  4.7     2.39 ms    16.7 ms   7.0
+//   valgrind-manual-core.html  0.559 ms 4.7     0.266 ms   2.65 ms  10.0
+//   valgrind-news.html         1.03 ms  3.5     0.576 ms   3.64 ms   6.3
+//   1 MB template             14.3 ms          11.1 ms
+//   4 MB template             58.4 ms          45.3 ms    (4.1 times the 1 MB time)
+//   16 MB template           233 ms           183 ms      (16.5 times)
 //
 // (libxml2 reads the generated templates in 3 to 4 ms: their unclosed spans nest until its depth
 // limit, and it stops there.)
 //
-// Where the time goes now (perf, corpus pages): the document scanner, once per pass over the whole
-// page, takes 50 to 60 percent; copying the page four times (into the edit list, the
-// pre-processing's result, the page XML, the BSTR) about 8; the CDATA check and the search for
-// "&#194;" 4; element look-ups 4; the rest is the passes' own work per tag and their edits
-// (valgrind-news has 4,500 <br> tags, each an edit). 10 times libxml2 is out of reach while the
-// page is scanned twice: with nothing but the two scans the ratio would be about 9 on nettle and 7
-// on valgrind-news. It would take one scan instead of two (the writer reading the template and
-// applying the pre-processing's rules as it goes, scanning again only what the host formatter
-// answers and the tags the pre-processing moves), and a scanner that reads only the attributes the
-// passes ask about instead of making a record of every attribute of every tag.
+// This round: one scan instead of two (the writer rides along with the pre-processing, takes each
+// tag as the pre-processing changed it, and falls back to the two passes only where it cannot
+// follow, which no corpus page needs), the page XML written straight into kept room instead of an
+// edit list applied at the end, plain text between tags passed over with a unit search instead of
+// word by word, no edit records kept while the writer rides along, and a CDATA check that rules
+// out plain vectors at once. Where the time goes now (perf, processor time): the document
+// scanner (tag parser, block classifier, item queue, element look-up) 47 percent on nettle and 34
+// on valgrind-news; the two passes' own work per tag 26 and 23; passing over text 8 and 9; the
+// CDATA check, the page XML's copy and the result's copy into the BSTR 11 and 21 (valgrind-news is
+// mostly text, with a <br> on every line). The scanner alone reads nettle at about 15 times
+// libxml2's speed and valgrind-news at about 19 times, so 10 times libxml2 on every page would
+// take a scanner that reads tags more cheaply (the passes need a few attributes of most tags, not
+// a record of every attribute) as well as halving what the passes spend per tag.
 #include <benchmark/benchmark.h>
 
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <string>
@@ -140,7 +149,7 @@ const std::vector<Page>& AllPages() {
   return pages;
 }
 
-int Register() {
+void Register() {
   for (const Page& page : AllPages()) {
     benchmark::RegisterBenchmark(("backTransformation/" + page.name).c_str(), BackTransformation,
                                  page)
@@ -149,10 +158,32 @@ int Register() {
                                  page)
         ->Unit(benchmark::kMillisecond);
   }
-  return 0;
 }
-const int kRegistered = Register();
+
+// Writes the pages the benchmark reads (each as "<name>.html") and its host ("host.xml") into
+// folder, so that x2x can run the operations on exactly these inputs.
+int WritePages(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  const auto write = [&folder](const std::string& name, std::string_view bytes) {
+    std::ofstream out(folder / name, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+  };
+  bool written = write("host.xml", kHost);
+  for (const Page& page : AllPages()) written = write(page.name + ".html", page.utf8) && written;
+  if (!written) std::cerr << "cannot write into " << folder << "\n";
+  return written ? 0 : 1;
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--write-pages") == 0) return WritePages(argv[2]);
+  Register();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,8 +1,9 @@
 // Arbitrary text as an edited template for backTransformation and
 // partialBackTransformationWithDOM, on a host page with components (some shown in no position,
 // so that the formatter is asked): what they return always loads as namespace-well-formed XML
-// with root Page, a failure is only one the operations may report, and the page XML writer never
-// needs its edit list's edit-by-edit replay. An input whose first byte is odd is read as UTF-16
+// with root Page, a failure is only one the operations may report, the page XML writer never
+// needs its edit list's edit-by-edit replay, and reading the template in one scan gives exactly
+// what the two passes give one after the other. An input whose first byte is odd is read as UTF-16
 // code units (lone surrogates and control characters included), else as UTF-8.
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -19,6 +20,7 @@
 #include "kpx/converter.h"
 #include "markup/attribute_escaping.h"
 #include "markup/text_edit_list.h"
+#include "reverse/back_transformation.h"
 #include "server/registration.h"
 #include "server/xh2x_converter.h"
 #include "x2x/fixture_host.h"
@@ -89,6 +91,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const HRESULT hr = converter->backTransformation(page.Get(), input.Get(), xml.Put());
   Check(hr == S_OK || hr == E_INVALIDARG);
   if (hr == S_OK) CheckLoads(xml.View(), true);
+
+  // One scan and two passes agree (the converter's own call reads the profile and the registry;
+  // here the default colour and no substitutions).
+  kpx::PreprocessOptions options;
+  options.colours = kpx::RemovedFontColours(std::nullopt);
+  std::u16string by_scan[2];
+  HRESULT status[2];
+  for (int i = 0; i < 2; ++i) {
+    kpx::TextEditList list;
+    status[i] = kpx::BackTransformTemplate(
+        list, page.Get(), input.View(), options,
+        [&by_scan, i](std::u16string_view root, std::u16string_view rest) {
+          by_scan[i].assign(root).append(rest);
+        },
+        i == 0 ? kpx::BackScan::kOne : kpx::BackScan::kTwo);
+  }
+  Check(status[0] == status[1] && by_scan[0] == by_scan[1]);
 
   // The writer alone, on the page and on a container: a single pass over the edit list.
   const std::uint64_t replayed = kpx::TextEditList::ReplayedListCount();

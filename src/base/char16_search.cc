@@ -5,9 +5,8 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(KPX_HAVE_AVX2)
 #include <immintrin.h>
-#define KPX_HAVE_AVX2_SEARCH 1
 #endif
 
 namespace kpx {
@@ -32,10 +31,8 @@ __m128i Splat(char16_t c) {
 // folded (the converse need not hold).
 constexpr char16_t kFold = 0x20;
 
-#if defined(KPX_HAVE_AVX2_SEARCH)
-#define KPX_AVX2 __attribute__((target("avx2")))
-
-const bool kAvx2 = __builtin_cpu_supports("avx2");
+#if defined(KPX_HAVE_AVX2)
+#define KPX_AVX2 KPX_TARGET_AVX2
 
 KPX_AVX2 __m256i Splat256(char16_t c) {
   return _mm256_set1_epi16(static_cast<short>(c));
@@ -91,8 +88,8 @@ std::size_t Find(std::u16string_view text, std::size_t from, std::u16string_view
   const std::size_t n = needle.size();
   const std::size_t last = size - n;  // the last offset where needle fits
   std::size_t i = from;
-#if defined(KPX_HAVE_AVX2_SEARCH)
-  if (n >= 2 && kAvx2) {
+#if defined(KPX_HAVE_AVX2)
+  if (n >= 2 && SimdLevelUsable(SimdLevel::kAvx2)) {
     const std::size_t found = FindAvx2<kFolded>(text, needle, last, &i);
     if (found != kNone) return found;
   }
@@ -133,15 +130,19 @@ std::size_t Find(std::u16string_view text, std::size_t from, std::u16string_view
   return kNone;
 }
 
-}  // namespace
+// FindFirstOf from i on, inside the text (i < size), one unit at a time or a vector at a time.
+std::size_t FirstOfScalar(const char16_t* data, std::size_t i, std::size_t size, char16_t a,
+                          char16_t b, char16_t c) noexcept {
+  for (; i < size; ++i) {
+    const char16_t x = data[i];
+    if (x == a || x == b || x == c) return i;
+  }
+  return kNone;
+}
 
-std::size_t FindFirstOf(std::u16string_view text, std::size_t from, char16_t a, char16_t b,
-                        char16_t c) noexcept {
-  const std::size_t size = text.size();
-  if (from >= size) return kNone;
-  const char16_t* data = text.data();
-  std::size_t i = from;
 #if defined(__SSE2__)
+std::size_t FirstOfSse2(const char16_t* data, std::size_t i, std::size_t size, char16_t a,
+                        char16_t b, char16_t c) noexcept {
   const __m128i va = Splat(a);
   const __m128i vb = Splat(b);
   const __m128i vc = Splat(c);
@@ -152,12 +153,61 @@ std::size_t FindFirstOf(std::u16string_view text, std::size_t from, char16_t a, 
     const unsigned bits = Bits(hits);
     if (bits != 0) return i + static_cast<unsigned>(__builtin_ctz(bits)) / 2;
   }
+  return FirstOfScalar(data, i, size, a, b, c);
+}
 #endif
-  for (; i < size; ++i) {
-    const char16_t x = data[i];
-    if (x == a || x == b || x == c) return i;
+
+#if defined(KPX_HAVE_AVX2)
+KPX_AVX2 std::size_t FirstOfAvx2(const char16_t* data, std::size_t i, std::size_t size, char16_t a,
+                                 char16_t b, char16_t c) noexcept {
+  const __m256i va = Splat256(a);
+  const __m256i vb = Splat256(b);
+  const __m256i vc = Splat256(c);
+  for (; i + 16 <= size; i += 16) {
+    const __m256i v = Load256(data + i);
+    const __m256i hits =
+        _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v, va), _mm256_cmpeq_epi16(v, vb)),
+                        _mm256_cmpeq_epi16(v, vc));
+    const auto bits = static_cast<unsigned>(_mm256_movemask_epi8(hits));
+    if (bits != 0) return i + static_cast<unsigned>(__builtin_ctz(bits)) / 2;
   }
-  return kNone;
+  return FirstOfSse2(data, i, size, a, b, c);
+}
+#endif
+
+using FirstOfFunction = std::size_t (*)(const char16_t*, std::size_t, std::size_t, char16_t,
+                                        char16_t, char16_t) noexcept;
+
+// The variant of a level; the scalar one for a level this build or processor lacks.
+FirstOfFunction FirstOfAt(SimdLevel level) noexcept {
+  if (!SimdLevelUsable(level)) return FirstOfScalar;
+  switch (level) {
+#if defined(KPX_HAVE_AVX2)
+    case SimdLevel::kAvx2:
+      return FirstOfAvx2;
+#endif
+#if defined(__SSE2__)
+    case SimdLevel::kSse2:
+      return FirstOfSse2;
+#endif
+    default:
+      return FirstOfScalar;
+  }
+}
+
+}  // namespace
+
+std::size_t FindFirstOf(std::u16string_view text, std::size_t from, char16_t a, char16_t b,
+                        char16_t c) noexcept {
+  static const FirstOfFunction find = FirstOfAt(BestSimdLevel());
+  if (from >= text.size()) return kNone;
+  return find(text.data(), from, text.size(), a, b, c);
+}
+
+std::size_t FindFirstOfWith(SimdLevel level, std::u16string_view text, std::size_t from, char16_t a,
+                            char16_t b, char16_t c) noexcept {
+  if (from >= text.size()) return kNone;
+  return FirstOfAt(level)(text.data(), from, text.size(), a, b, c);
 }
 
 std::size_t FindText(std::u16string_view text, std::size_t from,

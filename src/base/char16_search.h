@@ -1,10 +1,13 @@
-// Searches over UTF-16 text that skip eight characters at a time: the passes over whole pages
-// look for a few rare characters or a marker, and a character-by-character loop would cost them
-// more than the rest of their work.
+// Searches over UTF-16 text that skip eight or sixteen characters at a time (as wide as the
+// processor goes, base/cpu_features.h): the passes over whole pages look for a few rare characters
+// or a marker, and a character-by-character loop would cost them more than the rest of their
+// work.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
+
+#include "base/cpu_features.h"
 
 namespace kpx {
 
@@ -12,6 +15,10 @@ namespace kpx {
 // there is none.
 std::size_t FindFirstOf(std::u16string_view text, std::size_t from, char16_t a, char16_t b,
                         char16_t c) noexcept;
+// The same with the vectors of a level that SimdLevelUsable (tests hold the levels against each
+// other).
+std::size_t FindFirstOfWith(SimdLevel level, std::u16string_view text, std::size_t from, char16_t a,
+                            char16_t b, char16_t c) noexcept;
 
 inline std::size_t FindChar(std::u16string_view text, std::size_t from, char16_t a) noexcept {
   return FindFirstOf(text, from, a, a, a);

@@ -94,7 +94,7 @@ void RepairAttributes(std::u16string_view text, const TagRecord& tag, TagKind el
     }
     const std::u16string_view value = attribute.value.View();
     if (Is(name, u"kpsXStyle"sv)) {
-      edits.push_back({BackEdit::kReplace, attribute.name_position, name.size(), u"style"});
+      edits.emplace_back(BackEdit::kReplace, attribute.name_position, name.size(), u"style");
     }
     if (attribute.equals_position == 0) continue;
     if (Is(name, u"kpsId"sv)) {
@@ -136,15 +136,16 @@ void RepairAttributes(std::u16string_view text, const TagRecord& tag, TagKind el
     if (!FindValueSpan(text, attribute, &span)) continue;
     if (attribute.quote_kind == QuoteKind::kNone) {
       if (NeedsQuotes(rewritten)) rewritten = u"\"" + rewritten + u"\"";
-      edits.push_back({BackEdit::kReplace, span.begin, span.size, std::move(rewritten)});
+      edits.emplace_back(BackEdit::kReplace, span.begin, span.size, std::move(rewritten));
       continue;
     }
     const std::size_t close = span.begin + span.size;
     const bool to_single = single && double_quoted && !Contains(rewritten, u"'"sv) &&
                            close < text.size() && text[close] == u'"';
-    if (to_single) edits.push_back({BackEdit::kReplace, span.begin - 1, 1, u"'"});
-    if (changed) edits.push_back({BackEdit::kReplace, span.begin, span.size, std::move(rewritten)});
-    if (to_single) edits.push_back({BackEdit::kReplace, close, 1, u"'"});
+    if (to_single) edits.emplace_back(BackEdit::kReplace, span.begin - 1, 1, u"'");
+    if (changed)
+      edits.emplace_back(BackEdit::kReplace, span.begin, span.size, std::move(rewritten));
+    if (to_single) edits.emplace_back(BackEdit::kReplace, close, 1, u"'");
   }
 }
 

@@ -26,10 +26,15 @@ void AppendSplitCDataSection(std::u16string& out, std::u16string_view text) {
 }
 
 std::u16string TextElement(std::u16string_view text) {
-  std::u16string out = u"<Text>";
+  std::u16string out;
+  AppendTextElement(out, text);
+  return out;
+}
+
+void AppendTextElement(std::u16string& out, std::u16string_view text) {
+  out += u"<Text>";
   AppendSplitCDataSection(out, text);
   out += u"</Text>";
-  return out;
 }
 
 }  // namespace kpx

@@ -32,5 +32,6 @@ void AppendSplitCDataSection(std::u16string& out, std::u16string_view text);
 // "<Text><![CDATA[" content "]]></Text>": a literal the writer adds (proxy braces, option-block
 // comments).
 std::u16string TextElement(std::u16string_view text);
+void AppendTextElement(std::u16string& out, std::u16string_view text);
 
 }  // namespace kpx

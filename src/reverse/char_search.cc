@@ -1,24 +1,15 @@
-// Code-unit searches, with the widest vectors the processor has.
+// The CDATA search, with the widest vectors the processor has.
 #include "reverse/char_search.h"
 
 #include "reverse/cdata_text.h"
 
-#if defined(__x86_64__)
+#if defined(KPX_HAVE_AVX2)
 #include <immintrin.h>
-#define KPX_X86_SEARCH 1
 #endif
 
 namespace kpx {
 
 namespace {
-
-std::size_t FindUnitScalar(const char16_t* data, std::size_t from, std::size_t to,
-                           char16_t c) noexcept {
-  for (; from < to; ++from) {
-    if (data[from] == c) return from;
-  }
-  return to;
-}
 
 std::size_t FindCDataNotableScalar(const char16_t* data, std::size_t from,
                                    std::size_t to) noexcept {
@@ -28,33 +19,11 @@ std::size_t FindCDataNotableScalar(const char16_t* data, std::size_t from,
   return to;
 }
 
-#ifdef KPX_X86_SEARCH
+#if defined(KPX_HAVE_AVX2)
 
 // The offset of the first set pair of mask bits (two per unit), counted from base.
 inline std::size_t FirstUnit(std::size_t base, unsigned bits) {
   return base + static_cast<std::size_t>(__builtin_ctz(bits)) / 2;
-}
-
-std::size_t FindUnitSse2(const char16_t* data, std::size_t from, std::size_t to,
-                         char16_t c) noexcept {
-  const __m128i wanted = _mm_set1_epi16(static_cast<short>(c));
-  for (; from + 8 <= to; from += 8) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
-    const int bits = _mm_movemask_epi8(_mm_cmpeq_epi16(v, wanted));
-    if (bits != 0) return FirstUnit(from, static_cast<unsigned>(bits));
-  }
-  return FindUnitScalar(data, from, to, c);
-}
-
-__attribute__((target("avx2"))) std::size_t FindUnitAvx2(const char16_t* data, std::size_t from,
-                                                         std::size_t to, char16_t c) noexcept {
-  const __m256i wanted = _mm256_set1_epi16(static_cast<short>(c));
-  for (; from + 16 <= to; from += 16) {
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from));
-    const int bits = _mm256_movemask_epi8(_mm256_cmpeq_epi16(v, wanted));
-    if (bits != 0) return FirstUnit(from, static_cast<unsigned>(bits));
-  }
-  return FindUnitSse2(data, from, to, c);
 }
 
 // "]", control characters but tab, line feed and carriage return, surrogate halves (a whole pair
@@ -89,9 +58,8 @@ std::size_t FindCDataNotableSse2(const char16_t* data, std::size_t from, std::si
   return FindCDataNotableScalar(data, from, to);
 }
 
-__attribute__((target("avx2"))) std::size_t FindCDataNotableAvx2(const char16_t* data,
-                                                                 std::size_t from,
-                                                                 std::size_t to) noexcept {
+KPX_TARGET_AVX2 std::size_t FindCDataNotableAvx2(const char16_t* data, std::size_t from,
+                                                 std::size_t to) noexcept {
   const __m256i bracket = _mm256_set1_epi16(u']');
   const __m256i controls = _mm256_set1_epi16(0x1F);
   const __m256i tab = _mm256_set1_epi16(0x9);
@@ -101,8 +69,18 @@ __attribute__((target("avx2"))) std::size_t FindCDataNotableAvx2(const char16_t*
   const __m256i surrogate_span = _mm256_set1_epi16(0x7FF);
   const __m256i below_nonchars = _mm256_set1_epi16(static_cast<short>(0xFFFD));
   const __m256i zero = _mm256_setzero_si256();
+  // Most units lie between U+0020 and U+D7FF and are no "]": one comparison rules out a vector
+  // of them, and only the others (line breaks mostly) get the full test.
+  const __m256i space = _mm256_set1_epi16(0x20);
+  const __m256i plain_span = _mm256_set1_epi16(static_cast<short>(0xD7FF - 0x20));
   for (; from + 16 <= to; from += 16) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + from));
+    const __m256i above_space = _mm256_sub_epi16(v, space);
+    const __m256i plain =
+        _mm256_cmpeq_epi16(_mm256_min_epu16(above_space, plain_span), above_space);
+    if (_mm256_movemask_epi8(_mm256_andnot_si256(_mm256_cmpeq_epi16(v, bracket), plain)) == -1) {
+      continue;
+    }
     const __m256i blank = _mm256_or_si256(
         _mm256_or_si256(_mm256_cmpeq_epi16(v, tab), _mm256_cmpeq_epi16(v, line_feed)),
         _mm256_cmpeq_epi16(v, carriage_return));
@@ -120,38 +98,34 @@ __attribute__((target("avx2"))) std::size_t FindCDataNotableAvx2(const char16_t*
   return FindCDataNotableSse2(data, from, to);
 }
 
-using FindUnitFunction = std::size_t (*)(const char16_t*, std::size_t, std::size_t,
-                                         char16_t) noexcept;
+#endif  // KPX_HAVE_AVX2
+
 using FindNotableFunction = std::size_t (*)(const char16_t*, std::size_t, std::size_t) noexcept;
 
-bool HasAvx2() {
-  static const bool avx2 = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return avx2;
+FindNotableFunction FindNotableAt(SimdLevel level) noexcept {
+  if (!SimdLevelUsable(level)) return FindCDataNotableScalar;
+  switch (level) {
+#if defined(KPX_HAVE_AVX2)
+    case SimdLevel::kAvx2:
+      return FindCDataNotableAvx2;
+    case SimdLevel::kSse2:
+      return FindCDataNotableSse2;
+#endif
+    default:
+      return FindCDataNotableScalar;
+  }
 }
-
-#endif  // KPX_X86_SEARCH
 
 }  // namespace
 
-std::size_t FindUnit(const char16_t* data, std::size_t from, std::size_t to, char16_t c) noexcept {
-#ifdef KPX_X86_SEARCH
-  static const FindUnitFunction find = HasAvx2() ? FindUnitAvx2 : FindUnitSse2;
-  return find(data, from, to, c);
-#else
-  return FindUnitScalar(data, from, to, c);
-#endif
+std::size_t FindCDataNotable(const char16_t* data, std::size_t from, std::size_t to) noexcept {
+  static const FindNotableFunction find = FindNotableAt(BestSimdLevel());
+  return find(data, from, to);
 }
 
-std::size_t FindCDataNotable(const char16_t* data, std::size_t from, std::size_t to) noexcept {
-#ifdef KPX_X86_SEARCH
-  static const FindNotableFunction find = HasAvx2() ? FindCDataNotableAvx2 : FindCDataNotableSse2;
-  return find(data, from, to);
-#else
-  return FindCDataNotableScalar(data, from, to);
-#endif
+std::size_t FindCDataNotableWith(SimdLevel level, const char16_t* data, std::size_t from,
+                                 std::size_t to) noexcept {
+  return FindNotableAt(level)(data, from, to);
 }
 
 }  // namespace kpx

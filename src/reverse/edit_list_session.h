@@ -1,7 +1,8 @@
 // Lends a pass of the back transformation the converter's edit list with the pass's text in it
-// and no earlier edit, and leaves the list empty again however the pass ends. Between passes
-// and calls the list keeps its memory (room for edits, insert texts, Apply's working memory and
-// two texts' room), so that a page like the last one maps no fresh memory.
+// and no earlier edit, and leaves the list empty again however the pass ends; or lends a pass the
+// room of the list's text to write its result into (OutputRoom). Between passes and calls the
+// list keeps its memory (room for edits, insert texts, Apply's working memory and two texts'
+// room), so that a page like the last one maps no fresh memory.
 #pragma once
 
 #include <algorithm>
@@ -43,12 +44,18 @@ class EditListSession {
     std::u16string room = list_.TakeText();
     room.clear();
     list_.Assign(std::move(room));
-    if (list_.HeldBytes() > std::max(kBytesWorthKeeping, kBytesWorthKeepingPerCharacter * size_)) {
-      list_.ReleaseBuffers();
-    }
+    GiveBackBeyond(list_, size_);
   }
   EditListSession(const EditListSession&) = delete;
   EditListSession& operator=(const EditListSession&) = delete;
+
+  // Frees the list's memory when it holds more than is worth keeping after a page of size
+  // characters.
+  static void GiveBackBeyond(TextEditList& list, std::size_t size) {
+    if (list.HeldBytes() > std::max(kBytesWorthKeeping, kBytesWorthKeepingPerCharacter * size)) {
+      list.ReleaseBuffers();
+    }
+  }
 
   // Applies every recorded edit once and hands over the result.
   std::u16string Finish() {
@@ -69,6 +76,37 @@ class EditListSession {
 
   TextEditList& list_;
   std::size_t size_;
+};
+
+// Lends a pass the room of the list's text (which holds nothing then) to write a result for a page
+// of size characters into, and gives it back emptied however the pass ends, kept as
+// EditListSession keeps the list's memory.
+class OutputRoom {
+ public:
+  OutputRoom(TextEditList& list, std::size_t size) : list_(list), size_(size) {
+    room_ = list_.TakeText();
+    room_.clear();
+    // Page XML runs a little longer than its page; growing past this costs one copy.
+    const std::size_t expected = size + size / 4 + 256;
+    if (room_.capacity() < expected) {
+      room_ = std::u16string();
+      ReserveLargeText(room_, expected);
+    }
+  }
+  ~OutputRoom() {
+    room_.clear();
+    list_.Assign(std::move(room_));
+    EditListSession::GiveBackBeyond(list_, size_);
+  }
+  OutputRoom(const OutputRoom&) = delete;
+  OutputRoom& operator=(const OutputRoom&) = delete;
+
+  std::u16string& Text() { return room_; }
+
+ private:
+  TextEditList& list_;
+  std::size_t size_;
+  std::u16string room_;
 };
 
 }  // namespace kpx

@@ -1,6 +1,8 @@
 // Closing a literal run as a CDATA section.
 #include "reverse/literal_run.h"
 
+#include <algorithm>
+
 #include "reverse/cdata_text.h"
 #include "reverse/char_search.h"
 
@@ -22,26 +24,27 @@ void LiteralRun::Replace(std::size_t position, std::size_t count, std::u16string
   kept_change_ += static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(count);
 }
 
-void LiteralRun::CheckKept(std::size_t from, std::size_t to) {
-  if (from >= to) return;
-  const std::u16string_view text = list_.Text();
+void LiteralRun::CheckKeptClosely(std::size_t from, std::size_t to) {
+  const std::u16string_view text = out_.Text();
   const std::u16string_view kept = text.substr(from, to - from);
   // A "]]>" whose "]" come before the stretch in the section (last1 and last2).
   if (text[from] == u'>' && last1_ == u']' && last2_ == u']') {
-    list_.Insert(from, kCDataSplit);
+    out_.Insert(from, kCDataSplit);
   } else if (to - from >= 2 && text[from + 1] == u'>' && text[from] == u']' && last1_ == u']') {
-    list_.Insert(from + 1, kCDataSplit);
+    out_.Insert(from + 1, kCDataSplit);
   }
-  // The others lie in the stretch: found by their first "]", which is rarer than ">".
-  for (std::size_t i = FindCDataNotable(text.data(), from, to); i < to;
-       i = FindCDataNotable(text.data(), i + 1, to)) {
+  // The others lie in the stretch: found by their first "]", which is rarer than ">". One search
+  // sweeps the whole run, resumed behind what the edits took out.
+  if (notable_ < from) notable_ = FindCDataNotable(text.data(), from, end_);
+  for (; notable_ < to; notable_ = FindCDataNotable(text.data(), notable_ + 1, end_)) {
+    const std::size_t i = notable_;
     if (text[i] == u']') {
       if (i + 2 < to && text[i + 1] == u']' && text[i + 2] == u'>') {
-        list_.Insert(i + 2, kCDataSplit);
+        out_.Insert(i + 2, kCDataSplit);
       }
     } else if (!IsWholeXmlUnit(kept, i - from)) {
-      list_.Delete(i, 1);
-      list_.Insert(i, std::u16string_view(&kReplacementChar, 1));
+      out_.Delete(i, 1);
+      out_.Insert(i, std::u16string_view(&kReplacementChar, 1));
     }
   }
   // What a character XML forbids became is no "]", so the text's own characters serve.
@@ -58,47 +61,60 @@ bool LiteralRun::Close(std::size_t end) {
   if (kept <= 0) {
     // Nothing of the run is left: only its erasures (it holds no other edit then) go out.
     for (const Edit& e : edits_) {
-      if (e.kind != Kind::kLowerCase) list_.Delete(e.position, e.count);
+      if (e.kind != Kind::kLowerCase) out_.Delete(e.position, e.count);
     }
     edits_.clear();
     pool_.clear();
     return false;
   }
   last1_ = last2_ = 0;
-  list_.Insert(start_, u"<![CDATA[");
+  end_ = end;
+  notable_ = FindCDataNotable(out_.Text().data(), start_, end);
+  out_.Insert(start_, u"<![CDATA[");
   std::size_t cursor = start_;
   for (const Edit& e : edits_) {
     CheckKept(cursor, e.position);
     switch (e.kind) {
       case Kind::kErase:
-        list_.Delete(e.position, e.count);
+        out_.Delete(e.position, e.count);
         cursor = e.position + e.count;
         break;
       case Kind::kLowerCase: {
         // A name never holds what the section must fix; should one do so, it keeps its case.
         bool plain = true;
         for (std::size_t i = e.position; i < e.position + e.count; ++i) {
-          const char16_t c = list_.Text()[i];
+          const char16_t c = out_.Text()[i];
           if (c == u'>' || NeedsXmlCheck(c)) plain = false;
         }
-        if (plain) list_.LowerCase(e.position, e.count);
+        if (plain) out_.LowerCase(e.position, e.count);
         cursor = e.position;
         break;
       }
       case Kind::kReplace: {
-        list_.Delete(e.position, e.count);
         const std::u16string_view text(pool_.data() + e.text_begin, e.text_size);
-        std::u16string safe;
-        AppendSplitCData(safe, text);
-        list_.Insert(e.position, safe);
-        for (char16_t c : safe) Feed(c);
+        if (std::none_of(text.begin(), text.end(),
+                         [](char16_t c) { return c == u']' || NeedsXmlCheck(c); })) {
+          // Nothing to split or replace: the text goes as it is.
+          out_.Replace(e.position, e.count, text);
+          if (text.size() >= 2) {
+            last2_ = text[text.size() - 2];
+            last1_ = text.back();
+          } else if (!text.empty()) {
+            Feed(text[0]);
+          }
+        } else {
+          std::u16string safe;
+          AppendSplitCData(safe, text);
+          out_.Replace(e.position, e.count, safe);
+          for (char16_t c : safe) Feed(c);
+        }
         cursor = e.position + e.count;
         break;
       }
     }
   }
   CheckKept(cursor, end);
-  list_.Insert(end, u"]]>");
+  out_.Insert(end, u"]]>");
   edits_.clear();
   pool_.clear();
   return true;

@@ -1,6 +1,6 @@
 // LiteralRun: the stretch of template text between two items that the page XML writer rewrites.
 // Its own edits (lower-cased names, erased tags, rewritten path segments) wait here until the
-// run ends, so that they reach the edit list in position order behind the "<![CDATA[" that opens
+// run ends, so that they reach the output in position order behind the "<![CDATA[" that opens
 // the run; a run left empty by its erasures writes no section at all.
 #pragma once
 
@@ -9,14 +9,14 @@
 #include <string_view>
 #include <vector>
 
-#include "reverse/edit_recorder.h"
+#include "reverse/page_xml_output.h"
 
 namespace kpx {
 
 class LiteralRun {
  public:
-  // Edits are recorded through recorder, against its list's text.
-  explicit LiteralRun(EditRecorder& recorder) : list_(recorder) {}
+  // Edits go to output, against its source text.
+  explicit LiteralRun(PageXmlOutput& output) : out_(output) {}
 
   // Starts a new run at position (the previous one must have been closed).
   void Start(std::size_t position) {
@@ -33,7 +33,7 @@ class LiteralRun {
   void Replace(std::size_t position, std::size_t count, std::u16string_view text);
 
   // Ends the run at end: when any of its text is left after its erasures it becomes one CDATA
-  // section ("]]>" split, forbidden characters replaced); either way its edits go to the list.
+  // section ("]]>" split, forbidden characters replaced); either way its edits go to the output.
   // Returns whether a section was written.
   bool Close(std::size_t end);
 
@@ -48,21 +48,37 @@ class LiteralRun {
   };
 
   // Checks the source characters [from, to) that the section keeps, after the characters last1
-  // and last2 (the two before them in the section), and records the fixes they need.
-  void CheckKept(std::size_t from, std::size_t to);
+  // and last2 (the two before them in the section), and records the fixes they need. Most
+  // stretches need none: no "]" before them, no notable character in them.
+  void CheckKept(std::size_t from, std::size_t to) {
+    if (from >= to) return;
+    if (last1_ == u']' || notable_ < to) {
+      CheckKeptClosely(from, to);
+      return;
+    }
+    const std::u16string_view text = out_.Text();
+    if (to - from >= 2)
+      last2_ = text[to - 2];
+    else
+      last2_ = last1_;
+    last1_ = text[to - 1];
+  }
+  void CheckKeptClosely(std::size_t from, std::size_t to);
   void Feed(char16_t c) {
     last2_ = last1_;
     last1_ = c;
   }
 
-  EditRecorder& list_;
+  PageXmlOutput& out_;
   std::size_t start_ = 0;
   // Characters the run's edits add minus those they take out.
   std::ptrdiff_t kept_change_ = 0;
   std::vector<Edit> edits_;
   std::u16string pool_;
-  char16_t last1_ = 0;  // the section's last character so far
-  char16_t last2_ = 0;  // the one before it
+  std::size_t end_ = 0;      // while closing: the run's end
+  std::size_t notable_ = 0;  // the next "]" or forbidden character at or after where the sweep is
+  char16_t last1_ = 0;       // the section's last character so far
+  char16_t last2_ = 0;       // the one before it
 };
 
 }  // namespace kpx

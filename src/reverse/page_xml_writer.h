@@ -1,7 +1,6 @@
 // The page XML writer of the back transformation: one pass over a template with the document
-// scanner, recording in the converter's edit list what turns the template into page XML (CDATA
-// sections around literal text, elements for components, blocks, placeholders and resources),
-// applied once at the end.
+// scanner (writer_pass.h) that writes the page XML as it goes: CDATA sections around literal
+// text, elements for components, blocks, placeholders and resources.
 #pragma once
 
 #include <functional>
@@ -33,14 +32,12 @@ PageSettings ReadPageSettings(HostPageModel* page);
 // valid only during the call, so that a caller that copies the text anyway joins them there.
 using PageXmlSink = std::function<void(std::u16string_view root, std::u16string_view rest)>;
 
-// Writes text as page XML, using list (cleared first) for its edits, and hands it to sink. host
-// is the page, or for a fragment the component it belongs to: the root element "Page" is
-// written only when host is a page. With ids, each tag bound to a host component that has an
-// identifier adds it there. Sets the process-wide quote double-escaping switch from the page's
-// "publishTemplate" setting and leaves it so. The list takes text itself, or a copy of it into
-// the room it kept from its last text.
-void WritePageXml(TextEditList& list, std::u16string&& text, IUnknown* host, IComponentIDs* ids,
-                  const PageXmlSink& sink);
+// Writes text as page XML and hands it to sink. host is the page, or for a fragment the component
+// it belongs to: the root element "Page" is written only when host is a page. With ids, each tag
+// bound to a host component that has an identifier adds it there. Sets the process-wide quote
+// double-escaping switch from the page's "publishTemplate" setting and leaves it so. text is
+// read in place and must be followed by a 0 (a system string's text, or a whole string); the
+// page XML is written into the room of list's text, which keeps it for the next call.
 void WritePageXml(TextEditList& list, std::u16string_view text, IUnknown* host, IComponentIDs* ids,
                   const PageXmlSink& sink);
 

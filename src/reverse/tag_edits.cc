@@ -25,7 +25,7 @@ void LowerName(std::u16string_view text, std::size_t position, std::u16string_vi
   if (name.empty() || position + name.size() > text.size()) return;
   const std::u16string_view written = text.substr(position, name.size());
   if (!EqualsIgnoringAsciiCase(written, name) || !HasUpperCase(written)) return;
-  edits.push_back({BackEdit::kLowerCase, position, name.size(), {}});
+  edits.emplace_back(BackEdit::kLowerCase, position, name.size());
 }
 
 // "kpstagcontent", "=", an optional double quote: erased, and the closing quote with it.
@@ -40,7 +40,7 @@ void UnwrapTagContent(std::u16string_view text, const AttributeRecord& attribute
       {BackEdit::kErase, attribute.name_position, prefix_end - attribute.name_position, {}});
   const std::size_t close = span.begin + span.size;
   if (double_quoted && close < text.size() && text[close] == u'"') {
-    edits.push_back({BackEdit::kErase, close, 1, {}});
+    edits.emplace_back(BackEdit::kErase, close, 1);
   }
 }
 
@@ -72,7 +72,7 @@ void RewritePaths(std::u16string_view text, const TagRecord& tag, const PathMark
         const std::u16string_view segment = text.substr(segments[i].begin, segments[i].size);
         if (EqualsIgnoringAsciiCase(segment, u"styles"sv) && segments[i + 1].size != 0) {
           style_at = segments[i + 1].begin;
-          edits.push_back({BackEdit::kReplace, style_at, segments[i + 1].size, u"{KPS_Style}"});
+          edits.emplace_back(BackEdit::kReplace, style_at, segments[i + 1].size, u"{KPS_Style}");
           break;
         }
       }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "markup/tag_record.h"
@@ -12,9 +13,16 @@
 namespace kpx {
 
 struct BackEdit {
-  enum Kind : unsigned char { kErase, kLowerCase, kReplace } kind;
-  std::size_t position;
-  std::size_t count;
+  enum Kind : unsigned char { kErase, kLowerCase, kReplace };
+  BackEdit() = default;
+  // Made in place (emplace_back): a temporary copied into a vector costs a stalled load.
+  BackEdit(Kind edit_kind, std::size_t edit_position, std::size_t edit_count,
+           std::u16string edit_text = {})
+      : kind(edit_kind), position(edit_position), count(edit_count), text(std::move(edit_text)) {}
+
+  Kind kind = kErase;
+  std::size_t position = 0;
+  std::size_t count = 0;
   std::u16string text;  // replace only
 };
 

@@ -6,8 +6,8 @@
 #include "base/stage_timer.h"
 #include "base/status.h"
 #include "com/bstr.h"
+#include "reverse/back_transformation.h"
 #include "reverse/page_xml_writer.h"
-#include "reverse/template_preprocessor.h"
 #include "server/component_ids.h"
 #include "server/reverse_profile_selection.h"
 #include "server/xh2x_converter.h"
@@ -50,13 +50,9 @@ HRESULT XH2XConverter::BackTransform(IDispatch* page, std::u16string_view text, 
   if (reverse_profile_ && reverse_profile_->loaded()) {
     options.substitutions = &reverse_profile_->table();
   }
-  std::u16string prepared;
-  HRESULT hr = PreprocessTemplate(working_text_, page, text, options, &prepared);
-  if (FAILED(hr)) return hr;
-  WritePageXml(
-      working_text_, std::move(prepared), page, nullptr,
+  return BackTransformTemplate(
+      working_text_, page, text, options,
       [xml](std::u16string_view root, std::u16string_view rest) { *xml = JoinedBstr(root, rest); });
-  return S_OK;
 }
 
 HRESULT XH2XConverter::backTransformation(IDispatch* pPage, BSTR bstrTemplate, BSTR* pbstrXML) {

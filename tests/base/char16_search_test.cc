@@ -66,8 +66,14 @@ TEST(Char16SearchTest, AgreesWithACharacterByCharacterSearch) {
     ASSERT_EQ(kpx::FindText(text, from, needle), SlowFind(text, from, needle, false));
     ASSERT_EQ(kpx::FindTextIgnoringAsciiCase(text, from, needle),
               SlowFind(text, from, needle, true));
-    const std::size_t any = kpx::FindFirstOf(text, from, u'!', u'\u00e9', u'=');
-    ASSERT_EQ(any, from < text.size() ? text.find_first_of(u"!\u00e9=", from) : kNone);
+    const std::size_t any = from < text.size() ? text.find_first_of(u"!\u00e9=", from) : kNone;
+    ASSERT_EQ(kpx::FindFirstOf(text, from, u'!', u'\u00e9', u'='), any);
+    for (kpx::SimdLevel level :
+         {kpx::SimdLevel::kScalar, kpx::SimdLevel::kSse2, kpx::SimdLevel::kAvx2}) {
+      if (!kpx::SimdLevelUsable(level)) continue;
+      ASSERT_EQ(kpx::FindFirstOfWith(level, text, from, u'!', u'\u00e9', u'='), any)
+          << "level " << static_cast<int>(level);
+    }
   }
 }
 

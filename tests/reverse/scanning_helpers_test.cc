@@ -58,24 +58,25 @@ std::size_t ReferenceNotable(std::u16string_view text, std::size_t from) {
   return text.size();
 }
 
-TEST(CodeUnitSearch, FindsTheFirstWantedUnitAtEveryOffset) {
+TEST(CodeUnitSearch, EveryVectorWidthFindsTheFirstNotableUnitAtEveryOffset) {
   // Units the CDATA search stops at, and look-alikes it passes over (blanks, U+FFFD, ">").
   const char16_t notable[] = {u']', 0x01, 0x1F, 0xD800, 0xDFFF, 0xFFFE, 0xFFFF};
   const char16_t passed[] = {u'\t', u'\n', u'\r', 0xFFFD, u'>', 0xE000, u'['};
-  for (std::size_t length = 0; length <= 40; ++length) {
-    for (std::size_t at = 0; at <= length; ++at) {
-      for (std::size_t from : {std::size_t{0}, at / 2}) {
-        SCOPED_TRACE(::testing::Message()
-                     << "length " << length << " at " << at << " from " << from);
-        std::u16string text(length, u'a');
-        for (std::size_t i = 0; i < length; ++i) text[i] = passed[i % std::size(passed)];
-        for (char16_t c : notable) {
-          if (at < length) text[at] = c;
-          EXPECT_EQ(FindCDataNotable(text.data(), from, length), ReferenceNotable(text, from));
+  for (SimdLevel level : {SimdLevel::kScalar, SimdLevel::kSse2, SimdLevel::kAvx2}) {
+    if (!SimdLevelUsable(level)) continue;
+    for (std::size_t length = 0; length <= 40; ++length) {
+      for (std::size_t at = 0; at <= length; ++at) {
+        for (std::size_t from : {std::size_t{0}, at / 2}) {
+          SCOPED_TRACE(::testing::Message() << "level " << static_cast<int>(level) << " length "
+                                            << length << " at " << at << " from " << from);
+          std::u16string text(length, u'a');
+          for (std::size_t i = 0; i < length; ++i) text[i] = passed[i % std::size(passed)];
+          for (char16_t c : notable) {
+            if (at < length) text[at] = c;
+            EXPECT_EQ(FindCDataNotableWith(level, text.data(), from, length),
+                      ReferenceNotable(text, from));
+          }
         }
-        std::u16string plain(length, u'a');
-        if (at < length) plain[at] = u'&';
-        EXPECT_EQ(FindUnit(plain.data(), from, length, u'&'), at);
       }
     }
   }

@@ -14,7 +14,7 @@ TEST(BackTransformationMemory, KeptForAPageLikeTheLastGivenBackAfterASmallerOne)
       "<a href=\"%7BLink1_Src%7D\">{Name}</a><br></p><span kpsServiceable=\"true\" kpsId=\"3\" "
       "isBegin=\"false\"> \n";
   std::string large;
-  while (large.size() < 1'500'000) large += chunk;
+  while (large.size() < 4'000'000) large += chunk;
   BackTransformer back;
   const std::string xml = back.Back(large);
   ASSERT_TRUE(LoadsAsXml(xml));
