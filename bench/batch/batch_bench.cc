@@ -1,29 +1,27 @@
 // x2x batch over the corpus, the whole command in this process (files found, read, converted,
 // written), once on one worker and once on two in every iteration, in real time. Counters: one_ms
 // and two_ms, the fastest run of each over the iterations (other work on a shared machine only
-// ever adds time, so the fastest runs are the ones it disturbed least), and speedup, one_ms /
-// two_ms. convertWithTidy goes through the cleaner, whose calls take turns inside the library;
-// convert, convertCustom, backTransformation and makeExtensible do not. Sets: pages (five large
-// pages, the largest 8.4 MB of the 10 MB, so a second worker can save at most the time of the
-// others), tidy-cases (364 small pages), and the whole corpus. machine/arithmetic says what two
-// threads of plain arithmetic gain on the machine at the time, read the others against it.
+// ever adds time, so the fastest runs are the ones it disturbed least), speedup, one_ms / two_ms,
+// and bound, what two workers could give at most when each file runs on one of them (the run
+// takes as long as its longest file at least, from the one-worker run's report, and half the
+// one-worker run at least). convertWithTidy goes through the cleaner, whose calls take turns
+// inside the library; convert, convertCustom, backTransformation and makeExtensible do not. Sets:
+// pages (five large pages, the largest 8.4 MB of the 10 MB: bound 1.2-1.3), smaller-pages (the
+// other four, 0.2-0.7 MB), largest-twice (two copies of the largest), tidy-cases (364 small
+// pages), and the whole corpus. The process keeps what the batch freed (KeepFreedMemoryForReuse),
+// so runs after the first find their memory mapped already; a fresh x2x process maps it on its
+// first files. machine/arithmetic says what two threads of plain arithmetic gain on the machine
+// at the time, read the others against it.
 //
-// Figures (December 2026, RelWithDebInfo, a shared 2-core virtual machine whose second core comes
-// and goes: only runs where machine/arithmetic gave 1.97-2.00 count, five of them). tidy-cases:
-// convert 1.70-1.85, convertCustom 1.73-1.85, backTransformation 1.77-1.92, makeExtensible
-// 1.68-1.81 (one worker 18-31 ms a run; what stays serial, finding and checking the files and
-// starting the workers, is about 1.5 ms of it). convertWithTidy 1.47-1.53: the cleaner is about
-// 45% of its time there, so two workers keep the cleaner's lock taken nearly all the time and
-// wait for it in turn. pages: 1.10-1.22 for every operation, bounded by node-api-all (the
-// cleaner is 60% of convertWithTidy's time there, which alone would bound it to 1.6). corpus:
-// 1.30-1.70, node-api-all again.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -49,21 +47,37 @@ fs::path OutFolder() {
   return folder;
 }
 
-// One batch run; its real time in milliseconds.
-double RunBatch(const std::string& operation, const fs::path& input, unsigned jobs) {
+struct Run {
+  double milliseconds = 0;
+  double largest = 0;  // the longest file's time, from the report
+};
+
+// One batch run in real time, with the time of its longest file.
+Run RunBatch(const std::string& operation, const std::vector<fs::path>& inputs, unsigned jobs) {
   std::istringstream in;
   std::ostringstream out;
   std::ostringstream err;
   x2x::Console console{in, out, err, false, {}};
   const std::string jobsText = std::to_string(jobs);
   const std::string outText = (OutFolder() / operation / jobsText).string();
-  const std::string inputText = input.string();
-  const char* argv[] = {"x2x",   "batch",         operation.c_str(), "--jobs", jobsText.c_str(),
-                        "--out", outText.c_str(), inputText.c_str()};
+  const std::string reportText = (OutFolder() / (operation + "-" + jobsText + ".json")).string();
+  std::vector<std::string> args{"x2x",   "batch", operation,  "--jobs",  jobsText,
+                                "--out", outText, "--report", reportText};
+  for (const fs::path& input : inputs) args.push_back(input.string());
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
   const auto start = std::chrono::steady_clock::now();
-  x2x::RunX2x(static_cast<int>(std::size(argv)), argv, console);
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-      .count();
+  x2x::RunX2x(static_cast<int>(argv.size()), argv.data(), console);
+  Run run;
+  run.milliseconds =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  std::ifstream report(reportText);
+  const nlohmann::json summary = nlohmann::json::parse(report, nullptr, false);
+  if (summary.is_object() && summary.contains("items")) {
+    for (const auto& item : summary["items"])
+      run.largest = std::max(run.largest, item.value("timeMs", 0.0));
+  }
+  return run;
 }
 
 void Report(benchmark::State& state, double one, double two) {
@@ -72,15 +86,19 @@ void Report(benchmark::State& state, double one, double two) {
   state.counters["speedup"] = two > 0 ? one / two : 0;
 }
 
-void Batch(benchmark::State& state, const std::string& operation, const fs::path& input,
-           std::int64_t bytes) {
-  double one = std::numeric_limits<double>::infinity();
-  double two = one;
+void Batch(benchmark::State& state, const std::string& operation,
+           const std::vector<fs::path>& inputs, std::int64_t bytes) {
+  Run one{std::numeric_limits<double>::infinity(), 0};
+  double two = one.milliseconds;
   for (auto _ : state) {
-    one = std::min(one, RunBatch(operation, input, 1));
-    two = std::min(two, RunBatch(operation, input, 2));
+    const Run run = RunBatch(operation, inputs, 1);
+    if (run.milliseconds < one.milliseconds) one = run;
+    two = std::min(two, RunBatch(operation, inputs, 2).milliseconds);
   }
-  Report(state, one, two);
+  Report(state, one.milliseconds, two);
+  // The most that two workers can give when every file runs on one of them: the run takes at
+  // least as long as its longest file, and at least half of what one worker takes.
+  state.counters["bound"] = one.milliseconds / std::max(one.largest, one.milliseconds / 2);
   state.SetBytesProcessed(bytes * 2 * state.iterations());
 }
 
@@ -111,15 +129,57 @@ void TwoThreadsOfArithmetic(benchmark::State& state) {
   Report(state, one, two);
 }
 
-// The bytes the batch takes from a folder.
-std::int64_t InputBytes(const fs::path& folder) {
+// The files the batch takes from a folder, largest first.
+std::vector<fs::path> InputFiles(const fs::path& folder) {
   const std::vector<std::string> patterns = x2x::IncludePatterns({});
-  std::int64_t bytes = 0;
+  std::vector<fs::path> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (entry.is_regular_file() && x2x::MatchesInclude(entry.path().filename().c_str(), patterns))
-      bytes += static_cast<std::int64_t>(entry.file_size());
+      files.push_back(entry.path());
   }
+  std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+    return fs::file_size(a) > fs::file_size(b);
+  });
+  return files;
+}
+
+std::int64_t Bytes(const std::vector<fs::path>& files) {
+  std::int64_t bytes = 0;
+  for (const fs::path& file : files) bytes += static_cast<std::int64_t>(fs::file_size(file));
   return bytes;
+}
+
+struct InputSet {
+  std::string name;
+  std::vector<fs::path> inputs;  // folders or files
+  std::int64_t bytes = 0;
+  int iterations = 8;
+};
+
+std::vector<InputSet> InputSets(const fs::path& corpus) {
+  std::vector<InputSet> sets;
+  const std::vector<fs::path> pages = InputFiles(corpus / "pages");
+  if (!pages.empty()) {
+    sets.push_back({"pages", {corpus / "pages"}, Bytes(pages)});
+    // Large pages that two workers can share evenly: the pages but the largest...
+    const std::vector<fs::path> smaller(pages.begin() + 1, pages.end());
+    sets.push_back({"smaller-pages", smaller, Bytes(smaller)});
+    // ...and the largest twice, two copies of it side by side.
+    const fs::path twice = OutFolder() / "largest-twice";
+    fs::create_directories(twice);
+    std::vector<fs::path> copies;
+    for (const char* copy : {"a-", "b-"}) {
+      copies.push_back(twice / (copy + pages.front().filename().string()));
+      fs::copy_file(pages.front(), copies.back(), fs::copy_options::overwrite_existing);
+    }
+    sets.push_back({"largest-twice", {twice}, Bytes(copies), 4});
+  }
+  if (const std::vector<fs::path> cases = InputFiles(corpus / "tidy-cases"); !cases.empty())
+    sets.push_back({"tidy-cases", {corpus / "tidy-cases"}, Bytes(cases), 20});
+  if (!pages.empty()) {
+    sets.push_back({"corpus", {corpus}, Bytes(InputFiles(corpus))});
+  }
+  return sets;
 }
 
 }  // namespace
@@ -130,18 +190,14 @@ int main(int argc, char** argv) {
       ->Unit(benchmark::kMillisecond)
       ->Iterations(8)
       ->UseRealTime();
-  const fs::path corpus = KPX_CORPUS_DIR;
-  for (const char* set : {"pages", "tidy-cases", "."}) {
-    const fs::path input = corpus / set;
-    if (!fs::is_directory(input)) continue;
-    const std::int64_t bytes = InputBytes(input);
+  for (const InputSet& set : InputSets(KPX_CORPUS_DIR)) {
     for (const char* operation :
          {"convertWithTidy", "convert", "convertCustom", "backTransformation", "makeExtensible"}) {
-      std::string name =
-          std::string("batch/") + operation + "/" + (std::string(set) == "." ? "corpus" : set);
-      benchmark::RegisterBenchmark(name.c_str(), Batch, std::string(operation), input, bytes)
+      const std::string name = std::string("batch/") + operation + "/" + set.name;
+      benchmark::RegisterBenchmark(name.c_str(), Batch, std::string(operation), set.inputs,
+                                   set.bytes)
           ->Unit(benchmark::kMillisecond)
-          ->Iterations(std::string(set) == "tidy-cases" ? 20 : 8)
+          ->Iterations(set.iterations)
           ->UseRealTime();
     }
   }

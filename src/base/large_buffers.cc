@@ -3,16 +3,32 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 namespace kpx {
+
+namespace {
+
+std::atomic<std::size_t> huge_page_minimum{kHugePageWorthyBytes};
+
+}  // namespace
+
+std::size_t HugePageMinimum() noexcept {
+  return huge_page_minimum.load(std::memory_order_relaxed);
+}
+
+void SetHugePageMinimum(std::size_t bytes) noexcept {
+  huge_page_minimum.store(bytes, std::memory_order_relaxed);
+}
 
 void PreferHugePages(void* data, std::size_t bytes) noexcept {
   PreferHugePages(data, bytes, kHugePageWorthyBytes);
 }
 
 void PreferHugePages(void* data, std::size_t bytes, std::size_t minimum) noexcept {
-  if (data == nullptr || bytes < minimum) return;
+  if (data == nullptr || bytes < std::min(minimum, HugePageMinimum())) return;
   const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
   const auto begin = reinterpret_cast<std::uintptr_t>(data);
   // Only the whole pages inside the block: its first and last page may hold other data.

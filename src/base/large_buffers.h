@@ -17,14 +17,21 @@ namespace kpx {
 inline constexpr std::size_t kHugePageWorthyBytes = std::size_t{32} << 20;
 
 // Asks the kernel to back a freshly allocated, not yet written block of at least
-// kHugePageWorthyBytes with huge pages. Does nothing for smaller blocks, and nothing where the
+// HugePageMinimum() bytes with huge pages. Does nothing for smaller blocks, and nothing where the
 // system declines (huge pages off or unsupported): the block works the same either way.
 void PreferHugePages(void* data, std::size_t bytes) noexcept;
 
-// The same advice for blocks from minimum bytes on. A short-lived process (a command-line run),
-// where advice that outlasts a block in the heap costs nothing, takes kHugePageBytes.
+// The same advice for blocks from minimum bytes on (or from HugePageMinimum(), when lower). A
+// short-lived process (a command-line run), where advice that outlasts a block in the heap costs
+// nothing, takes kHugePageBytes.
 void PreferHugePages(void* data, std::size_t bytes, std::size_t minimum) noexcept;
 inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+
+// The size from which every block is advised, kHugePageWorthyBytes unless lowered. A process
+// whose heaps keep what it frees for its next blocks (x2x) lowers it to kHugePageBytes: the
+// advice then outlasts the block, and is what the next block there wants too. Process-wide.
+std::size_t HugePageMinimum() noexcept;
+void SetHugePageMinimum(std::size_t bytes) noexcept;
 
 // Makes room for length characters in out, which is empty, asking for huge pages when the
 // room is large.

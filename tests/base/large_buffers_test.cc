@@ -1,6 +1,7 @@
 // The huge-page advice for large transient buffers, read back from the kernel's own account of
 // the process's mappings.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -69,6 +70,41 @@ TEST(LargeBuffersTest, LargeBlocksAreAdvisedAndSmallOnesLeftAlone) {
     ASSERT_FALSE(flags.empty());
     EXPECT_EQ(flags.find(" hg") != std::string::npos, row.advised) << flags;
   }
+}
+
+// A process that keeps its freed memory lowers the size from which blocks are advised; every
+// caller's blocks follow, those that name a larger minimum of their own too.
+TEST(LargeBuffersTest, ALoweredMinimumAdvisesSmallerBlocks) {
+  if (!HugePagesOffered()) GTEST_SKIP() << "transparent huge pages are off here";
+  const std::size_t bytes = 2 * kpx::kHugePageBytes;
+  struct Row {
+    const char* name;
+    std::size_t minimum;  // the process-wide minimum
+    bool named;           // the call names kHugePageWorthyBytes as its own minimum
+    bool advised;
+  };
+  const Row rows[] = {
+      {"as it starts", kpx::kHugePageWorthyBytes, false, false},
+      {"lowered", kpx::kHugePageBytes, false, true},
+      {"lowered, a larger minimum named", kpx::kHugePageBytes, true, true},
+      {"lowered below the block, a larger minimum named", bytes + 1, true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    kpx::SetHugePageMinimum(row.minimum);
+    // A mapping of its own, so that no earlier advice in the heap shows through.
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(block, MAP_FAILED);
+    if (row.named) {
+      kpx::PreferHugePages(block, bytes, kpx::kHugePageWorthyBytes);
+    } else {
+      kpx::PreferHugePages(block, bytes);
+    }
+    const std::string flags = FlagsOfMappingAt(static_cast<char*>(block) + bytes / 2);
+    munmap(block, bytes);
+    EXPECT_EQ(flags.find(" hg") != std::string::npos, row.advised) << flags;
+  }
+  kpx::SetHugePageMinimum(kpx::kHugePageWorthyBytes);
 }
 
 TEST(LargeBuffersTest, ALargeCopyIsExactAndAdvised) {

@@ -13,6 +13,7 @@
 
 #include "base/utf.h"
 #include "x2x/batch_inputs.h"
+#include "x2x/batch_memory.h"
 #include "x2x/batch_progress.h"
 #include "x2x/batch_report.h"
 #include "x2x/batch_runner.h"
@@ -131,6 +132,7 @@ int Run(const OperationSpec& operation, const CommandOptions& options, const Bat
   std::uintmax_t totalBytes = 0;
   for (const BatchItem& item : items) totalBytes += item.bytes;
   ProgressLine progress(console.err, console.errorIsTerminal, items.size(), totalBytes);
+  KeepFreedMemoryForReuse();
   std::vector<ItemOutcome> outcomes = RunBatchItems(
       job, items,
       [&](size_t index, const ItemOutcome& outcome) {

@@ -91,6 +91,7 @@ void AddFolder(const std::string& input, const std::vector<std::string>& pattern
   std::string shown = fs::path(input).lexically_normal().native();
   if (shown == "." || shown == "./") shown.clear();
   if (!shown.empty() && shown.back() != '/') shown += '/';
+  items.reserve(items.size() + found.size());
   for (FoundFile& file : found) {
     BatchItem item;
     item.name = shown + file.relative;

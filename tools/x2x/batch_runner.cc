@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "base/large_buffers.h"
 #include "base/utf.h"
 #include "x2x/input_bytes.h"
 #include "x2x/input_decoding.h"
@@ -43,10 +44,15 @@ std::mutex& OneAtATime() {
 bool WriteResult(const fs::path& path, OperationCall& call, const CommandOptions& options,
                  RunReport& report) {
   std::error_code ec;
-  fs::create_directories(path.parent_path(), ec);
   fs::path partial = path;
   partial += ".x2x-partial";
-  std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+  const auto mode = std::ios::binary | std::ios::trunc;
+  std::ofstream out(partial, mode);
+  // Its folder is made when missing, not asked after for every file: most exist already.
+  if (!out && errno == ENOENT) {
+    fs::create_directories(path.parent_path(), ec);
+    out.open(partial, mode);
+  }
   if (!out) {
     report.AddNote("x2x: cannot write " + path.string() + ": " + std::strerror(errno));
     return false;
@@ -111,7 +117,7 @@ class BatchWorker {
       if (operation.input != InputKind::kNone) text = kpx::Bstr(page.templateText);
     } else {
       text = ReadItemText(item.input);
-      page = PageForFile(job_, item, text.Str());
+      page = PageForFile(job_, item, kpx::CopyOfLargeText(text.View()));
       if (operation.input == InputKind::kNone) text = kpx::Bstr();
     }
     HostData data = job_.base;
