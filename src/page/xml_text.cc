@@ -8,9 +8,10 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+#include "base/cpu_features.h"
+#if defined(KPX_HAVE_AVX2)
 #include <immintrin.h>
-#define KPX_HAVE_AVX2_CDATA 1
 #endif
 
 #include "markup/attribute_escaping.h"
@@ -191,12 +192,12 @@ static inline bool NeedsCDataCare(std::u16string_view text, size_t i) {
   return (c >= 0xD800 && c <= 0xDFFF) || c >= 0xFFFE;
 }
 
-#if defined(KPX_HAVE_AVX2_CDATA)
-const bool kAvx2 = __builtin_cpu_supports("avx2");
+#if defined(KPX_HAVE_AVX2)
+const bool kAvx2 = SimdLevelUsable(SimdLevel::kAvx2);
 
 // NextCDataCare's test of the sixteen characters at `at` (each with the one after it), as a bit
 // mask with two bits a character.
-__attribute__((target("avx2"))) unsigned CDataCareMask16(const char16_t* at) {
+KPX_TARGET_AVX2 unsigned CDataCareMask16(const char16_t* at) {
   const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
   const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 1));
   const __m256i biased = _mm256_xor_si256(chars, _mm256_set1_epi16(static_cast<short>(0x8000)));
@@ -220,7 +221,7 @@ __attribute__((target("avx2"))) unsigned CDataCareMask16(const char16_t* at) {
 // NextCDataCare over [i, size - 1) for a text of at least seventeen characters and i before its
 // last character: sixteen at a time, the last sixteen read again where the text does not divide
 // evenly. Returns the offset found, or size - 1.
-__attribute__((target("avx2"))) size_t NextCDataCareAvx2(std::u16string_view text, size_t i) {
+KPX_TARGET_AVX2 size_t NextCDataCareAvx2(std::u16string_view text, size_t i) {
   const size_t last_block = text.size() - 17;
   for (;; i += 16) {
     const size_t at = std::min(i, last_block);
@@ -261,7 +262,7 @@ unsigned CDataCareMask8(const char16_t* at) {
 size_t NextCDataCare(std::u16string_view text, size_t i) {
   const size_t size = text.size();
   if (i + 1 >= size) return i < size && NeedsCDataCare(text, i) ? i : size;
-#if defined(KPX_HAVE_AVX2_CDATA)
+#if defined(KPX_HAVE_AVX2)
   if (size >= 17 && kAvx2) {
     i = NextCDataCareAvx2(text, i);
   } else

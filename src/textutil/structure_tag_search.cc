@@ -5,9 +5,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+
+#include "base/cpu_features.h"
+#if defined(KPX_HAVE_AVX2)
 #include <immintrin.h>
-#define KPX_HAVE_AVX2_SEARCH 1
 #endif
 
 namespace kpx {
@@ -49,16 +50,15 @@ __m128i StartsName(__m128i first, __m128i second) {
 }
 #endif
 
-#if defined(KPX_HAVE_AVX2_SEARCH)
-#define KPX_AVX2 __attribute__((target("avx2")))
+#if defined(KPX_HAVE_AVX2)
 
-KPX_AVX2 __m256i Load256(const char16_t* at) {
+KPX_TARGET_AVX2 __m256i Load256(const char16_t* at) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
 }
-KPX_AVX2 __m256i Eq(__m256i v, char16_t c) {
+KPX_TARGET_AVX2 __m256i Eq(__m256i v, char16_t c) {
   return _mm256_cmpeq_epi16(v, _mm256_set1_epi16(static_cast<short>(c)));
 }
-KPX_AVX2 __m256i StartsName(__m256i first, __m256i second) {
+KPX_TARGET_AVX2 __m256i StartsName(__m256i first, __m256i second) {
   const __m256i fold = _mm256_set1_epi16(0x20);
   const __m256i a = _mm256_or_si256(first, fold);
   const __m256i b = _mm256_or_si256(second, fold);
@@ -69,7 +69,7 @@ KPX_AVX2 __m256i StartsName(__m256i first, __m256i second) {
 
 // Sixteen characters at a time while the lanes' reads stay in the text; *next is where it
 // stopped looking.
-KPX_AVX2 std::size_t FindAvx2(const char16_t* data, std::size_t size, std::size_t* next) {
+KPX_TARGET_AVX2 std::size_t FindAvx2(const char16_t* data, std::size_t size, std::size_t* next) {
   std::size_t i = *next;
   for (; i + 19 <= size; i += 16) {
     const __m256i lt = Eq(Load256(data + i), u'<');
@@ -87,7 +87,7 @@ KPX_AVX2 std::size_t FindAvx2(const char16_t* data, std::size_t size, std::size_
   return std::u16string_view::npos;
 }
 
-const bool kAvx2 = __builtin_cpu_supports("avx2");
+const bool kAvx2 = SimdLevelUsable(SimdLevel::kAvx2);
 #endif
 
 }  // namespace
@@ -97,7 +97,7 @@ std::size_t FindStructureTagCandidate(std::u16string_view text, std::size_t from
   if (size < 3) return std::u16string_view::npos;
   const char16_t* data = text.data();
   std::size_t i = from;
-#if defined(KPX_HAVE_AVX2_SEARCH)
+#if defined(KPX_HAVE_AVX2)
   if (kAvx2) {
     const std::size_t found = FindAvx2(data, size, &i);
     if (found != std::u16string_view::npos) return found;
