@@ -13,6 +13,19 @@
 // first files. machine/arithmetic says what two threads of plain arithmetic gain on the machine
 // at the time, read the others against it.
 //
+// Figures (December 2026, RelWithDebInfo, a shared 2-core virtual machine whose second core comes
+// and goes; only runs where machine/arithmetic gave 1.98-1.99 count). tidy-cases: convert 1.78,
+// convertCustom 1.75, backTransformation 1.75, makeExtensible 1.71 (one worker 19-23 ms, bound
+// 2; what stays serial, finding and checking the files, is about 1.5 ms of it). pages: convert
+// 1.18 against a bound of 1.22 (one worker 48 ms). Large pages themselves share two workers: two
+// copies of the largest in fresh x2x processes, convertCustom 88 -> 53 ms, makeExtensible 93 -> 58
+// ms (1.6-1.7: each worker maps its own memory on its first large page). Before the memory was
+// kept, every large page cost as many page faults again as its first (40,000 for four copies of
+// the largest, 3,000 now), and the pages took a third to a half more time: on one worker, in fresh
+// processes, 73 -> 52 ms of processor time for convertCustom, 90 -> 60 for makeExtensible, 57 ->
+// 42 for backTransformation, 93 -> 66 for convert. convertWithTidy:
+// libtidy is 40-45% of the time on tidy-cases and 75% on pages, and its calls take turns, which
+// bounds two workers to about 1.4 and 1.15.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
