@@ -5,19 +5,18 @@
 // generated 1 MB template under generated profiles of 1,000 and 16,000 rules: the rule search must
 // not grow with the rules, so the two times should be close. Throughput counts UTF-8 bytes.
 //
-// Figures of one Release run on a shared 2-core machine (load 2.5 to 5), the least processor time
+// Figures of one Release run on a shared 2-core machine (load 1.1 to 1.5), the least processor time
 // of 8 repetitions; the target is 6 times libxml2's throughput with the profile.
 //
 //   page                    with profile   built-in   libxml2    ratio (profile, built-in)
-//   nettle.html                 2.49 ms     1.48 ms   16.1 ms    6.5  10.9
-//   node-api-all.html          30.9 ms     23.9 ms   274 ms      8.9  11.5
-//   node-api-fs.html            2.61 ms     1.86 ms   18.0 ms    6.9   9.7
-//   valgrind-manual-core.html   0.384 ms    0.253 ms   2.75 ms   7.2  10.9
-//   valgrind-news.html          0.518 ms    0.366 ms   3.71 ms   7.2  10.1
+//   nettle.html                 2.40 ms     1.42 ms   13.9 ms    5.8   9.8
+//   node-api-all.html          29.0 ms     23.6 ms   276 ms      9.5  11.7
+//   node-api-fs.html            2.33 ms     1.72 ms   16.8 ms    7.2   9.8
+//   valgrind-manual-core.html   0.375 ms    0.232 ms   2.60 ms   6.9  11.2
+//   valgrind-news.html          0.485 ms    0.337 ms   3.61 ms   7.4  10.7
 //   ManyRules 0 / 1,000 / 16,000 rules: 17.7, 15.6, 17.8 ms (16,000 within 2 times 1,000).
-// libxml2's own time for nettle moves between 14.2 and 18.8 ms from run to run on this machine
-// (ours between 2.49 and 2.63 ms), so nettle's ratio came to 5.4 to 7.4 over the runs of this
-// round, 6.0 to 6.5 in most.
+// nettle came to 5.7 to 5.9 times libxml2 on a quiet machine and 6.0 to 6.5 under load (2.5 to
+// 7), where libxml2's own time for it moves between 14 and 19 ms and ours between 2.38 and 2.6.
 //
 // This round (nettle was 4.4 to 5.1 times libxml2) took about 16 percent of the instructions
 // away: the rule search answers from its kept domain-less answers when no open node's domains
