@@ -204,7 +204,7 @@ HRESULT BackTransformTemplate(TextEditList& list, IUnknown* page, std::u16string
       const bool script = scanner.script_mode(), server = scanner.server_code_in_string();
       const MarkupItem kind = scanner.NextItem();
       if (kind == MarkupItem::kEnd) break;
-      pre.Item(kind);
+      pre.Item(kind, script, server);
       if (!writer.active()) continue;
       if (!pre.local()) {
         writer.Stop();

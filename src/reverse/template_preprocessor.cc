@@ -6,6 +6,7 @@
 #include "base/ascii_case.h"
 #include "base/char16_search.h"
 #include "base/large_buffers.h"
+#include "base/status.h"
 #include "com/bstr.h"
 #include "markup/element_table.h"
 #include "reverse/scanning.h"
@@ -137,8 +138,10 @@ PrePass::PrePass(std::u16string_view text, DocumentScanner& scanner, HostPageMod
       paths_(PagePaths(page)),
       formatter_(formatter) {}
 
-void PrePass::Item(MarkupItem kind) {
+void PrePass::Item(MarkupItem kind, bool script_before, bool server_before) {
   tag_edits_.clear();
+  script_before_ = script_before;
+  server_before_ = server_before;
   if (kind != MarkupItem::kTag) {
     // Only tags matter here: the words up to the next other item go at once.
     if (kind == MarkupItem::kText && (scanner_.LastTokenKind() == LexToken::kName ||
@@ -179,7 +182,7 @@ bool PrePass::Finish() {
 std::vector<BackEdit>& PrePass::Edits() {
   if (!recording_) {
     recording_ = true;
-    FindEditsBefore(text_.size() + 1);
+    FindEditsAgain();
   }
   const auto by_position = [](const BackEdit& a, const BackEdit& b) {
     return a.position < b.position;
@@ -231,35 +234,31 @@ void PrePass::Record() {
   local_ = false;
   if (recording_) return;
   recording_ = true;
-  FindEditsBefore(scanner_.TagStart());
+  FindEditsAgain();
 }
 
-// Every tag before limit made its edits for itself alone (or the pass would be recording): they
-// are found again.
-void PrePass::FindEditsBefore(std::size_t limit) {
+// The tags read before made their edits for themselves alone (or the pass would be recording):
+// each is read again where it stands, in the scanner's modes there, for its edits.
+void PrePass::FindEditsAgain() {
+  if (edited_tags_.empty()) return;
   DocumentScanner again(ScannableText(text_));
   again.set_record_repairs(false);
   std::vector<BackEdit> edits;
   AttributeFindings found;
-  for (;;) {
-    SkipPlainTextBefore(again, false);
-    const MarkupItem kind = again.NextItem();
-    if (kind == MarkupItem::kEnd || again.ItemStart() >= limit) break;
-    if (kind != MarkupItem::kTag) {
-      if (kind == MarkupItem::kText &&
-          (again.LastTokenKind() == LexToken::kName || again.LastTokenKind() == LexToken::kOther)) {
-        again.SkipPlainItems();
-      }
-      continue;
+  for (const EditedTag& edited : edited_tags_) {
+    again.SetPosition(edited.start);
+    again.set_script_mode(edited.script);
+    again.set_server_code_in_string(edited.server);
+    if (again.NextItem() != MarkupItem::kTag || again.TagStart() != edited.start) {
+      throw ConverterError(E_FAIL, "a tag read again is not the same");
     }
     const TagRecord& tag = again.Tag();
-    if (tag.end_tag) continue;
     edits.clear();
-    TagEdits(tag, ClassifyTagName(tag.name.View()), again.TagStart(), again.ItemEnd(), edits,
-             found);
+    TagEdits(tag, ClassifyTagName(tag.name.View()), edited.start, again.ItemEnd(), edits, found);
     edits_.insert(edits_.end(), std::make_move_iterator(edits.begin()),
                   std::make_move_iterator(edits.end()));
   }
+  edited_tags_.clear();
 }
 
 void PrePass::Tag(const TagName& kind, bool in_extent) {
@@ -316,6 +315,8 @@ void PrePass::Tag(const TagName& kind, bool in_extent) {
     cuts_.push_back(Cut{start, end, edits});
   } else if (recording_) {
     edits_.insert(edits_.end(), edits.begin(), edits.end());
+  } else if (!edits.empty()) {
+    edited_tags_.push_back({start, script_before_, server_before_});
   }
   if (kind.kind == TagKind::kForm) Push(Open::kForm, start, end, false, cut);
   if (kind.kind == TagKind::kP) Push(Open::kP, start, end, false, cut);

@@ -63,8 +63,9 @@ class PrePass {
   PrePass(const PrePass&) = delete;
   PrePass& operator=(const PrePass&) = delete;
 
-  // The item the scanner has just read.
-  void Item(MarkupItem kind);
+  // The item the scanner has just read, in script mode or not and with server code in a string or
+  // not (the scanner's modes before it).
+  void Item(MarkupItem kind, bool script_before, bool server_before);
   // After the last item: whether the template passed the check (a span without any
   // kpsServiceable attribute does not).
   bool Finish();
@@ -119,7 +120,7 @@ class PrePass {
   // Keeps every edit from now on (and finds those of the tags before the current one again):
   // the pre-processing's edits are to be applied on their own.
   void Record();
-  void FindEditsBefore(std::size_t limit);
+  void FindEditsAgain();
   void Tag(const TagName& kind, bool in_extent);
   void EndTag(std::u16string_view name, bool font, bool in_extent);
   void TagInsideExtent(bool font);
@@ -139,8 +140,18 @@ class PrePass {
   PathContext paths_;
   Formatter& formatter_;
 
+  // A tag whose edits were not kept (while local): where it starts, and the modes it was read in.
+  struct EditedTag {
+    std::size_t start;
+    bool script;
+    bool server;
+  };
+
   std::vector<BackEdit> edits_;      // kept once recording
   std::vector<BackEdit> tag_edits_;  // the last tag's
+  std::vector<EditedTag> edited_tags_;
+  bool script_before_ = false;  // the scanner's modes before the item being read
+  bool server_before_ = false;
   TagName last_tag_name_;
   bool local_ = true;
   bool recording_ = false;
