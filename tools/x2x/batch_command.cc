@@ -207,14 +207,8 @@ int RunBatch(int argc, const char* const* argv, Console& console) {
     AddBatchOptions(command, batch);
     command->footer(kFooter);
   }
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    app.exit(e, console.out, console.err);
-    return kExitSuccess;
-  } catch (const CLI::ParseError& e) {
-    console.err << "x2x batch: " << e.what() << "\n";
-    return kExitUsage;
+  if (const std::optional<int> status = ParseCommandLine(app, argc, argv, "x2x batch", console)) {
+    return *status;
   }
   std::vector<CLI::App*> chosen = app.get_subcommands();
   if (chosen.empty()) {

@@ -181,6 +181,20 @@ void WriteOperationList(std::ostream& out) {
   out << std::left << std::setw(34) << "batch" << kBatchSummary << "\n";
 }
 
+std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* argv,
+                                    std::string_view who, Console& console) {
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    app.exit(e, console.out, console.err);
+    return kExitSuccess;
+  } catch (const CLI::ParseError& e) {
+    console.err << who << ": " << e.what() << "\n";
+    return kExitUsage;
+  }
+  return std::nullopt;
+}
+
 int RunX2x(int argc, const char* const* argv, Console& console) {
   if (argc > 1 && std::string_view(argv[1]) == "batch")
     return RunBatch(argc - 1, argv + 1, console);
@@ -211,14 +225,8 @@ int RunX2x(int argc, const char* const* argv, Console& console) {
         ->footer(std::string(tool.help));
   }
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    app.exit(e, console.out, console.err);
-    return kExitSuccess;
-  } catch (const CLI::ParseError& e) {
-    console.err << "x2x: " << e.what() << "\n";
-    return kExitUsage;
+  if (const std::optional<int> status = ParseCommandLine(app, argc, argv, "x2x", console)) {
+    return *status;
   }
   if (list) {
     WriteOperationList(console.out);

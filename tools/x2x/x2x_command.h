@@ -2,6 +2,8 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -24,6 +26,12 @@ using BoundOptions = std::vector<std::pair<Option, CLI::Option*>>;
 BoundOptions AddOptions(CLI::App* command, OptionSet options, CommandOptions& values);
 // Those of them that the command line gave.
 OptionSet GivenOptions(const BoundOptions& bound);
+
+// Parses the command line into app: for a call for help, writes the help and gives the success
+// status; for a parse error, writes it after `who` ("x2x", "x2x batch") and gives the usage
+// status; nothing when the command line was read.
+std::optional<int> ParseCommandLine(CLI::App& app, int argc, const char* const* argv,
+                                    std::string_view who, Console& console);
 
 // The --list text: the operations in function-table order, one per line, then the tools.
 void WriteOperationList(std::ostream& out);
